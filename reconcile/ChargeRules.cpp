@@ -1,0 +1,214 @@
+#include "reconcile/ChargeRules.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+namespace lw {
+
+namespace {
+
+constexpr std::string_view kInsurance1 = "Insurance 1 Amount Paid";
+constexpr std::string_view kInsurance2 = "Insurance 2 Amount Paid";
+constexpr std::string_view kInsurance3 = "Insurance 3 Amount Paid";
+constexpr std::string_view kGuarantor = "Guarantor Amount Paid";
+constexpr std::string_view kAdjustment = "Adjustment Amount";
+constexpr std::string_view kAttorney = "Attorney Amount Paid";
+
+// The field value occurs as a contiguous run within the letters; an empty value never does.
+bool OccursWithin(std::string_view value, std::string_view letters) {
+  return !value.empty() && letters.find(value) != std::string_view::npos;
+}
+
+// Days since 30 December 1899 to a civil date (proleptic Gregorian).
+void CivilFromDays(long long days, int& year, int& month, int& day) {
+  long long z = days - 25569 + 719468;  // shift the epoch to 0000-03-01
+  const long long era = (z >= 0 ? z : z - 146096) / 146097;
+  const long long dayOfEra = z - era * 146097;
+  const long long yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const long long mp = (5 * dayOfYear + 2) / 153;
+  day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
+  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
+}
+
+void AppendTwoDigits(std::string& out, int value) {
+  out.push_back(static_cast<char>('0' + value / 10 % 10));
+  out.push_back(static_cast<char>('0' + value % 10));
+}
+
+}  // namespace
+
+Currency PaidAmounts::Sum() const {
+  return insurance1 + insurance2 + insurance3 + guarantor + adjustment + attorney;
+}
+
+ChargeTotalsBuilder::ChargeTotalsBuilder(const PaidAmounts& recorded) { totals_.recorded = recorded.Sum(); }
+
+void ChargeTotalsBuilder::Add(const Application& application) {
+  if (!application.hasPayingRow) return;
+  const std::string_view type = application.transactionType;
+  const std::string_view who = application.whoPaid;
+  if (OccursWithin(type, "PZ")) return;
+  const Currency amount = application.amount;
+  totals_.applied += amount;
+  PaidAmounts& buckets = totals_.buckets;
+  if (type == "I") {
+    if (who == "1") buckets.insurance1 += amount;
+    else if (who == "2") buckets.insurance2 += amount;
+    else if (who == "3") buckets.insurance3 += amount;
+  } else if (OccursWithin(type, "JKLMNO")) {
+    if (who == "G") buckets.guarantor += amount;
+    else if (who == "A") buckets.attorney += amount;
+  } else if (OccursWithin(type, "STUV")) {
+    buckets.adjustment += amount;
+  }
+}
+
+ChargeTotals ComputeChargeTotals(const PaidAmounts& recorded, std::span<const Application> applications) {
+  ChargeTotalsBuilder builder(recorded);
+  for (const Application& application : applications) builder.Add(application);
+  return builder.Totals();
+}
+
+std::string FormatGeneralAmount(Currency amount, char decimalSeparator) {
+  const std::int64_t count = amount.Count();
+  if (count == 0) return "0";
+  const unsigned long long magnitude =
+      count < 0 ? 0ULL - static_cast<unsigned long long>(count) : static_cast<unsigned long long>(count);
+  std::string digits = std::to_string(magnitude);
+  // value = 0.digits * 10^pointPos, the count having four implied fraction digits.
+  int pointPos = static_cast<int>(digits.size()) - 4;
+  constexpr std::size_t kPrecision = 15;
+  if (digits.size() > kPrecision) {
+    const std::string_view dropped = std::string_view(digits).substr(kPrecision);
+    const bool aboveHalf = dropped[0] > '5' || (dropped[0] == '5' && dropped.find_first_not_of('0', 1) != std::string_view::npos);
+    const bool exactHalf = dropped[0] == '5' && !aboveHalf;
+    digits.resize(kPrecision);
+    const bool odd = (digits.back() - '0') % 2 != 0;
+    if (aboveHalf || (exactHalf && odd)) {
+      int i = static_cast<int>(kPrecision) - 1;
+      while (i >= 0 && digits[i] == '9') digits[i--] = '0';
+      if (i < 0) {
+        digits.insert(digits.begin(), '1');
+        digits.pop_back();
+        ++pointPos;
+      } else {
+        ++digits[i];
+      }
+    }
+  }
+  while (digits.size() > 1 && digits.back() == '0' && static_cast<int>(digits.size()) > pointPos) digits.pop_back();
+
+  std::string out;
+  if (count < 0) out.push_back('-');
+  if (pointPos > static_cast<int>(kPrecision)) {
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    out.push_back(digits[0]);
+    if (digits.size() > 1) {
+      if (decimalSeparator != '\0') out.push_back(decimalSeparator);
+      out.append(digits, 1);
+    }
+    out.push_back('E');
+    out.append(std::to_string(pointPos - 1));
+    return out;
+  }
+  if (pointPos <= 0) {
+    out.push_back('0');
+    if (decimalSeparator != '\0') out.push_back(decimalSeparator);
+    out.append(static_cast<std::size_t>(-pointPos), '0');
+    out.append(digits);
+    return out;
+  }
+  if (static_cast<int>(digits.size()) <= pointPos) {
+    out.append(digits);
+    out.append(static_cast<std::size_t>(pointPos) - digits.size(), '0');
+    return out;
+  }
+  out.append(digits, 0, static_cast<std::size_t>(pointPos));
+  if (decimalSeparator != '\0') out.push_back(decimalSeparator);
+  out.append(digits, static_cast<std::size_t>(pointPos));
+  return out;
+}
+
+std::string FormatDiscrepancyLine(std::string_view chartNumber, std::int32_t caseNumber, double dateFrom,
+                                  std::string_view procedureCode, Currency recorded, Currency applied,
+                                  const RegionalSettings& settings) {
+  int year = 0, month = 0, day = 0;
+  CivilFromDays(static_cast<long long>(std::trunc(dateFrom)), year, month, day);
+  char yearText[16];
+  std::snprintf(yearText, sizeof yearText, "%04d", year);
+
+  std::string line;
+  line.reserve(120);
+  line.append("Chart: ").append(chartNumber);
+  line.append(" Case Number: ").append(std::to_string(caseNumber));
+  line.append(" Date From: ");
+  AppendTwoDigits(line, month);
+  if (settings.dateSeparator != '\0') line.push_back(settings.dateSeparator);
+  AppendTwoDigits(line, day);
+  if (settings.dateSeparator != '\0') line.push_back(settings.dateSeparator);
+  line.append(yearText);
+  line.append(" Procedure Code: ").append(procedureCode);
+  line.append(" Difference: ").append(FormatGeneralAmount(recorded - applied, settings.decimalSeparator));
+  return line;
+}
+
+void WriteBackBuckets(const PaidAmounts& buckets, EditableRow& charge) {
+  charge.Edit();
+  charge.AssignDouble(kInsurance1, DoubleFromCurrency(buckets.insurance1));
+  charge.AssignDouble(kInsurance2, DoubleFromCurrency(buckets.insurance2));
+  charge.AssignDouble(kInsurance3, DoubleFromCurrency(buckets.insurance3));
+  charge.AssignDouble(kGuarantor, DoubleFromCurrency(buckets.guarantor));
+  charge.AssignDouble(kAdjustment, DoubleFromCurrency(buckets.adjustment));
+  charge.AssignDouble(kAttorney, DoubleFromCurrency(buckets.attorney));
+  charge.Post();
+}
+
+ChargeCheck CheckCharge(EditableRow& charge, RowWalker& applications, RowReader& payingRow,
+                        ReportSink& report, const FixFlag& fixFlag, const RegionalSettings& settings) {
+  PaidAmounts recorded;
+  recorded.insurance1 = charge.ReadAmount(kInsurance1);
+  recorded.insurance2 = charge.ReadAmount(kInsurance2);
+  recorded.insurance3 = charge.ReadAmount(kInsurance3);
+  recorded.guarantor = charge.ReadAmount(kGuarantor);
+  recorded.adjustment = charge.ReadAmount(kAdjustment);
+  recorded.attorney = charge.ReadAmount(kAttorney);
+  ChargeTotalsBuilder totals(recorded);
+
+  std::string type;
+  std::string who;
+  for (applications.MoveFirst(); !applications.AtEnd(); applications.MoveNext()) {
+    Application application;
+    application.hasPayingRow = !payingRow.IsNull("Entry Number");
+    if (application.hasPayingRow) {
+      type = payingRow.ReadText("Transaction Type");
+      who = payingRow.ReadText("Who Paid");
+      application.transactionType = type;
+      application.whoPaid = who;
+      // Amounts of ignored applications are never read, so they cannot fail a conversion.
+      if (!OccursWithin(type, "PZ")) application.amount = applications.ReadAmount("Payment Amount");
+    }
+    totals.Add(application);
+  }
+
+  const ChargeTotals& result = totals.Totals();
+  ChargeCheck check;
+  if (result.recorded == result.applied) return check;
+  check.discrepancy = true;
+  // Read in the line's order, so a missing column fails at the same field every time.
+  const std::string chart = charge.ReadText("Chart Number");
+  const std::int32_t caseNumber = charge.ReadInteger("Case Number");
+  const double dateFrom = charge.ReadDateTime("Date From");
+  const std::string procedure = charge.ReadText("Procedure Code");
+  report.AppendReportLine(
+      FormatDiscrepancyLine(chart, caseNumber, dateFrom, procedure, result.recorded, result.applied, settings));
+  if (fixFlag.IsSet()) {
+    WriteBackBuckets(result.buckets, charge);
+    check.fixed = true;
+  }
+  return check;
+}
+
+}  // namespace lw

@@ -1,0 +1,83 @@
+#pragma once
+// The charge reconciliation rules: for one MWTRN row (the charge) and the MWPAX rows applied
+// to it, compare the six recorded paid amounts with the applications, report a difference and,
+// when fixing, rewrite the six amounts from the applications.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "common/Currency.h"
+#include "common/RegionalSettings.h"
+#include "reconcile/Ports.h"
+#include "reconcile/RowAccess.h"
+
+namespace lw {
+
+// The six paid-amount values, in the order the rules read and write them.
+struct PaidAmounts {
+  Currency insurance1;
+  Currency insurance2;
+  Currency insurance3;
+  Currency guarantor;
+  Currency adjustment;
+  Currency attorney;
+
+  Currency Sum() const;  // overflow-checked
+  bool operator==(const PaidAmounts&) const = default;
+};
+
+// One application as the rules see it: its applied amount and its paying row's codes.
+struct Application {
+  Currency amount;
+  bool hasPayingRow = true;      // false: the Payment Reference matches no Entry Number
+  std::string_view transactionType;
+  std::string_view whoPaid;
+};
+
+struct ChargeTotals {
+  Currency recorded;
+  Currency applied;
+  PaidAmounts buckets;
+};
+
+// Adds applications one at a time, so the cursor walk needs no intermediate list.
+class ChargeTotalsBuilder {
+ public:
+  explicit ChargeTotalsBuilder(const PaidAmounts& recorded);
+  void Add(const Application& application);
+  const ChargeTotals& Totals() const { return totals_; }
+
+ private:
+  ChargeTotals totals_;
+};
+
+// The recorded total, applied total and six paid buckets of a charge. No side effects.
+ChargeTotals ComputeChargeTotals(const PaidAmounts& recorded, std::span<const Application> applications);
+
+// "Chart: … Case Number: … Date From: mm/dd/yyyy Procedure Code: … Difference: …"
+// `dateFrom` is days since 30 December 1899. The difference is recorded minus applied.
+std::string FormatDiscrepancyLine(std::string_view chartNumber, std::int32_t caseNumber, double dateFrom,
+                                  std::string_view procedureCode, Currency recorded, Currency applied,
+                                  const RegionalSettings& settings);
+
+// An amount in the general number format: up to 15 significant digits, no grouping, no
+// trailing zeros, scientific notation from 10^15 on.
+std::string FormatGeneralAmount(Currency amount, char decimalSeparator);
+
+// Puts the charge in edit state, assigns the six buckets as doubles, posts.
+void WriteBackBuckets(const PaidAmounts& buckets, EditableRow& charge);
+
+struct ChargeCheck {
+  bool discrepancy = false;
+  bool fixed = false;
+};
+
+// Checks the charge: reads its six amounts, walks its applications (the paying row following
+// each), appends the discrepancy line when the totals differ and, if the fix flag is set at
+// that moment, rewrites the row.
+ChargeCheck CheckCharge(EditableRow& charge, RowWalker& applications, RowReader& payingRow,
+                        ReportSink& report, const FixFlag& fixFlag, const RegionalSettings& settings);
+
+}  // namespace lw

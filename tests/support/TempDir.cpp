@@ -1,0 +1,20 @@
+#include "tests/support/TempDir.h"
+
+#include <cstdlib>
+#include <stdexcept>
+#include <system_error>
+
+namespace lw::test {
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "ledgerwick-test-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+}  // namespace lw::test
