@@ -1,0 +1,19 @@
+// GUI tests run real widgets on Qt's offscreen platform; test discovery runs this binary
+// without the test environment, so the platform is chosen here when none is set.
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QTemporaryDir runtimeDir;
+  if (std::getenv("XDG_RUNTIME_DIR") == nullptr && runtimeDir.isValid()) {
+    QFile::setPermissions(runtimeDir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    setenv("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit().constData(), 1);
+  }
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
