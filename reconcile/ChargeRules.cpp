@@ -101,19 +101,10 @@ std::string FormatGeneralAmount(Currency amount, char decimalSeparator) {
   }
   while (digits.size() > 1 && digits.back() == '0' && static_cast<int>(digits.size()) > pointPos) digits.pop_back();
 
+  // A Currency stays below 10^15 in magnitude even after rounding, so the general format's
+  // scientific notation (from 10^15 on) never applies: fixed notation only.
   std::string out;
   if (count < 0) out.push_back('-');
-  if (pointPos > static_cast<int>(kPrecision)) {
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-    out.push_back(digits[0]);
-    if (digits.size() > 1) {
-      if (decimalSeparator != '\0') out.push_back(decimalSeparator);
-      out.append(digits, 1);
-    }
-    out.push_back('E');
-    out.append(std::to_string(pointPos - 1));
-    return out;
-  }
   if (pointPos <= 0) {
     out.push_back('0');
     if (decimalSeparator != '\0') out.push_back(decimalSeparator);

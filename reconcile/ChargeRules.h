@@ -62,8 +62,8 @@ std::string FormatDiscrepancyLine(std::string_view chartNumber, std::int32_t cas
                                   std::string_view procedureCode, Currency recorded, Currency applied,
                                   const RegionalSettings& settings);
 
-// An amount in the general number format: up to 15 significant digits, no grouping, no
-// trailing zeros, scientific notation from 10^15 on.
+// An amount in the general number format: up to 15 significant digits (rounded half to even),
+// no grouping, no trailing zeros, no separator for a whole number.
 std::string FormatGeneralAmount(Currency amount, char decimalSeparator);
 
 // Puts the charge in edit state, assigns the six buckets as doubles, posts.
