@@ -1,0 +1,510 @@
+#include "common/RegFile.h"
+
+#include <array>
+#include <cstdio>
+
+#include "common/Exceptions.h"
+
+namespace lw {
+namespace {
+
+constexpr const char* kVersion5Header = "Windows Registry Editor Version 5.00";
+constexpr const char* kVersion4Header = "REGEDIT4";
+
+char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool EqualsNoCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+  return true;
+}
+
+bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
+  return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// UTF-16LE to UTF-8; unpaired surrogates become U+FFFD, an odd last byte is dropped.
+std::string Utf16LeToUtf8(const std::string& bytes, std::size_t start = 0) {
+  std::string out;
+  std::vector<char16_t> units;
+  for (std::size_t i = start; i + 1 < bytes.size(); i += 2)
+    units.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                          (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    char32_t u = units[i];
+    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+      AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+      ++i;
+    } else if (u >= 0xD800 && u <= 0xDFFF) {
+      AppendUtf8(out, 0xFFFD);
+    } else {
+      AppendUtf8(out, u);
+    }
+  }
+  return out;
+}
+
+// UTF-8 to UTF-16LE; a byte that does not start a valid sequence stands for itself (Latin-1),
+// so arbitrary 8-bit text never fails to convert.
+std::string Utf8ToUtf16Le(const std::string& text) {
+  std::string out;
+  auto put = [&out](char16_t u) {
+    out += static_cast<char>(u & 0xFF);
+    out += static_cast<char>(u >> 8);
+  };
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    char32_t cp = b;
+    std::size_t len = 1;
+    if (b >= 0xC2 && b <= 0xF4) {
+      const std::size_t need = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
+      char32_t acc = b & (need == 2 ? 0x1F : need == 3 ? 0x0F : 0x07);
+      bool ok = i + need <= text.size();
+      for (std::size_t k = 1; ok && k < need; ++k) {
+        const auto c = static_cast<unsigned char>(text[i + k]);
+        if ((c & 0xC0) != 0x80) ok = false;
+        acc = (acc << 6) | (c & 0x3F);
+      }
+      const char32_t minimum = need == 2 ? 0x80 : need == 3 ? 0x800 : 0x10000;
+      if (ok && acc >= minimum && acc <= 0x10FFFF && !(acc >= 0xD800 && acc <= 0xDFFF)) {
+        cp = acc;
+        len = need;
+      }
+    }
+    if (cp >= 0x10000) {
+      put(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+      put(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+    } else {
+      put(static_cast<char16_t>(cp));
+    }
+    i += len;
+  }
+  return out;
+}
+
+bool IsStringType(std::uint32_t type) {
+  return type == static_cast<std::uint32_t>(RegType::Sz) || type == static_cast<std::uint32_t>(RegType::ExpandSz) ||
+         type == static_cast<std::uint32_t>(RegType::MultiSz);
+}
+
+struct RootName {
+  const char* full;
+  const char* abbreviation;
+};
+constexpr std::array<RootName, 6> kRoots{{{"HKEY_CLASSES_ROOT", "HKCR"},
+                                          {"HKEY_CURRENT_USER", "HKCU"},
+                                          {"HKEY_LOCAL_MACHINE", "HKLM"},
+                                          {"HKEY_USERS", "HKU"},
+                                          {"HKEY_CURRENT_CONFIG", "HKCC"},
+                                          {"HKEY_DYN_DATA", "HKDD"}}};
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Reads export lines one by one, keeping the number of the line last read.
+class Parser {
+ public:
+  Parser(const std::string& text, const std::string& fileName) : text_(text), fileName_(fileName) {}
+
+  void Run(RegFile& file);
+
+ private:
+  bool NextLine(std::string& line) {
+    if (pos_ >= text_.size()) return false;
+    std::size_t end = text_.find_first_of("\r\n", pos_);
+    if (end == std::string::npos) end = text_.size();
+    line = text_.substr(pos_, end - pos_);
+    pos_ = end;
+    if (pos_ < text_.size() && text_[pos_] == '\r') ++pos_;
+    if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+    ++lineNumber_;
+    return true;
+  }
+
+  [[noreturn]] void Fail(const std::string& what) const {
+    throw ERegistryException(fileName_ + ", line " + std::to_string(lineNumber_) + ": " + what);
+  }
+
+  static std::size_t SkipBlanks(const std::string& s, std::size_t i) {
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+    return i;
+  }
+
+  // Nothing but blanks or a comment may follow the item ending at `i`.
+  void ExpectEnd(const std::string& line, std::size_t i) const {
+    i = SkipBlanks(line, i);
+    if (i < line.size() && line[i] != ';') Fail("unexpected text after the entry: \"" + line.substr(i) + "\"");
+  }
+
+  // A quoted string starting at line[i] == '"'; returns the unescaped text, `i` past the quote.
+  std::string ParseQuoted(const std::string& line, std::size_t& i) const {
+    std::string out;
+    ++i;
+    while (i < line.size()) {
+      char c = line[i++];
+      if (c == '"') return out;
+      if (c != '\\') {
+        out += c;
+        continue;
+      }
+      if (i >= line.size()) break;
+      char e = line[i++];
+      switch (e) {
+        case '\\': out += '\\'; break;
+        case '"': out += '"'; break;
+        case 'n': out += '\n'; break;
+        case 'r': out += '\r'; break;
+        case '0': out += '\0'; break;
+        default: Fail(std::string("unknown escape \\") + e + " in a quoted text");
+      }
+    }
+    Fail("quoted text without its closing quote");
+  }
+
+  std::string ParseHexData(std::string line, std::size_t i);
+  void ParseValue(const std::string& line, std::size_t i, RegKey* key);
+  void ParseSection(const std::string& line, std::size_t i, RegFile& file);
+
+  const std::string& text_;
+  const std::string& fileName_;
+  std::size_t pos_ = 0;
+  int lineNumber_ = 0;
+  bool version4_ = false;
+  std::string currentKey_;  // empty: no section yet, or inside a deletion section
+  bool inDeletion_ = false;
+};
+
+std::string Parser::ParseHexData(std::string line, std::size_t i) {
+  std::string data;
+  for (;;) {
+    i = SkipBlanks(line, i);
+    if (i >= line.size() || line[i] == ';') return data;
+    if (line[i] == '\\') {
+      ExpectEnd(line, i + 1);
+      // Continued on the next line that is not a comment.
+      std::string next;
+      do {
+        if (!NextLine(next)) Fail("hex data continued past the end of the file");
+        i = SkipBlanks(next, 0);
+      } while (i < next.size() && next[i] == ';');
+      line = next;
+      if (i >= line.size()) Fail("hex data continued onto an empty line");
+      continue;
+    }
+    const int hi = HexDigit(line[i]);
+    if (hi < 0) Fail("invalid hex byte \"" + line.substr(i, 2) + "\"");
+    int value = hi;
+    ++i;
+    if (i < line.size() && HexDigit(line[i]) >= 0) value = value * 16 + HexDigit(line[i++]);
+    data += static_cast<char>(value);
+    i = SkipBlanks(line, i);
+    if (i < line.size() && line[i] == ',') {
+      ++i;
+    } else if (i < line.size() && line[i] != '\\' && line[i] != ';') {
+      Fail("expected ',' between hex bytes");
+    }
+  }
+}
+
+void Parser::ParseValue(const std::string& line, std::size_t i, RegKey* key) {
+  std::string name;
+  if (line[i] == '@') {
+    ++i;
+  } else {
+    name = ParseQuoted(line, i);
+  }
+  i = SkipBlanks(line, i);
+  if (i >= line.size() || line[i] != '=') Fail("expected '=' after the value name");
+  i = SkipBlanks(line, i + 1);
+  const std::string rest = line.substr(i);
+
+  RegValue value;
+  value.name = name;
+  bool remove = false;
+  if (!rest.empty() && rest[0] == '-') {
+    remove = true;
+    ExpectEnd(line, i + 1);
+  } else if (!rest.empty() && rest[0] == '"') {
+    value.type = static_cast<std::uint32_t>(RegType::Sz);
+    value.data = ParseQuoted(line, i);
+    value.data += '\0';
+    ExpectEnd(line, i);
+  } else if (StartsWithNoCase(rest, "dword:")) {
+    i += 6;
+    std::uint32_t number = 0;
+    int digits = 0;
+    while (i < line.size() && HexDigit(line[i]) >= 0) {
+      if (++digits > 8) Fail("dword data longer than 8 hex digits");
+      number = number * 16 + static_cast<std::uint32_t>(HexDigit(line[i++]));
+    }
+    if (digits == 0) Fail("dword data without hex digits");
+    ExpectEnd(line, i);
+    value.type = static_cast<std::uint32_t>(RegType::Dword);
+    for (int b = 0; b < 4; ++b) value.data += static_cast<char>((number >> (8 * b)) & 0xFF);
+  } else if (StartsWithNoCase(rest, "hex:") || StartsWithNoCase(rest, "hex(")) {
+    i += 3;
+    std::uint32_t type = static_cast<std::uint32_t>(RegType::Binary);
+    if (line[i] == '(') {
+      ++i;
+      std::uint64_t number = 0;
+      int digits = 0;
+      while (i < line.size() && HexDigit(line[i]) >= 0) {
+        number = number * 16 + static_cast<std::uint32_t>(HexDigit(line[i++]));
+        if (++digits > 8) Fail("value type number too long");
+      }
+      if (digits == 0 || i >= line.size() || line[i] != ')') Fail("malformed hex(type) prefix");
+      ++i;
+      type = static_cast<std::uint32_t>(number);
+    }
+    if (i >= line.size() || line[i] != ':') Fail("expected ':' after hex");
+    value.type = type;
+    value.data = ParseHexData(line, i + 1);
+    if (IsStringType(type) && !version4_) value.data = Utf16LeToUtf8(value.data);
+  } else {
+    Fail("unrecognised value data \"" + rest + "\"");
+  }
+  if (key == nullptr) return;  // inside a deletion section: parsed, then ignored
+  if (remove) {
+    key->DeleteValue(name);
+  } else {
+    key->SetValue(std::move(value));
+  }
+}
+
+void Parser::ParseSection(const std::string& line, std::size_t i, RegFile& file) {
+  const std::size_t close = line.rfind(']');
+  if (close == std::string::npos || close < i) Fail("key name without its closing ']'");
+  ExpectEnd(line, close + 1);
+  std::string path = line.substr(i + 1, close - i - 1);
+  const bool deletion = !path.empty() && path[0] == '-';
+  if (deletion) path.erase(0, 1);
+  auto normal = NormaliseRegKeyPath(path);
+  if (!normal) Fail("invalid key name \"" + path + "\"");
+  if (deletion) {
+    file.DeleteKey(*normal);
+    inDeletion_ = true;
+    currentKey_.clear();
+  } else {
+    file.EnsureKey(*normal);
+    inDeletion_ = false;
+    currentKey_ = *normal;
+  }
+}
+
+void Parser::Run(RegFile& file) {
+  std::string line;
+  bool headerSeen = false;
+  while (NextLine(line)) {
+    std::size_t i = SkipBlanks(line, 0);
+    if (i >= line.size()) continue;
+    if (!headerSeen) {
+      std::string header = line.substr(i);
+      while (!header.empty() && (header.back() == ' ' || header.back() == '\t')) header.pop_back();
+      if (header == kVersion5Header) {
+        version4_ = false;
+      } else if (header == kVersion4Header) {
+        version4_ = true;
+      } else {
+        Fail("not a registry export: expected \"" + std::string(kVersion5Header) + "\"");
+      }
+      headerSeen = true;
+      continue;
+    }
+    switch (line[i]) {
+      case ';': break;
+      case '[': ParseSection(line, i, file); break;
+      case '"':
+      case '@': {
+        if (currentKey_.empty() && !inDeletion_) Fail("value outside of a key section");
+        // EnsureKey may grow the key list, so the key is looked up for each value.
+        RegKey* key = inDeletion_ ? nullptr : &file.EnsureKey(currentKey_);
+        ParseValue(line, i, key);
+        break;
+      }
+      default: Fail("unexpected line \"" + line.substr(i) + "\"");
+    }
+  }
+  if (!headerSeen) {
+    lineNumber_ = lineNumber_ == 0 ? 1 : lineNumber_;
+    Fail("not a registry export: the file is empty");
+  }
+}
+
+std::string QuoteRegText(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text) {
+    switch (c) {
+      case '\\': out += "\\\\"; break;
+      case '"': out += "\\\""; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      default: out += c;
+    }
+  }
+  return out + "\"";
+}
+
+void AppendHexData(std::string& out, std::string prefix, const std::string& bytes) {
+  static const char* kDigits = "0123456789abcdef";
+  std::string lineText = std::move(prefix);
+  for (std::size_t k = 0; k < bytes.size(); ++k) {
+    const auto b = static_cast<unsigned char>(bytes[k]);
+    lineText += kDigits[b >> 4];
+    lineText += kDigits[b & 0xF];
+    if (k + 1 < bytes.size()) {
+      lineText += ',';
+      if (lineText.size() > 76) {
+        out += lineText + "\\\n";
+        lineText = "  ";
+      }
+    }
+  }
+  out += lineText + "\n";
+}
+
+}  // namespace
+
+std::optional<std::string> NormaliseRegKeyPath(const std::string& path) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t sep = path.find('\\', start);
+    parts.push_back(path.substr(start, sep == std::string::npos ? std::string::npos : sep - start));
+    if (sep == std::string::npos) break;
+    start = sep + 1;
+  }
+  // A single trailing backslash is tolerated, as regedit does.
+  if (parts.size() > 1 && parts.back().empty()) parts.pop_back();
+  std::string out;
+  for (const RootName& root : kRoots)
+    if (EqualsNoCase(parts[0], root.full) || EqualsNoCase(parts[0], root.abbreviation)) out = root.full;
+  if (out.empty()) return std::nullopt;
+  for (std::size_t k = 1; k < parts.size(); ++k) {
+    if (parts[k].empty()) return std::nullopt;
+    out += '\\';
+    out += parts[k];
+  }
+  return out;
+}
+
+const RegValue* RegKey::FindValue(const std::string& name) const {
+  for (const RegValue& v : values)
+    if (EqualsNoCase(v.name, name)) return &v;
+  return nullptr;
+}
+
+void RegKey::SetValue(RegValue value) {
+  for (RegValue& v : values) {
+    if (EqualsNoCase(v.name, value.name)) {
+      v = std::move(value);
+      return;
+    }
+  }
+  values.push_back(std::move(value));
+}
+
+void RegKey::DeleteValue(const std::string& name) {
+  std::erase_if(values, [&name](const RegValue& v) { return EqualsNoCase(v.name, name); });
+}
+
+RegFile RegFile::Parse(const std::string& bytes, const std::string& fileName) {
+  std::string text;
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    text = Utf16LeToUtf8(bytes, 2);
+  } else if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    text = bytes.substr(3);
+  } else {
+    text = bytes;
+  }
+  RegFile file;
+  Parser parser(text, fileName);
+  parser.Run(file);
+  return file;
+}
+
+std::string RegFile::Serialize() const {
+  std::string out = std::string(kVersion5Header) + "\n\n";
+  for (const RegKey& key : keys_) {
+    out += "[" + key.path + "]\n";
+    for (const RegValue& v : key.values) {
+      const std::string name = v.name.empty() ? "@" : QuoteRegText(v.name);
+      const bool plainText = v.type == static_cast<std::uint32_t>(RegType::Sz) && !v.data.empty() &&
+                             v.data.back() == '\0' && v.data.find('\0') == v.data.size() - 1;
+      if (plainText) {
+        out += name + "=" + QuoteRegText(v.data.substr(0, v.data.size() - 1)) + "\n";
+      } else if (v.type == static_cast<std::uint32_t>(RegType::Dword) && v.data.size() == 4) {
+        std::uint32_t n = 0;
+        for (int b = 3; b >= 0; --b) n = (n << 8) | static_cast<unsigned char>(v.data[b]);
+        char buffer[16];
+        std::snprintf(buffer, sizeof buffer, "%08x", n);
+        out += name + "=dword:" + buffer + "\n";
+      } else {
+        std::string prefix = name + "=hex";
+        if (v.type != static_cast<std::uint32_t>(RegType::Binary)) {
+          char buffer[16];
+          std::snprintf(buffer, sizeof buffer, "(%x)", v.type);
+          prefix += buffer;
+        }
+        prefix += ":";
+        AppendHexData(out, prefix, IsStringType(v.type) ? Utf8ToUtf16Le(v.data) : v.data);
+      }
+    }
+    out += "\n";
+  }
+  return out;
+}
+
+const RegKey* RegFile::FindKey(const std::string& path) const {
+  const auto normal = NormaliseRegKeyPath(path);
+  if (!normal) return nullptr;
+  for (const RegKey& key : keys_)
+    if (EqualsNoCase(key.path, *normal)) return &key;
+  return nullptr;
+}
+
+RegKey& RegFile::EnsureKey(const std::string& path) {
+  const auto normal = NormaliseRegKeyPath(path);
+  if (!normal) throw ERegistryException("Invalid key name '" + path + "'");
+  for (RegKey& key : keys_)
+    if (EqualsNoCase(key.path, *normal)) return key;
+  // Parents first, so the written file lists them in tree order; the root itself is no key.
+  const std::size_t sep = normal->rfind('\\');
+  if (sep != std::string::npos && normal->find('\\') != sep) EnsureKey(normal->substr(0, sep));
+  keys_.push_back(RegKey{*normal, {}});
+  return keys_.back();
+}
+
+void RegFile::DeleteKey(const std::string& path) {
+  const auto normal = NormaliseRegKeyPath(path);
+  if (!normal) return;
+  const std::string prefix = *normal + "\\";
+  std::erase_if(keys_, [&](const RegKey& key) {
+    return EqualsNoCase(key.path, *normal) || StartsWithNoCase(key.path, prefix);
+  });
+}
+
+}  // namespace lw
