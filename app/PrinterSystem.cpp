@@ -1,0 +1,26 @@
+#include "app/PrinterSystem.h"
+
+#include <QPrinterInfo>
+
+namespace lw {
+
+namespace {
+
+class QtPrinterSystem final : public PrinterSystem {
+ public:
+  DefaultQuery DefaultPrinter() override { return {QPrinterInfo::defaultPrinterName(), 0}; }
+
+  QStringList PrinterNames() override { return QPrinterInfo::availablePrinterNames(); }
+
+  std::unique_ptr<QPrinter> DefaultSettings(const QString& name) override {
+    const QPrinterInfo info = QPrinterInfo::printerInfo(name);
+    if (info.isNull()) return nullptr;
+    return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<PrinterSystem> MakeQtPrinterSystem() { return std::make_unique<QtPrinterSystem>(); }
+
+}  // namespace lw
