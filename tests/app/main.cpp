@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 
+#include "app/Application.h"
+
 int main(int argc, char** argv) {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QTemporaryDir runtimeDir;
@@ -13,7 +15,7 @@ int main(int argc, char** argv) {
     QFile::setPermissions(runtimeDir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     setenv("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit().constData(), 1);
   }
-  QApplication app(argc, argv);
+  lw::TApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

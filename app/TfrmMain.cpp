@@ -1,0 +1,62 @@
+#include "app/TfrmMain.h"
+
+#include "app/Fonts.h"
+
+namespace lw {
+
+// Positions and sizes are in pixels at 96 pixels per inch; the toolkit scales them with the
+// screen's text size. No control is anchored to the right or bottom edge: resizing the window
+// leaves every control where it is.
+TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent, Qt::Window) {
+  setObjectName(QStringLiteral("frmMain"));
+  setWindowTitle(QStringLiteral("Ledgerwick"));
+  setFont(WindowFont());
+  QPalette face = palette();
+  face.setColor(QPalette::Window, face.color(QPalette::Button));
+  setPalette(face);
+  setAutoFillBackground(true);
+  resize(924, 401);
+  move(0, 0);
+
+  Button1 = std::make_unique<QPushButton>(QStringLiteral("Search"), this);
+  Button1->setObjectName(QStringLiteral("Button1"));
+  Button1->setGeometry(720, 9, 75, 25);
+
+  RichEdit1 = std::make_unique<TRichEdit>(this);
+  RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+  RichEdit1->setGeometry(8, 40, 907, 329);
+  RichEdit1->setTabChangesFocus(true);  // Tab moves on to the next control
+
+  Button2 = std::make_unique<QPushButton>(QStringLiteral("Print"), this);
+  Button2->setObjectName(QStringLiteral("Button2"));
+  Button2->setGeometry(808, 8, 75, 25);
+
+  cxProgressBar1 = std::make_unique<TcxProgressBar>(this);
+  cxProgressBar1->setObjectName(QStringLiteral("cxProgressBar1"));
+  cxProgressBar1->setGeometry(8, 375, 908, cxProgressBar1->sizeHint().height());
+
+  cbFixData = std::make_unique<QCheckBox>(QStringLiteral("Fix Balances"), this);
+  cbFixData->setObjectName(QStringLiteral("cbFixData"));
+  cbFixData->setGeometry(384, 8, 105, 17);
+  cbFixData->setChecked(false);
+
+  edtChart = std::make_unique<UpperCaseEdit>(this);
+  edtChart->setObjectName(QStringLiteral("edtChart"));
+  edtChart->setGeometry(593, 8, 121, 21);
+  edtChart->setMaxLength(8);
+
+  Label1 = std::make_unique<QLabel>(QStringLiteral("Chart Number"), this);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->move(520, 8);
+  Label1->adjustSize();  // sized to its caption
+
+  QWidget::setTabOrder(Button1.get(), RichEdit1.get());
+  QWidget::setTabOrder(RichEdit1.get(), Button2.get());
+  QWidget::setTabOrder(Button2.get(), cxProgressBar1.get());
+  QWidget::setTabOrder(cxProgressBar1.get(), cbFixData.get());
+  QWidget::setTabOrder(cbFixData.get(), edtChart.get());
+}
+
+TfrmMain::~TfrmMain() = default;
+
+}  // namespace lw

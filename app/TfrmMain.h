@@ -1,0 +1,45 @@
+#pragma once
+// TfrmMain: the program's one main window. It owns every control and component of the program;
+// members are declared in the window description's order, so they are created in that order and
+// destroyed in the reverse one (the cursors before the connection).
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+#include <memory>
+
+#include "app/ProgressBar.h"
+#include "app/RichEdit.h"
+#include "app/UpperCaseEdit.h"
+
+namespace lw {
+
+class TfrmMain : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Builds the window as described: caption "Ledgerwick", client area 924 x 401 at the screen's
+  // top-left corner, button-face colour, the window font on every control. Nothing is connected
+  // and no cursor is open.
+  explicit TfrmMain(QWidget* parent = nullptr);
+  ~TfrmMain() override;
+
+  // The window's members, in their described order. Components that need no window of their
+  // own are added here, at their place in the order, as they are built.
+  std::unique_ptr<QPushButton> Button1;  // "Search"
+  // cxShellBrowserDialog1 (folder dialog) goes here.
+  // AdsConnection1, tblChg, tblPax, tblPay, dsTblChg, dsPax, dsQryChg, qryChg go here.
+  std::unique_ptr<TRichEdit> RichEdit1;  // the read-only report area
+  std::unique_ptr<QPushButton> Button2;  // "Print"
+  // PrintDialog1 goes here.
+  std::unique_ptr<TcxProgressBar> cxProgressBar1;
+  std::unique_ptr<QCheckBox> cbFixData;  // "Fix Balances": the fix flag
+  std::unique_ptr<UpperCaseEdit> edtChart;  // the chart number filter, at most 8 characters
+  std::unique_ptr<QLabel> Label1;  // "Chart Number"
+
+  // The click handlers Button1Click (the search run) and Button2Click (printing) are declared
+  // here, each taking the clicked object; connect them with ConnectClick (app/ErrorDisplay.h).
+};
+
+}  // namespace lw
