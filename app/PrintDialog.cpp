@@ -108,11 +108,9 @@ bool TPrintDialog::Execute() {
   if (previousFocus != nullptr) previousFocus->setFocus();
   if (result != QDialog::Accepted) return false;
 
-  // The printer the dialog was left on; a file-format block keeps the printer it was made for.
-  QString chosen = current;
-  if (settings->outputFormat() == QPrinter::NativeFormat && !settings->printerName().isEmpty()) {
-    chosen = settings->printerName();
-  }
+  // The printer the dialog was left on.
+  QString chosen = printer.DeviceName(*settings);
+  if (chosen.isEmpty()) chosen = current;
   // A printer given no settings block and left unchanged gets none back: its defaults are fetched.
   const bool returnsSettings = hadSettings || chosen != current;
   const int returnedCopies = settings->copyCount();

@@ -23,6 +23,8 @@ QRect PageRectTwips(int horzRes, int vertRes, int dpiX, int dpiY) {
 QFont PrintFont(const QFont& reportFont) {
   QFont font = reportFont;
   if (reportFont.pixelSize() > 0) font.setPointSizeF(reportFont.pixelSize() * 72.0 / kDesignDpi);
+  // No ligatures: each character of the report is printed as its own glyph.
+  font.setStyleStrategy(QFont::PreferNoShaping);
   return font;
 }
 

@@ -22,7 +22,7 @@ namespace lw {
 QRect PageRectTwips(int horzRes, int vertRes, int dpiX, int dpiY);
 
 // The report's font for a printer: a font sized in screen pixels is carried over in points (at the
-// 96 pixels per inch the window is designed for), so it prints at the size it shows.
+// 96 pixels per inch the window is designed for), so it prints at the size it shows; no ligatures.
 QFont PrintFont(const QFont& reportFont);
 
 // Lays out `text` from position `from` on one page of `page` (device pixels of `device`), drawing

@@ -46,7 +46,7 @@ const QStringList& TPrinter::Printers() {
 void TPrinter::EnsureCurrent() {
   if (index_ >= 0) return;
   const PrinterSystem::DefaultQuery query = system_->DefaultPrinter();
-  if (query.error != 0) throw EOSError(OSErrorMessage(query.error));
+  if (query.failed) throw EOSError(OSErrorMessage(query.error));
   if (query.name.isEmpty()) throw EPrinter(kNoDefaultPrinter);
   const QStringList& list = Printers();
   for (int i = 0; i < list.size(); ++i) {
@@ -72,6 +72,8 @@ QPrinter* TPrinter::Settings() {
 }
 
 void TPrinter::SetPrinter(const QString& device, std::unique_ptr<QPrinter> settings) {
+  // The open job prints on the current settings block: it cannot change under it.
+  if (Printing()) throw EPrinter(kPrintingInProgress);
   Printers();
   int found = static_cast<int>(printers_.indexOf(device));
   if (found < 0) {

@@ -29,12 +29,15 @@ class TPrinter {
   // none (or it is not in the list), EOSError when the system cannot be asked.
   int PrinterIndex();
   QString PrinterName();
+  // The printer a settings block returned by a print dialog is set up for (empty: none).
+  QString DeviceName(const QPrinter& settings) { return system_->DeviceName(settings); }
 
   // The current printer's settings block; nullptr when the printer has none.
   QPrinter* Settings();
 
   // Makes `device` current with `settings` (nullptr: the printer's default settings, if any).
-  // A device missing from the list is added to it.
+  // A device missing from the list is added to it. EPrinter "Printing in progress" while a job
+  // is open.
   void SetPrinter(const QString& device, std::unique_ptr<QPrinter> settings);
 
   // The copy count in the settings block; EPrinter "Operation not supported on selected

@@ -8,7 +8,7 @@ namespace {
 
 class QtPrinterSystem final : public PrinterSystem {
  public:
-  DefaultQuery DefaultPrinter() override { return {QPrinterInfo::defaultPrinterName(), 0}; }
+  DefaultQuery DefaultPrinter() override { return {QPrinterInfo::defaultPrinterName()}; }
 
   QStringList PrinterNames() override { return QPrinterInfo::availablePrinterNames(); }
 
@@ -16,6 +16,10 @@ class QtPrinterSystem final : public PrinterSystem {
     const QPrinterInfo info = QPrinterInfo::printerInfo(name);
     if (info.isNull()) return nullptr;
     return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+  }
+
+  QString DeviceName(const QPrinter& settings) override {
+    return settings.outputFormat() == QPrinter::NativeFormat ? settings.printerName() : QString();
   }
 };
 

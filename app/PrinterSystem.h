@@ -14,8 +14,9 @@ class PrinterSystem {
  public:
   // The outcome of asking for the default printer.
   struct DefaultQuery {
-    QString name;    // empty when no default printer is selected
-    int error = 0;   // non-zero: the query itself failed with this OS error code (errno)
+    QString name;         // empty when no default printer is selected
+    bool failed = false;  // the query itself failed, with OS error code `error` (errno; 0 if unknown)
+    int error = 0;
   };
 
   virtual ~PrinterSystem() = default;
@@ -25,6 +26,9 @@ class PrinterSystem {
   // A settings block for `name` holding its defaults, set up to print to that printer;
   // nullptr when the printer offers no settings.
   virtual std::unique_ptr<QPrinter> DefaultSettings(const QString& name) = 0;
+  // The printer a settings block (as a print dialog returns it) is set up for; empty when it
+  // names none.
+  virtual QString DeviceName(const QPrinter& settings) = 0;
 };
 
 // The system's printers through Qt's print support (CUPS on Linux).
