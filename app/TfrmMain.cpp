@@ -1,5 +1,6 @@
 #include "app/TfrmMain.h"
 
+#include "app/ErrorDisplay.h"
 #include "app/Fonts.h"
 
 namespace lw {
@@ -30,6 +31,9 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent, Qt::Window) {
   Button2 = std::make_unique<QPushButton>(QStringLiteral("Print"), this);
   Button2->setObjectName(QStringLiteral("Button2"));
   Button2->setGeometry(808, 8, 75, 25);
+  ConnectClick(Button2.get(), this, &TfrmMain::Button2Click);
+
+  PrintDialog1 = std::make_unique<TPrintDialog>(this);
 
   cxProgressBar1 = std::make_unique<TcxProgressBar>(this);
   cxProgressBar1->setObjectName(QStringLiteral("cxProgressBar1"));
@@ -58,5 +62,9 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent, Qt::Window) {
 }
 
 TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::Button2Click(QObject* Sender) {
+  if (PrintDialog1->Execute()) RichEdit1->PrintReport(windowTitle());
+}
 
 }  // namespace lw

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "app/PrintDialog.h"
 #include "app/ProgressBar.h"
 #include "app/RichEdit.h"
 #include "app/UpperCaseEdit.h"
@@ -32,11 +33,15 @@ class TfrmMain : public QWidget {
   // AdsConnection1, tblChg, tblPax, tblPay, dsTblChg, dsPax, dsQryChg, qryChg go here.
   std::unique_ptr<TRichEdit> RichEdit1;  // the read-only report area
   std::unique_ptr<QPushButton> Button2;  // "Print"
-  // PrintDialog1 goes here.
+  std::unique_ptr<TPrintDialog> PrintDialog1;  // the printer selection of the Print command
   std::unique_ptr<TcxProgressBar> cxProgressBar1;
   std::unique_ptr<QCheckBox> cbFixData;  // "Fix Balances": the fix flag
   std::unique_ptr<UpperCaseEdit> edtChart;  // the chart number filter, at most 8 characters
   std::unique_ptr<QLabel> Label1;  // "Chart Number"
+
+  // The Print command: the print dialog and, when it is confirmed, the report printed as one job
+  // named after the window's caption. A cancelled dialog does nothing.
+  void Button2Click(QObject* Sender);
 
   // The click handlers Button1Click (the search run) and Button2Click (printing) are declared
   // here, each taking the clicked object; connect them with ConnectClick (app/ErrorDisplay.h).
