@@ -1,0 +1,87 @@
+#include "app/Application.h"
+
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "app/ApplicationTitle.h"
+#include "app/ErrorDisplay.h"
+#include "app/MessagePump.h"
+#include "app/TfrmMain.h"
+#include "common/RegionalSettings.h"
+
+namespace lw {
+namespace {
+
+TEST(TApplication, IsTheTestsApplicationAndCarriesTheTitle) {
+  ASSERT_NE(App(), nullptr);
+  EXPECT_EQ(QCoreApplication::applicationName(), QString::fromStdString(ApplicationTitle()));
+  // The window keeps its own caption whatever the executable is called.
+  EXPECT_EQ(TfrmMain().windowTitle(), QStringLiteral("Ledgerwick"));
+}
+
+TEST(TApplication, LocaleChangeRereadsTheRegionalSeparators) {
+  const RegionalSettings read = ReadRegionalSettings();
+  SetCurrentRegionalSettings({'#', '~'});
+  QEvent change(QEvent::LocaleChange);
+  QCoreApplication::sendEvent(App(), &change);
+  EXPECT_EQ(CurrentRegionalSettings().decimalSeparator, read.decimalSeparator);
+  EXPECT_EQ(CurrentRegionalSettings().dateSeparator, read.dateSeparator);
+}
+
+TEST(MessagePump, HandlesEveryPendingEvent) {
+  QPushButton button;
+  int clicks = 0;
+  QObject::connect(&button, &QPushButton::clicked, [&clicks] { ++clicks; });
+  for (int i = 0; i < 3; ++i) QTimer::singleShot(0, &button, &QPushButton::click);
+  ProcessMessages();
+  EXPECT_EQ(clicks, 3);
+}
+
+// A main window whose command pumps messages the way the search run does.
+class PumpingForm : public TfrmMain {
+ public:
+  PumpingForm() { ConnectClick(Button1.get(), this, &PumpingForm::Button1Click); }
+  void Button1Click(QObject*) {
+    Button1->setEnabled(false);
+    for (int row = 0; row < 5; ++row) {
+      pump.Pump();
+      quitSeen = quitSeen || pump.QuitRequested();
+      ++rows;
+      if (row == 1) close();  // the user closes the window in the middle of the run
+    }
+    Button1->setEnabled(true);
+  }
+  WindowMessagePump pump;
+  int rows = 0;
+  bool quitSeen = false;
+};
+
+// Ordered last within this suite: once asked to end, the application stays so.
+TEST(TApplication, ClosingTheMainWindowDuringACommandLetsTheCommandFinishThenEndsTheLoop) {
+  PumpingForm form;
+  App()->SetMainForm(form);
+  int loopResult = -1;
+  bool runFinishedBeforeLoopEnded = false;
+  QTimer::singleShot(0, &form, [&] {
+    form.Button1->click();  // the whole run happens inside this one event
+    runFinishedBeforeLoopEnded = form.rows == 5 && !App()->LoopEnding();
+  });
+  QTimer guard;  // against a hang
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+  guard.start(10000);
+  loopResult = App()->Run(ShowState::Maximized);
+  EXPECT_EQ(loopResult, 0);
+  EXPECT_TRUE(runFinishedBeforeLoopEnded);
+  EXPECT_EQ(form.rows, 5);
+  EXPECT_TRUE(form.quitSeen);
+  EXPECT_TRUE(form.Button1->isEnabled());
+  EXPECT_TRUE(App()->Terminated());
+  EXPECT_TRUE(form.isVisible());  // the window is not hidden first
+  EXPECT_TRUE(form.isMaximized());
+}
+
+}  // namespace
+}  // namespace lw

@@ -1,0 +1,46 @@
+#include "app/ErrorDisplayText.h"
+
+#include <gtest/gtest.h>
+
+#include "app/ApplicationTitle.h"
+
+namespace lw {
+namespace {
+
+TEST(ErrorDisplayText, AppendsAPeriodAfterCharactersAboveThePeriod) {
+  EXPECT_EQ(ErrorDisplayText("Invalid floating point operation"), "Invalid floating point operation.");
+  EXPECT_EQ(ErrorDisplayText("Error 7"), "Error 7.");
+  EXPECT_EQ(ErrorDisplayText("Really?"), "Really?.");
+  EXPECT_EQ(ErrorDisplayText("a/"), "a/.");  // "/" is the code right after "."
+  EXPECT_EQ(ErrorDisplayText("Gr\xfc\xdf"), "Gr\xfc\xdf.");  // 8-bit codes count as above
+}
+
+TEST(ErrorDisplayText, LeavesMessagesEndingAtOrBelowThePeriodAlone) {
+  EXPECT_EQ(ErrorDisplayText("Must specify connection string before getting a server connection."),
+            "Must specify connection string before getting a server connection.");
+  EXPECT_EQ(ErrorDisplayText("Stop!"), "Stop!");
+  EXPECT_EQ(ErrorDisplayText("(code 5)"), "(code 5)");
+  EXPECT_EQ(ErrorDisplayText("trailing blank "), "trailing blank ");
+  EXPECT_EQ(ErrorDisplayText("dash-"), "dash-");  // "-" is the code right before "."
+  EXPECT_EQ(ErrorDisplayText(""), "");
+}
+
+TEST(ApplicationTitle, TakesTheFileNameUpToItsFirstPeriodWithTheRestLowerCase) {
+  EXPECT_EQ(ApplicationTitleFromPath("C:\\Program Files\\LEDGERWICK.EXE"), "Ledgerwick");
+  EXPECT_EQ(ApplicationTitleFromPath("C:\\apps\\ledger.check.exe"), "ledger");
+  EXPECT_EQ(ApplicationTitleFromPath("/usr/local/bin/ledgerwick"), "ledgerwick");
+  EXPECT_EQ(ApplicationTitleFromPath("/opt/LW.d/MyTOOL"), "Mytool");  // periods in folders don't cut
+  EXPECT_EQ(ApplicationTitleFromPath("mixed/sep\\LAST.bin"), "Last");
+  EXPECT_EQ(ApplicationTitleFromPath("/opt/.hidden"), "");
+  EXPECT_EQ(ApplicationTitleFromPath(""), "");
+}
+
+TEST(ApplicationTitle, ComesFromTheRunningExecutable) {
+  const std::string path = RunningExecutablePath();
+  ASSERT_FALSE(path.empty());
+  EXPECT_EQ(ApplicationTitle(), ApplicationTitleFromPath(path));
+  EXPECT_EQ(ApplicationTitle(), "test_app");
+}
+
+}  // namespace
+}  // namespace lw
