@@ -95,10 +95,9 @@ bool TPrintDialog::Execute() {
 
   int result = QDialog::Rejected;
   QPrintDialog dialog(settings.get(), parent);
-  dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintCollateCopies);
   dialog.setPrintRange(QAbstractPrintDialog::AllPages);
-  dialog.setMinMax(0, 0);
-  dialog.setFromTo(0, 0);
+  // Last: setting page limits would switch page ranges back on.
+  dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintCollateCopies);
   dialog.setWindowModality(Qt::ApplicationModal);
   {
     DialogShowHook hook(dialog, parent);
