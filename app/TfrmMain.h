@@ -43,8 +43,8 @@ class TfrmMain : public QWidget {
   // named after the window's caption. A cancelled dialog does nothing.
   void Button2Click(QObject* Sender);
 
-  // The click handlers Button1Click (the search run) and Button2Click (printing) are declared
-  // here, each taking the clicked object; connect them with ConnectClick (app/ErrorDisplay.h).
+  // Button1Click, the search run, goes here: it takes the clicked object and is connected with
+  // ConnectClick (app/ErrorDisplay.h), so its errors reach the default error display.
 };
 
 }  // namespace lw
