@@ -1,0 +1,142 @@
+#include "engine/Catalog.h"
+
+#include <strings.h>
+
+#include <cctype>
+
+#include "engine/Sqlite.h"
+
+namespace lw::engine {
+
+namespace {
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+}  // namespace
+
+int TableDef::FindColumn(std::string_view columnName) const {
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (SameName(columns[i].name, columnName)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+int TableDef::FindIndex(std::string_view indexName) const {
+  for (std::size_t i = 0; i < indexes.size(); ++i) {
+    if (SameName(indexes[i].name, indexName)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+Storage StorageOf(std::uint16_t type) {
+  switch (type) {
+    case 1: case 11: case 12: case 13: case 15: case 18: return Storage::Integer;
+    case 2: case 10: case 17: return Storage::Real;
+    case 6: case 7: case 16: return Storage::Blob;
+    default: return Storage::Text;
+  }
+}
+
+bool IsKnownColumnType(std::uint16_t type) { return type >= 1 && type <= 20 && type != 19; }
+
+const char* SqlTypeOf(Storage storage) {
+  switch (storage) {
+    case Storage::Integer: return "INTEGER";
+    case Storage::Real: return "REAL";
+    case Storage::Blob: return "BLOB";
+    case Storage::Text: return "TEXT";
+  }
+  return "TEXT";
+}
+
+std::string KeyColumnName(int column) { return "__key" + std::to_string(column + 1); }
+
+void FinishLayout(TableDef& table) {
+  std::uint32_t offset = 0;
+  table.autoIncColumn = -1;
+  for (std::size_t i = 0; i < table.columns.size(); ++i) {
+    ColumnDef& column = table.columns[i];
+    column.offset = offset;
+    offset += column.length;
+    column.storage = StorageOf(column.type);
+    column.sqlName = QuoteIdentifier(column.name);
+    column.keySqlName.clear();
+    if (column.type == 15 && table.autoIncColumn < 0) table.autoIncColumn = static_cast<int>(i);
+  }
+  table.recordLength = offset;
+  table.sqlName = QuoteIdentifier(table.name);
+  for (std::size_t i = 0; i < table.indexes.size(); ++i) {
+    IndexDef& index = table.indexes[i];
+    index.keyLength = 0;
+    for (int column : index.segments) {
+      index.keyLength += table.columns[column].length;
+      table.columns[column].keySqlName = QuoteIdentifier(KeyColumnName(column));
+    }
+    index.sqliteName = QuoteIdentifier(table.name + "__" + std::to_string(i + 1));
+  }
+}
+
+Status LoadCatalog(sqlite3* db, Catalog& catalog) {
+  catalog.clear();
+  Stmt tables = Prepare(db, "SELECT table_name, default_index, table_number FROM lw_tables ORDER BY table_number");
+  Stmt columns = Prepare(db,
+                         "SELECT column_name, type_code, length, decimals FROM lw_columns "
+                         "WHERE table_name = ?1 ORDER BY ordinal");
+  Stmt indexes = Prepare(db,
+                         "SELECT index_name, key_columns, is_unique, is_descending, is_primary "
+                         "FROM lw_indexes WHERE table_name = ?1 ORDER BY position");
+  if (!tables || !columns || !indexes) return Status::Error(ace::kNotADictionary, ErrorText(db));
+  auto text = [](sqlite3_stmt* s, int i) {
+    const unsigned char* t = sqlite3_column_text(s, i);
+    return t ? std::string(reinterpret_cast<const char*>(t)) : std::string();
+  };
+  while (sqlite3_step(tables.get()) == SQLITE_ROW) {
+    auto table = std::make_shared<TableDef>();
+    table->name = text(tables.get(), 0);
+    table->defaultIndex = text(tables.get(), 1);
+    table->tableNumber = sqlite3_column_int(tables.get(), 2);
+    sqlite3_bind_text(columns.get(), 1, table->name.c_str(), -1, SQLITE_TRANSIENT);
+    while (sqlite3_step(columns.get()) == SQLITE_ROW) {
+      ColumnDef column;
+      column.name = text(columns.get(), 0);
+      column.type = static_cast<std::uint16_t>(sqlite3_column_int(columns.get(), 1));
+      column.length = static_cast<std::uint32_t>(sqlite3_column_int(columns.get(), 2));
+      column.decimals = static_cast<std::uint16_t>(sqlite3_column_int(columns.get(), 3));
+      table->columns.push_back(std::move(column));
+    }
+    sqlite3_reset(columns.get());
+    sqlite3_bind_text(indexes.get(), 1, table->name.c_str(), -1, SQLITE_TRANSIENT);
+    while (sqlite3_step(indexes.get()) == SQLITE_ROW) {
+      IndexDef index;
+      index.name = text(indexes.get(), 0);
+      std::string keys = text(indexes.get(), 1);
+      std::size_t start = 0;
+      while (start <= keys.size()) {
+        std::size_t end = keys.find(';', start);
+        if (end == std::string::npos) end = keys.size();
+        int column = table->FindColumn(keys.substr(start, end - start));
+        if (column < 0) {
+          return Status::Error(ace::kDictionaryDamaged,
+                               "index " + index.name + " names the unknown column " + keys.substr(start, end - start));
+        }
+        index.segments.push_back(column);
+        start = end + 1;
+      }
+      index.unique = sqlite3_column_int(indexes.get(), 2) != 0;
+      index.descending = sqlite3_column_int(indexes.get(), 3) != 0;
+      index.primary = sqlite3_column_int(indexes.get(), 4) != 0;
+      table->indexes.push_back(std::move(index));
+    }
+    sqlite3_reset(indexes.get());
+    FinishLayout(*table);
+    std::string key = table->name;
+    for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    catalog.emplace(std::move(key), std::move(table));
+  }
+  if (sqlite3_errcode(db) != SQLITE_OK && sqlite3_errcode(db) != SQLITE_DONE && sqlite3_errcode(db) != SQLITE_ROW) {
+    return Status::Error(ace::kDictionaryDamaged, ErrorText(db));
+  }
+  return {};
+}
+
+}  // namespace lw::engine

@@ -1,0 +1,179 @@
+#include "engine/Connection.h"
+
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "engine/Schema.h"
+
+namespace lw::engine {
+
+namespace {
+
+// A snapshot is renewed after this long even when no writer of this engine announced a change,
+// so writes made by other programs show up too.
+constexpr auto kSnapshotLifetime = std::chrono::milliseconds(500);
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string Normalized(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+std::string FolderOf(const std::string& path) {
+  std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+// Whether two paths name the same folder (following links, ignoring trailing separators).
+bool SameFolder(const std::string& a, const std::string& b) {
+  struct stat sa, sb;
+  if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+}  // namespace
+
+Status Connection::Open(const std::string& connectPath, const std::string& user, const std::string& password,
+                        std::unique_ptr<Connection>& connection) {
+  std::string path = Normalized(connectPath);
+  if (Upper(path).find(".ADD") == std::string::npos) {
+    return Status::Error(ace::kDictionaryNotFound, path + " (this engine serves data dictionaries only)");
+  }
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return Status::Error(ace::kDictionaryNotFound, path);
+  std::unique_ptr<Connection> c(new Connection());
+  c->path_ = path;
+  c->folder_ = FolderOf(path);
+  sqlite3* raw = nullptr;
+  int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+  c->db_.reset(raw);
+  if (rc != SQLITE_OK) return Status::Error(ace::kStorageError, path + ": " + ErrorText(raw));
+  sqlite3_extended_result_codes(raw, 1);
+  // A file that is no SQLite database, or one without our catalog, is refused before anything
+  // is written to it.
+  {
+    Stmt format = Prepare(raw, "SELECT value FROM lw_meta WHERE key = 'format'");
+    int code = sqlite3_errcode(raw) & 0xff;
+    if (!format) {
+      if (code == SQLITE_CORRUPT) return Status::Error(ace::kDictionaryDamaged, path);
+      return Status::Error(ace::kNotADictionary, path);
+    }
+    rc = sqlite3_step(format.get());
+    if (rc == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_IOERR) {
+      return Status::Error(ace::kDictionaryDamaged, path);
+    }
+    const unsigned char* value = rc == SQLITE_ROW ? sqlite3_column_text(format.get(), 0) : nullptr;
+    if (value == nullptr || std::string(reinterpret_cast<const char*>(value)) != kDictionaryFormat) {
+      return Status::Error(ace::kNotADictionary, path);
+    }
+  }
+  LW_RETURN_IF_ERROR(ConfigureConnection(raw));
+  {
+    Stmt login = Prepare(raw, "SELECT user_name, password_hash FROM lw_users WHERE user_name = ?1");
+    if (!login) return Status::Error(ace::kDictionaryDamaged, path + ": " + ErrorText(raw));
+    sqlite3_bind_text(login.get(), 1, user.c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(login.get()) != SQLITE_ROW) return Status::Error(ace::kLoginRefused);
+    std::string hash = reinterpret_cast<const char*>(sqlite3_column_text(login.get(), 1));
+    c->user_ = reinterpret_cast<const char*>(sqlite3_column_text(login.get(), 0));
+    if (!VerifyPassword(hash, password)) return Status::Error(ace::kLoginRefused);
+  }
+  Status catalog = LoadCatalog(raw, c->catalog_);
+  if (!catalog.ok()) return Status::Error(ace::kDictionaryDamaged, path + ": " + catalog.text());
+  LW_RETURN_IF_ERROR(c->locks_.Open(path));
+  c->seenChanges_ = c->locks_.Changes();
+  connection = std::move(c);
+  return {};
+}
+
+Connection::~Connection() {
+  EndRead();
+}
+
+Status Connection::ResolveTable(const std::string& name, std::shared_ptr<const TableDef>& table) const {
+  std::string candidate = Normalized(name);
+  std::size_t slash = candidate.find_last_of('/');
+  if (slash != std::string::npos) {
+    // A path: only a table of this dictionary's folder.
+    std::string folder = slash == 0 ? "/" : candidate.substr(0, slash);
+    if (!SameFolder(folder, folder_)) return Status::Error(ace::kNotInDictionary, name);
+    candidate = candidate.substr(slash + 1);
+  }
+  std::string key = Upper(candidate);
+  if (key.size() > 4 && key.compare(key.size() - 4, 4, ".ADT") == 0) key.resize(key.size() - 4);
+  auto found = catalog_.find(key);
+  if (found == catalog_.end()) return Status::Error(ace::kNotInDictionary, name);
+  table = found->second;
+  return {};
+}
+
+Status Connection::Read() {
+  if (reading_) {
+    bool changed = locks_.Changes() != seenChanges_;
+    bool old = std::chrono::steady_clock::now() - readStarted_ > kSnapshotLifetime;
+    if (!changed && !old) return {};
+    EndRead();
+  }
+  seenChanges_ = locks_.Changes();
+  int rc = sqlite3_exec(db_.get(), "BEGIN", nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) return SqliteFailure(db_.get(), rc);
+  reading_ = true;
+  readStarted_ = std::chrono::steady_clock::now();
+  ++generation_;
+  return {};
+}
+
+void Connection::EndRead() {
+  if (!reading_) return;
+  for (SnapshotClient* client : clients_) client->BeforeSnapshotEnds();
+  for (sqlite3_stmt* stmt = sqlite3_next_stmt(db_.get(), nullptr); stmt != nullptr;
+       stmt = sqlite3_next_stmt(db_.get(), stmt)) {
+    if (sqlite3_stmt_busy(stmt)) sqlite3_reset(stmt);
+  }
+  sqlite3_exec(db_.get(), "COMMIT", nullptr, nullptr, nullptr);
+  reading_ = false;
+  ++generation_;
+}
+
+Status Connection::BeginWrite() {
+  EndRead();
+  int rc = sqlite3_exec(db_.get(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) return SqliteFailure(db_.get(), rc);
+  return {};
+}
+
+Status Connection::CommitWrite() {
+  int rc = sqlite3_exec(db_.get(), "COMMIT", nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) {
+    Status failure = SqliteFailure(db_.get(), rc);
+    RollbackWrite();
+    return failure;
+  }
+  locks_.BumpChanges();
+  ++generation_;
+  return {};
+}
+
+void Connection::RollbackWrite() {
+  if (!sqlite3_get_autocommit(db_.get())) sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+  ++generation_;
+}
+
+void Connection::Register(SnapshotClient* client) { clients_.push_back(client); }
+
+void Connection::Unregister(SnapshotClient* client) {
+  clients_.erase(std::remove(clients_.begin(), clients_.end(), client), clients_.end());
+}
+
+std::string Connection::NextTempName() { return "lw_result_" + std::to_string(++tempCounter_); }
+
+}  // namespace lw::engine

@@ -1,0 +1,86 @@
+#pragma once
+// One engine connection to a practice dictionary: its SQLite connection, catalog, record locks
+// and the read snapshot its cursors share.
+//
+// Reads run inside one held read transaction, so cursor moves cost no lock cycle. The snapshot is
+// renewed when another connection has committed (the shared change counter moved), when it has
+// been held for long, before a record lock (so an edit starts from the stored row), and around
+// this connection's own writes. Cursors register to be told before a renewal, so they can keep
+// their current row and key before their stepping statements are reset.
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/Catalog.h"
+#include "engine/RecordLocks.h"
+#include "engine/Sqlite.h"
+#include "engine/Status.h"
+
+namespace lw::engine {
+
+class SnapshotClient {
+ public:
+  virtual ~SnapshotClient() = default;
+  // The read transaction is about to end: keep what the current row needs.
+  virtual void BeforeSnapshotEnds() = 0;
+};
+
+class Connection {
+ public:
+  // Opens and logs in. connectPath: the dictionary file (either separator).
+  static Status Open(const std::string& connectPath, const std::string& user, const std::string& password,
+                     std::unique_ptr<Connection>& connection);
+  ~Connection();
+
+  sqlite3* db() const { return db_.get(); }
+  const std::string& DictionaryPath() const { return path_; }
+  const std::string& Folder() const { return folder_; }
+  const std::string& User() const { return user_; }
+  RecordLocks& Locks() { return locks_; }
+
+  // The table a name designates: a dictionary name, the name with ".ADT", or a path in the
+  // dictionary's folder; kNotInDictionary otherwise.
+  Status ResolveTable(const std::string& name, std::shared_ptr<const TableDef>& table) const;
+  const Catalog& Tables() const { return catalog_; }
+
+  // Makes sure a current read snapshot is open (renewing a stale one). Returns its generation,
+  // which changes whenever the snapshot does.
+  Status Read();
+  std::uint64_t Generation() const { return generation_; }
+  // Ends the snapshot now; the next Read() starts a fresh one.
+  void EndRead();
+
+  // A write transaction (BEGIN IMMEDIATE after ending the snapshot); Commit bumps the shared
+  // change counter.
+  Status BeginWrite();
+  Status CommitWrite();
+  void RollbackWrite();
+
+  void Register(SnapshotClient* client);
+  void Unregister(SnapshotClient* client);
+
+  // A temporary table name unique to this connection.
+  std::string NextTempName();
+
+ private:
+  Connection() = default;
+
+  Db db_;
+  std::string path_;
+  std::string folder_;
+  std::string user_;
+  Catalog catalog_;
+  RecordLocks locks_;
+  bool reading_ = false;
+  std::uint64_t generation_ = 1;
+  std::uint64_t seenChanges_ = 0;
+  std::chrono::steady_clock::time_point readStarted_;
+  std::vector<SnapshotClient*> clients_;
+  int tempCounter_ = 0;
+};
+
+}  // namespace lw::engine

@@ -1,0 +1,647 @@
+#include "engine/Cursor.h"
+
+#include <cstring>
+
+#include "data/ace/AceApi.h"
+#include "engine/Checksum.h"
+#include "engine/RowWriter.h"
+#include "engine/Schema.h"
+
+namespace lw::engine {
+
+namespace {
+
+enum Kind : int {
+  kFetch = 0,
+  kFirstForward,
+  kFirstBackward,
+  kSameKeyForward,
+  kSameKeyBackward,
+  kAfterKeyForward,
+  kAfterKeyBackward,
+  kVisible,
+  kCount,
+};
+
+constexpr int kTopParam = 100;
+constexpr int kBottomParam = 200;
+constexpr int kRowidParam = 300;
+
+std::string Params(int base, std::size_t count) {
+  std::string text = "(";
+  for (std::size_t i = 0; i < count; ++i) text += (i ? ", ?" : "?") + std::to_string(base + i + 1);
+  return text + ")";
+}
+
+}  // namespace
+
+Cursor::Cursor(Connection& connection, std::shared_ptr<const TableDef> table, std::uint32_t options, bool temporary)
+    : connection_(connection), table_(std::move(table)), options_(options), temporary_(temporary) {
+  const TableDef& t = *table_;
+  selectList_ = "rowid";
+  for (const ColumnDef& column : t.columns) selectList_ += ", " + column.sqlName;
+  keySlot_.assign(t.columns.size(), -1);
+  for (std::size_t i = 0; i < t.columns.size(); ++i) {
+    if (t.columns[i].keySqlName.empty()) continue;
+    keySlot_[i] = static_cast<int>(1 + t.columns.size() + keyColumns_.size());
+    keyColumns_.push_back(static_cast<int>(i));
+    selectList_ += ", " + t.columns[i].keySqlName;
+  }
+  image_.assign(t.recordLength, 0);
+  keys_.resize(t.columns.size());
+  scopes_.resize(t.indexes.size());
+  rawKeys_.resize(t.indexes.size());
+  for (std::size_t i = 0; i < t.indexes.size(); ++i) {
+    rawKeys_[i].segments.resize(t.indexes[i].segments.size());
+    rawKeys_[i].set.assign(t.indexes[i].segments.size(), false);
+  }
+  connection_.Register(this);
+}
+
+Cursor::~Cursor() {
+  DropIteration();
+  statements_.clear();
+  for (std::int64_t record : locks_) connection_.Locks().Unlock(table_->tableNumber, record);
+  connection_.Unregister(this);
+  if (temporary_) {
+    Exec(connection_.db(), "DROP TABLE IF EXISTS " + table_->sqlName);
+  }
+}
+
+Status Cursor::CheckOrder(int order) const {
+  if (order < kNaturalOrder || order >= static_cast<int>(table_->indexes.size())) {
+    return Status::Error(ace::kInvalidHandle);
+  }
+  return {};
+}
+
+const Cursor::Scope* Cursor::ScopeOf(int order) const {
+  if (order == kNaturalOrder) return nullptr;
+  const Scope& scope = scopes_[order];
+  return scope.hasTop || scope.hasBottom ? &scope : nullptr;
+}
+
+sqlite3_stmt* Cursor::Statement(int order, int kind, const Scope* scope) {
+  std::size_t top = scope && scope->hasTop ? scope->top.size() : 0;
+  std::size_t bottom = scope && scope->hasBottom ? scope->bottom.size() : 0;
+  std::uint64_t cacheKey = (static_cast<std::uint64_t>(order + 2) << 32) | (static_cast<std::uint64_t>(kind) << 16) |
+                           (static_cast<std::uint64_t>(top) << 8) | bottom;
+  auto found = statements_.find(cacheKey);
+  if (found != statements_.end()) return found->second.get();
+
+  const TableDef& t = *table_;
+  std::vector<std::string> keys;
+  if (order != kNaturalOrder) {
+    for (int column : t.indexes[order].segments) keys.push_back(t.columns[column].keySqlName);
+  }
+  auto tuple = [&](std::size_t count) {
+    std::string text = "(";
+    for (std::size_t i = 0; i < count; ++i) text += (i ? ", " : "") + keys[i];
+    return text + ")";
+  };
+  std::string where;
+  auto add = [&](const std::string& condition) {
+    where += where.empty() ? " WHERE " : " AND ";
+    where += condition;
+  };
+  if (top > 0) add(tuple(top) + " >= " + Params(kTopParam, top));
+  if (bottom > 0) add(tuple(bottom) + " <= " + Params(kBottomParam, bottom));
+  auto orderBy = [&](bool forward) {
+    std::string text = " ORDER BY ";
+    for (const std::string& key : keys) text += key + (forward ? ", " : " DESC, ");
+    return text + (forward ? "rowid" : "rowid DESC");
+  };
+  std::string rowid = std::string("?") + std::to_string(kRowidParam);
+  std::string sql;
+  switch (kind) {
+    case kFetch: sql = "SELECT " + selectList_ + " FROM " + t.sqlName + " WHERE rowid = " + rowid; break;
+    case kVisible: add("rowid = " + rowid); sql = "SELECT 1 FROM " + t.sqlName + where; break;
+    case kCount: sql = "SELECT count(*) FROM " + t.sqlName + where; break;
+    case kFirstForward: sql = "SELECT " + selectList_ + " FROM " + t.sqlName + where + orderBy(true); break;
+    case kFirstBackward: sql = "SELECT " + selectList_ + " FROM " + t.sqlName + where + orderBy(false); break;
+    case kSameKeyForward:
+    case kSameKeyBackward: {
+      bool forward = kind == kSameKeyForward;
+      for (std::size_t i = 0; i < keys.size(); ++i) add(keys[i] + " = ?" + std::to_string(i + 1));
+      add("rowid " + std::string(forward ? "> " : "< ") + rowid);
+      sql = "SELECT " + selectList_ + " FROM " + t.sqlName + where + (forward ? " ORDER BY rowid" : " ORDER BY rowid DESC");
+      break;
+    }
+    case kAfterKeyForward:
+    case kAfterKeyBackward: {
+      bool forward = kind == kAfterKeyForward;
+      add(tuple(keys.size()) + (forward ? " > " : " < ") + Params(0, keys.size()));
+      sql = "SELECT " + selectList_ + " FROM " + t.sqlName + where + orderBy(forward);
+      break;
+    }
+    default: return nullptr;
+  }
+  Stmt stmt = Prepare(connection_.db(), sql);
+  sqlite3_stmt* raw = stmt.get();
+  if (raw != nullptr) statements_.emplace(cacheKey, std::move(stmt));
+  return raw;
+}
+
+int Cursor::BindScope(sqlite3_stmt* stmt, const Scope* scope) {
+  if (scope == nullptr) return 0;
+  if (scope->hasTop) {
+    for (std::size_t i = 0; i < scope->top.size(); ++i) BindKey(stmt, static_cast<int>(kTopParam + i + 1), scope->top[i]);
+  }
+  if (scope->hasBottom) {
+    for (std::size_t i = 0; i < scope->bottom.size(); ++i) {
+      BindKey(stmt, static_cast<int>(kBottomParam + i + 1), scope->bottom[i]);
+    }
+  }
+  return 0;
+}
+
+void Cursor::DropIteration() {
+  if (iter_ != nullptr) sqlite3_reset(iter_);
+  iter_ = nullptr;
+  live_ = false;
+  iterPhase_ = Phase::None;
+}
+
+void Cursor::CaptureFrom(sqlite3_stmt* stmt, bool image, bool keys) {
+  const TableDef& t = *table_;
+  if (image) {
+    for (std::size_t i = 0; i < t.columns.size(); ++i) {
+      WriteImageFromStatement(t.columns[i], stmt, static_cast<int>(i + 1), image_.data());
+    }
+    imageReady_ = true;
+  }
+  if (keys) {
+    for (int column : keyColumns_) keys_[column] = ValueFromStatement(stmt, keySlot_[column]);
+    keysReady_ = true;
+  }
+}
+
+void Cursor::BeforeSnapshotEnds() {
+  if (live_ && position_ == Position::Row) CaptureFrom(iter_, !imageReady_, !keysReady_);
+  DropIteration();
+}
+
+void Cursor::TakeRow(int order) {
+  position_ = Position::Row;
+  atBof_ = atEof_ = false;
+  rowid_ = sqlite3_column_int64(iter_, 0);
+  live_ = true;
+  imageReady_ = false;
+  keysReady_ = false;
+  visibleKnown_ = true;
+  visibleOrder_ = order;
+  visibleScopeVersion_ = order == kNaturalOrder ? 0 : scopes_[order].version;
+}
+
+Status Cursor::FetchRow(bool& found) {
+  sqlite3_stmt* fetch = Statement(kNaturalOrder, kFetch, nullptr);
+  if (fetch == nullptr) return SqliteFailure(connection_.db(), sqlite3_errcode(connection_.db()));
+  StmtReset reset(fetch);
+  sqlite3_bind_int64(fetch, kRowidParam, rowid_);
+  int rc = sqlite3_step(fetch);
+  if (rc == SQLITE_ROW) {
+    CaptureFrom(fetch, true, true);
+    found = true;
+    return {};
+  }
+  found = false;
+  return rc == SQLITE_DONE ? Status() : SqliteFailure(connection_.db(), rc);
+}
+
+Status Cursor::EnsureImage() {
+  if (imageReady_) return {};
+  if (position_ != Position::Row) return Status::Error(ace::kNoCurrentRecord);
+  if (live_ && iterGeneration_ == connection_.Generation()) {
+    CaptureFrom(iter_, true, false);
+    return {};
+  }
+  LW_RETURN_IF_ERROR(connection_.Read());
+  bool found = false;
+  LW_RETURN_IF_ERROR(FetchRow(found));
+  return found ? Status() : Status::Error(ace::kRecordNotFound);
+}
+
+Status Cursor::EnsureKeys() {
+  if (keysReady_) return {};
+  if (live_ && iterGeneration_ == connection_.Generation()) {
+    CaptureFrom(iter_, false, true);
+    return {};
+  }
+  bool found = false;
+  LW_RETURN_IF_ERROR(FetchRow(found));
+  return found ? Status() : Status::Error(ace::kRecordNotFound);
+}
+
+Status Cursor::StartIteration(int order, int direction, bool fromEnd) {
+  const Scope* scope = ScopeOf(order);
+  sqlite3_stmt* stmt;
+  DropIteration();
+  if (fromEnd) {
+    stmt = Statement(order, direction > 0 ? kFirstForward : kFirstBackward, scope);
+    if (stmt == nullptr) return SqliteFailure(connection_.db(), sqlite3_errcode(connection_.db()));
+    sqlite3_clear_bindings(stmt);
+    BindScope(stmt, scope);
+    iterPhase_ = Phase::AfterKey;
+  } else {
+    LW_RETURN_IF_ERROR(EnsureKeys());
+    stmt = Statement(order, direction > 0 ? kSameKeyForward : kSameKeyBackward, scope);
+    if (stmt == nullptr) return SqliteFailure(connection_.db(), sqlite3_errcode(connection_.db()));
+    sqlite3_clear_bindings(stmt);
+    BindScope(stmt, scope);
+    seekKey_.clear();
+    seekRowid_ = rowid_;
+    if (order != kNaturalOrder) {
+      for (int column : table_->indexes[order].segments) seekKey_.push_back(keys_[column]);
+    }
+    for (std::size_t i = 0; i < seekKey_.size(); ++i) BindKey(stmt, static_cast<int>(i + 1), seekKey_[i]);
+    sqlite3_bind_int64(stmt, kRowidParam, seekRowid_);
+    // Natural order has no key: its record-number continuation is the whole rest.
+    iterPhase_ = order == kNaturalOrder ? Phase::AfterKey : Phase::SameKey;
+  }
+  iter_ = stmt;
+  iterOrder_ = order;
+  iterDirection_ = direction;
+  iterGeneration_ = connection_.Generation();
+  iterScopeVersion_ = order == kNaturalOrder ? 0 : scopes_[order].version;
+  return {};
+}
+
+Status Cursor::StepOnce(int order, int direction) {
+  if (position_ == Position::Eof && direction > 0) {
+    atEof_ = true;
+    return {};
+  }
+  if (position_ == Position::Bof && direction < 0) {
+    atBof_ = true;
+    return {};
+  }
+  bool continues = iter_ != nullptr && live_ && iterOrder_ == order && iterDirection_ == direction &&
+                   iterGeneration_ == connection_.Generation() &&
+                   iterScopeVersion_ == (order == kNaturalOrder ? 0 : scopes_[order].version) &&
+                   position_ == Position::Row;
+  if (!continues) {
+    LW_RETURN_IF_ERROR(StartIteration(order, direction, position_ != Position::Row));
+  } else if (!keysReady_ && iterPhase_ == Phase::SameKey) {
+    // Nothing to keep: the same-key statement already holds the seek key.
+  }
+  for (;;) {
+    int rc = sqlite3_step(iter_);
+    if (rc == SQLITE_ROW) {
+      TakeRow(order);
+      return {};
+    }
+    if (rc != SQLITE_DONE) {
+      Status failure = SqliteFailure(connection_.db(), rc);
+      DropIteration();
+      return failure;
+    }
+    if (iterPhase_ == Phase::SameKey) {
+      const Scope* scope = ScopeOf(order);
+      sqlite3_reset(iter_);
+      sqlite3_stmt* next = Statement(order, direction > 0 ? kAfterKeyForward : kAfterKeyBackward, scope);
+      if (next == nullptr) return SqliteFailure(connection_.db(), sqlite3_errcode(connection_.db()));
+      sqlite3_clear_bindings(next);
+      BindScope(next, scope);
+      for (std::size_t i = 0; i < seekKey_.size(); ++i) BindKey(next, static_cast<int>(i + 1), seekKey_[i]);
+      iter_ = next;
+      iterPhase_ = Phase::AfterKey;
+      continue;
+    }
+    DropIteration();
+    position_ = direction > 0 ? Position::Eof : Position::Bof;
+    atEof_ = direction > 0;
+    atBof_ = direction < 0;
+    imageReady_ = false;
+    keysReady_ = false;
+    visibleKnown_ = false;
+    return {};
+  }
+}
+
+Status Cursor::GotoBOF(int order) {
+  LW_RETURN_IF_ERROR(CheckOrder(order));
+  LW_RETURN_IF_ERROR(connection_.Read());
+  DropIteration();
+  position_ = Position::Bof;
+  atBof_ = true;
+  atEof_ = false;
+  imageReady_ = keysReady_ = visibleKnown_ = false;
+  return {};
+}
+
+Status Cursor::GotoTop(int order) {
+  LW_RETURN_IF_ERROR(GotoBOF(order));
+  LW_RETURN_IF_ERROR(StepOnce(order, 1));
+  if (position_ == Position::Eof) atBof_ = true;  // an empty range: both ends at once
+  return {};
+}
+
+Status Cursor::Skip(int order, std::int32_t rows) {
+  LW_RETURN_IF_ERROR(CheckOrder(order));
+  std::uint64_t before = connection_.Generation();
+  LW_RETURN_IF_ERROR(connection_.Read());
+  if (connection_.Generation() != before) live_ = false;
+  if (rows == 0) {
+    if (position_ == Position::Row) {
+      imageReady_ = false;
+      return EnsureImage();
+    }
+    return {};
+  }
+  int direction = rows > 0 ? 1 : -1;
+  std::int64_t count = rows > 0 ? static_cast<std::int64_t>(rows) : -static_cast<std::int64_t>(rows);
+  for (std::int64_t i = 0; i < count; ++i) {
+    LW_RETURN_IF_ERROR(StepOnce(order, direction));
+    if (position_ != Position::Row) break;
+  }
+  return {};
+}
+
+Status Cursor::GotoRecord(std::int64_t recordNumber, bool& found) {
+  LW_RETURN_IF_ERROR(connection_.Read());
+  DropIteration();
+  rowid_ = recordNumber;
+  found = false;
+  if (recordNumber > 0) LW_RETURN_IF_ERROR(FetchRow(found));
+  visibleKnown_ = false;
+  if (found) {
+    position_ = Position::Row;
+    atBof_ = atEof_ = false;
+  } else {
+    position_ = Position::Eof;
+    atEof_ = true;
+    atBof_ = false;
+    imageReady_ = keysReady_ = false;
+  }
+  return {};
+}
+
+Status Cursor::IsVisible(int order, bool& visible) {
+  LW_RETURN_IF_ERROR(CheckOrder(order));
+  visible = false;
+  if (position_ != Position::Row) return Status::Error(ace::kNoCurrentRecord);
+  std::uint64_t scopeVersion = order == kNaturalOrder ? 0 : scopes_[order].version;
+  if (visibleKnown_ && visibleOrder_ == order && visibleScopeVersion_ == scopeVersion && live_ &&
+      iterGeneration_ == connection_.Generation()) {
+    visible = true;
+    return {};
+  }
+  LW_RETURN_IF_ERROR(connection_.Read());
+  const Scope* scope = ScopeOf(order);
+  sqlite3_stmt* stmt = Statement(order, kVisible, scope);
+  if (stmt == nullptr) return SqliteFailure(connection_.db(), sqlite3_errcode(connection_.db()));
+  StmtReset reset(stmt);
+  BindScope(stmt, scope);
+  sqlite3_bind_int64(stmt, kRowidParam, rowid_);
+  int rc = sqlite3_step(stmt);
+  if (rc != SQLITE_ROW && rc != SQLITE_DONE) return SqliteFailure(connection_.db(), rc);
+  visible = rc == SQLITE_ROW;
+  return {};
+}
+
+Status Cursor::Image(const std::uint8_t*& image) {
+  if (editing_) {
+    image = editImage_.data();
+    return {};
+  }
+  LW_RETURN_IF_ERROR(EnsureImage());
+  image = image_.data();
+  return {};
+}
+
+Status Cursor::Count(int order, bool respectScopes, std::uint32_t& count) {
+  LW_RETURN_IF_ERROR(CheckOrder(order));
+  LW_RETURN_IF_ERROR(connection_.Read());
+  const Scope* scope = respectScopes ? ScopeOf(order) : nullptr;
+  sqlite3_stmt* stmt = Statement(scope ? order : kNaturalOrder, kCount, scope);
+  if (stmt == nullptr) return SqliteFailure(connection_.db(), sqlite3_errcode(connection_.db()));
+  StmtReset reset(stmt);
+  BindScope(stmt, scope);
+  int rc = sqlite3_step(stmt);
+  if (rc != SQLITE_ROW) return SqliteFailure(connection_.db(), rc);
+  count = static_cast<std::uint32_t>(sqlite3_column_int64(stmt, 0));
+  return {};
+}
+
+Status Cursor::Checksum(std::uint32_t& crc) {
+  if (position_ != Position::Row) return Status::Error(ace::kNoCurrentRecord);
+  connection_.EndRead();
+  imageReady_ = false;
+  LW_RETURN_IF_ERROR(EnsureImage());
+  crc = Crc32(image_.data(), image_.size());
+  return {};
+}
+
+Status Cursor::SetScope(int order, bool top, std::vector<Value> key) {
+  if (order == kNaturalOrder) return Status::Error(ace::kInvalidHandle, "(a scope needs an index)");
+  LW_RETURN_IF_ERROR(CheckOrder(order));
+  Scope& scope = scopes_[order];
+  if (key.size() > table_->indexes[order].segments.size()) key.resize(table_->indexes[order].segments.size());
+  if (top) {
+    scope.hasTop = !key.empty();
+    scope.top = std::move(key);
+  } else {
+    scope.hasBottom = !key.empty();
+    scope.bottom = std::move(key);
+  }
+  ++scope.version;
+  return {};
+}
+
+void Cursor::ClearScopes() {
+  for (Scope& scope : scopes_) {
+    if (scope.hasTop || scope.hasBottom) ++scope.version;
+    scope.hasTop = scope.hasBottom = false;
+    scope.top.clear();
+    scope.bottom.clear();
+  }
+}
+
+void Cursor::InitRawKey(int order) {
+  RawKey& key = rawKeys_[order];
+  key.set.assign(key.set.size(), false);
+}
+
+Status Cursor::SetKeySegment(int order, int column, const std::uint8_t* bytes, std::uint32_t length) {
+  const IndexDef& index = table_->indexes[order];
+  const ColumnDef& def = table_->columns[column];
+  for (std::size_t s = 0; s < index.segments.size(); ++s) {
+    if (index.segments[s] != column) continue;
+    std::string& segment = rawKeys_[order].segments[s];
+    segment.assign(def.length, def.type == 4 || def.type == 20 ? ' ' : '\0');
+    std::memcpy(segment.data(), bytes, std::min(length, def.length));
+    rawKeys_[order].set[s] = true;
+    return {};
+  }
+  return ColumnError(ace::kColumnNotFound, def, "it is no key column of index " + index.name);
+}
+
+Status Cursor::SetKeySegmentNull(int order, int column) {
+  const ColumnDef& def = table_->columns[column];
+  std::vector<std::uint8_t> null(table_->recordLength);
+  WriteNullImage(def, null.data());
+  return SetKeySegment(order, column, null.data() + def.offset, def.length);
+}
+
+Status Cursor::BuildRawKey(int order, std::string& key) {
+  key.clear();
+  const RawKey& raw = rawKeys_[order];
+  for (std::size_t s = 0; s < raw.set.size() && raw.set[s]; ++s) key += raw.segments[s];
+  return {};
+}
+
+Status Cursor::DecodeRawKey(int order, const std::uint8_t* key, std::uint32_t length,
+                            std::vector<Value>& values) const {
+  values.clear();
+  std::uint32_t at = 0;
+  for (int column : table_->indexes[order].segments) {
+    const ColumnDef& def = table_->columns[column];
+    if (at + def.length > length) break;
+    Value value;
+    LW_RETURN_IF_ERROR(ValueFromImage(def, key + at, value));
+    values.push_back(std::move(value));
+    at += def.length;
+  }
+  return {};
+}
+
+Status Cursor::EncodeKey(int order, const std::vector<Value>& values, std::string& key) const {
+  key.clear();
+  std::vector<std::uint8_t> scratch(table_->recordLength);
+  const std::vector<int>& segments = table_->indexes[order].segments;
+  for (std::size_t s = 0; s < values.size() && s < segments.size(); ++s) {
+    const ColumnDef& def = table_->columns[segments[s]];
+    LW_RETURN_IF_ERROR(WriteImageFromValue(def, values[s], scratch.data()));
+    key.append(reinterpret_cast<const char*>(scratch.data() + def.offset), def.length);
+  }
+  return {};
+}
+
+Status Cursor::SetColumn(int column, const std::uint8_t* bytes, std::uint32_t length) {
+  const ColumnDef& def = table_->columns[column];
+  if (length != def.length && !(def.type == 4 || def.type == 20)) {
+    return ColumnError(ace::kValueDoesNotFit, def, "expected " + std::to_string(def.length) + " bytes");
+  }
+  if (def.type >= 5 && def.type <= 8) return ColumnError(ace::kColumnNotWritable, def, "large columns are not written here");
+  if (def.type == 15 && !appending_) {
+    return ColumnError(ace::kColumnNotWritable, def);
+  }
+  Value check;
+  std::vector<std::uint8_t> scratch(def.length, def.type == 4 || def.type == 20 ? ' ' : 0);
+  std::memcpy(scratch.data(), bytes, std::min(length, def.length));
+  ColumnDef local = def;
+  local.offset = 0;
+  LW_RETURN_IF_ERROR(ValueFromImage(local, scratch.data(), check));
+  if (!editing_) {
+    if (position_ != Position::Row) return Status::Error(ace::kNoCurrentRecord);
+    if (table_->autoIncColumn >= 0 && temporary_) return Status::Error(ace::kTableReadOnly);
+    if (options_ & ace::kOptionReadOnly) return Status::Error(ace::kTableReadOnly);
+    LW_RETURN_IF_ERROR(EnsureImage());
+    editImage_ = image_;
+    changed_.assign(table_->columns.size(), false);
+    editing_ = true;
+    appending_ = false;
+  }
+  std::memcpy(editImage_.data() + def.offset, scratch.data(), def.length);
+  changed_[column] = true;
+  return {};
+}
+
+Status Cursor::SetColumnText(int column, const char* text, std::uint32_t length) {
+  const ColumnDef& def = table_->columns[column];
+  std::string value(text, strnlen(text, length));
+  if (def.type == 4 || def.type == 20) {
+    if (value.size() > def.length) return ColumnError(ace::kValueDoesNotFit, def, "longer than the column");
+    // An empty text is NULL, as an ADT character column stores it.
+    if (value.find_first_not_of('\0') == std::string::npos) return SetColumnNull(column);
+    return SetColumn(column, reinterpret_cast<const std::uint8_t*>(value.data()), static_cast<std::uint32_t>(value.size()));
+  }
+  Value parsed;
+  LW_RETURN_IF_ERROR(ValueFromText(def, value, parsed));
+  std::vector<std::uint8_t> scratch(table_->recordLength);
+  LW_RETURN_IF_ERROR(WriteImageFromValue(def, parsed, scratch.data()));
+  return SetColumn(column, scratch.data() + def.offset, def.length);
+}
+
+Status Cursor::SetColumnNull(int column) {
+  const ColumnDef& def = table_->columns[column];
+  std::vector<std::uint8_t> null(table_->recordLength);
+  WriteNullImage(def, null.data());
+  return SetColumn(column, null.data() + def.offset, def.length);
+}
+
+Status Cursor::Append() {
+  if (options_ & ace::kOptionReadOnly || temporary_) return Status::Error(ace::kTableReadOnly);
+  editImage_.assign(table_->recordLength, 0);
+  for (const ColumnDef& column : table_->columns) WriteNullImage(column, editImage_.data());
+  changed_.assign(table_->columns.size(), false);
+  editing_ = true;
+  appending_ = true;
+  return {};
+}
+
+bool Cursor::Cancel() {
+  bool had = editing_;
+  editing_ = appending_ = false;
+  return had;
+}
+
+Status Cursor::Write() {
+  if (!editing_) return {};
+  std::vector<int> columns;
+  std::vector<Value> values;
+  for (std::size_t i = 0; i < changed_.size(); ++i) {
+    if (!changed_[i]) continue;
+    Value value;
+    LW_RETURN_IF_ERROR(ValueFromImage(table_->columns[i], editImage_.data() + table_->columns[i].offset, value));
+    columns.push_back(static_cast<int>(i));
+    values.push_back(std::move(value));
+  }
+  if (columns.empty() && !appending_) {
+    editing_ = false;
+    return {};
+  }
+  if (!appending_) LW_RETURN_IF_ERROR(connection_.Locks().CheckFree(table_->tableNumber, rowid_));
+  DropIteration();
+  std::int64_t newRowid = 0;
+  Status status = appending_ ? InsertRow(connection_, *table_, columns, values, newRowid)
+                             : UpdateRow(connection_, *table_, rowid_, columns, values);
+  if (!status.ok()) return status;
+  if (appending_) {
+    rowid_ = newRowid;
+    position_ = Position::Row;
+    atBof_ = atEof_ = false;
+  }
+  editing_ = appending_ = false;
+  imageReady_ = keysReady_ = visibleKnown_ = false;
+  live_ = false;
+  return {};
+}
+
+Status Cursor::Lock(std::int64_t recordNumber) {
+  if (recordNumber == 0) {
+    if (position_ != Position::Row) return Status::Error(ace::kNoCurrentRecord);
+    recordNumber = rowid_;
+  }
+  LW_RETURN_IF_ERROR(connection_.Locks().Lock(table_->tableNumber, recordNumber));
+  locks_.insert(recordNumber);
+  // The edit that follows a lock must start from the row as stored now.
+  connection_.EndRead();
+  if (recordNumber == rowid_) imageReady_ = false;
+  return {};
+}
+
+Status Cursor::Unlock(std::int64_t recordNumber) {
+  if (recordNumber == 0) {
+    for (std::int64_t record : locks_) connection_.Locks().Unlock(table_->tableNumber, record);
+    locks_.clear();
+    return {};
+  }
+  auto found = locks_.find(recordNumber);
+  if (found == locks_.end()) return {};
+  locks_.erase(found);
+  connection_.Locks().Unlock(table_->tableNumber, recordNumber);
+  return {};
+}
+
+}  // namespace lw::engine

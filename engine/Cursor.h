@@ -1,0 +1,161 @@
+#pragma once
+// An open table (or a static SQL result) of one connection: its position, record image, scopes,
+// raw-key builders, pending edit and record locks.
+//
+// Orders: -1 is natural order (record numbers); 0..n-1 are the table's indexes. Moves are keyset
+// seeks on the order's key columns and the record number, `(key, rowid) > (?, ?)`, so a move is
+// correct whatever other users have written since the last one. While nothing changes, a move
+// just steps the statement of the previous one, and the record image is built from that
+// statement's row only when it is asked for.
+
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/Catalog.h"
+#include "engine/Connection.h"
+#include "engine/RecordCodec.h"
+#include "engine/Status.h"
+
+namespace lw::engine {
+
+inline constexpr int kNaturalOrder = -1;
+
+class Cursor : public SnapshotClient {
+ public:
+  // `temporary` names a result table of this connection that the cursor drops when it closes.
+  Cursor(Connection& connection, std::shared_ptr<const TableDef> table, std::uint32_t options, bool temporary);
+  ~Cursor() override;
+  Cursor(const Cursor&) = delete;
+  Cursor& operator=(const Cursor&) = delete;
+
+  const TableDef& Table() const { return *table_; }
+  Connection& Owner() const { return connection_; }
+  std::uint32_t Options() const { return options_; }
+  bool IsResult() const { return temporary_; }
+
+  // Positioning.
+  Status GotoBOF(int order);
+  Status GotoTop(int order);
+  Status Skip(int order, std::int32_t rows);
+  // Moves to the row with that record number; `found` false leaves the cursor at EOF.
+  Status GotoRecord(std::int64_t recordNumber, bool& found);
+  bool AtEOF() const { return atEof_; }
+  bool AtBOF() const { return atBof_; }
+  bool HasRow() const { return position_ == Position::Row; }
+  std::int64_t RecordNumber() const { return position_ == Position::Row ? rowid_ : 0; }
+  Status IsVisible(int order, bool& visible);
+
+  // The current row's record image (the pending edit's image while editing).
+  Status Image(const std::uint8_t*& image);
+  Status Count(int order, bool respectScopes, std::uint32_t& count);
+  Status Checksum(std::uint32_t& crc);
+
+  // Scopes on an index order: prefixes of key values; a top and a bottom bound, inclusive.
+  Status SetScope(int order, bool top, std::vector<Value> key);
+  void ClearScopes();
+
+  // Raw keys: per index, the segment images set since InitRawKey.
+  void InitRawKey(int order);
+  Status SetKeySegment(int order, int column, const std::uint8_t* bytes, std::uint32_t length);
+  Status SetKeySegmentNull(int order, int column);
+  // Concatenated images of the segments set, up to the first one not set.
+  Status BuildRawKey(int order, std::string& key);
+  // The values a raw key holds (whole segments only).
+  Status DecodeRawKey(int order, const std::uint8_t* key, std::uint32_t length, std::vector<Value>& values) const;
+  Status EncodeKey(int order, const std::vector<Value>& values, std::string& key) const;
+
+  // Editing: the first set starts an edit of the current row; Append starts a new row.
+  Status SetColumn(int column, const std::uint8_t* bytes, std::uint32_t length);
+  Status SetColumnText(int column, const char* text, std::uint32_t length);
+  Status SetColumnNull(int column);
+  Status Append();
+  Status Write();
+  bool Editing() const { return editing_; }
+  // Drops the pending edit; false when there was none.
+  bool Cancel();
+
+  // Record locks of this cursor's connection (0: the current row).
+  Status Lock(std::int64_t recordNumber);
+  // 0 releases every lock this cursor took.
+  Status Unlock(std::int64_t recordNumber);
+
+  void BeforeSnapshotEnds() override;
+
+ private:
+  enum class Position { Bof, Row, Eof };
+  enum class Phase { None, SameKey, AfterKey };
+  struct Scope {
+    bool hasTop = false;
+    bool hasBottom = false;
+    std::vector<Value> top;
+    std::vector<Value> bottom;
+    std::uint64_t version = 0;
+  };
+  struct RawKey {
+    std::vector<std::string> segments;
+    std::vector<bool> set;
+  };
+
+  sqlite3_stmt* Statement(int order, int kind, const Scope* scope);
+  int BindScope(sqlite3_stmt* stmt, const Scope* scope);
+  Status StepOnce(int order, int direction);
+  Status StartIteration(int order, int direction, bool fromEnd);
+  void TakeRow(int order);
+  Status EnsureImage();
+  Status EnsureKeys();
+  Status FetchRow(bool& found);
+  void CaptureFrom(sqlite3_stmt* stmt, bool image, bool keys);
+  void DropIteration();
+  const Scope* ScopeOf(int order) const;
+  Status CheckOrder(int order) const;
+
+  Connection& connection_;
+  std::shared_ptr<const TableDef> table_;
+  std::uint32_t options_;
+  bool temporary_;
+  std::string selectList_;
+  std::vector<int> keyColumns_;   // columns with a generated key column, in select order
+  std::vector<int> keySlot_;      // per column: its key's result column, or -1
+  std::unordered_map<std::uint64_t, Stmt> statements_;
+
+  Position position_ = Position::Bof;
+  bool atBof_ = true;
+  bool atEof_ = false;
+  std::int64_t rowid_ = 0;
+  std::vector<std::uint8_t> image_;
+  bool imageReady_ = false;
+  std::vector<Value> keys_;  // per column; meaningful for key columns
+  bool keysReady_ = false;
+
+  // The statement of the last move, still standing on the current row while `live_`.
+  sqlite3_stmt* iter_ = nullptr;
+  bool live_ = false;
+  int iterOrder_ = kNaturalOrder;
+  int iterDirection_ = 0;
+  Phase iterPhase_ = Phase::None;
+  std::uint64_t iterGeneration_ = 0;
+  std::uint64_t iterScopeVersion_ = 0;
+  std::vector<Value> seekKey_;
+  std::int64_t seekRowid_ = 0;
+
+  // Visibility of the current row, known from the move that reached it.
+  bool visibleKnown_ = false;
+  int visibleOrder_ = kNaturalOrder;
+  std::uint64_t visibleScopeVersion_ = 0;
+
+  std::vector<Scope> scopes_;
+  std::vector<RawKey> rawKeys_;
+
+  bool editing_ = false;
+  bool appending_ = false;
+  std::vector<std::uint8_t> editImage_;
+  std::vector<bool> changed_;
+
+  std::multiset<std::int64_t> locks_;
+};
+
+}  // namespace lw::engine

@@ -1,0 +1,246 @@
+#include "engine/Dictionary.h"
+
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+#include <map>
+
+#include "common/Exceptions.h"
+#include "engine/Catalog.h"
+#include "engine/RecordCodec.h"
+#include "engine/Schema.h"
+#include "engine/Sqlite.h"
+
+namespace lw::engine {
+
+namespace {
+
+void Check(const Status& status) {
+  if (!status.ok()) throw EDatabaseError(status.text());
+}
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+Db OpenDb(const std::string& path, int flags) {
+  sqlite3* raw = nullptr;
+  int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
+  Db db(raw);
+  if (rc != SQLITE_OK) Check(Status::Error(ace::kStorageError, path + ": " + ErrorText(raw)));
+  return db;
+}
+
+// Converts a loader value to the column's stored form.
+Status ToStored(const ColumnDef& column, const FieldValue& field, Value& value) {
+  if (std::holds_alternative<std::monostate>(field)) {
+    value = Value();
+    return {};
+  }
+  if (const auto* text = std::get_if<std::string>(&field)) return ValueFromText(column, *text, value);
+  if (const auto* integer = std::get_if<std::int64_t>(&field)) {
+    switch (column.storage) {
+      case Storage::Real: value = Value::Real(static_cast<double>(*integer)); break;
+      case Storage::Integer: value = Value::Int(column.type == 18 ? *integer * 10000 : *integer); break;
+      default: return ValueFromText(column, std::to_string(*integer), value);
+    }
+    return CheckStoredValue(column, value);
+  }
+  double real = std::get<double>(field);
+  if (column.storage == Storage::Real) {
+    value = Value::Real(real);
+  } else if (column.type == 18) {
+    value = Value::Int(static_cast<std::int64_t>(std::nearbyint(real * 10000)));
+  } else if (column.storage == Storage::Integer && real == std::floor(real)) {
+    value = Value::Int(static_cast<std::int64_t>(real));
+  } else {
+    return ColumnError(ace::kValueDoesNotFit, column, "a number does not fit this column");
+  }
+  return CheckStoredValue(column, value);
+}
+
+}  // namespace
+
+void CreateDictionary(const std::string& path, const std::vector<TableSpec>& tables, const CreateOptions& options) {
+  if (std::filesystem::exists(path)) Check(Status::Error(ace::kInvalidArgument, "the file already exists: " + path));
+  Db db = OpenDb(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+  Check(ConfigureConnection(db.get()));
+  Check(CreateSchema(db.get(), tables, options));
+}
+
+struct DictionaryLoader::Impl {
+  Db db;
+  Catalog catalog;
+  struct TableState {
+    std::shared_ptr<const TableDef> def;
+    Stmt insert;
+    std::int64_t autoIncNext = 1;
+    bool dirty = false;
+  };
+  std::map<std::string, TableState> tables;
+  bool inBatch = false;
+
+  TableState& Table(const std::string& name) {
+    std::string key = Upper(name);
+    auto found = tables.find(key);
+    if (found != tables.end()) return found->second;
+    auto def = catalog.find(key);
+    if (def == catalog.end()) Check(Status::Error(ace::kNotInDictionary, name));
+    TableState state;
+    state.def = def->second;
+    std::string sql = "INSERT INTO " + state.def->sqlName + " VALUES (";
+    for (std::size_t i = 0; i < state.def->columns.size(); ++i) sql += i == 0 ? "?" : ", ?";
+    sql += ")";
+    state.insert = Prepare(db.get(), sql);
+    if (!state.insert) Check(SqliteFailure(db.get(), sqlite3_errcode(db.get())));
+    Stmt next = Prepare(db.get(), "SELECT autoinc_next FROM lw_tables WHERE table_name = ?1");
+    sqlite3_bind_text(next.get(), 1, state.def->name.c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(next.get()) == SQLITE_ROW) state.autoIncNext = sqlite3_column_int64(next.get(), 0);
+    return tables.emplace(key, std::move(state)).first->second;
+  }
+
+  void FlushCounters() {
+    Stmt update = Prepare(db.get(), "UPDATE lw_tables SET autoinc_next = ?1 WHERE table_name = ?2");
+    for (auto& [key, state] : tables) {
+      if (!state.dirty) continue;
+      sqlite3_bind_int64(update.get(), 1, state.autoIncNext);
+      sqlite3_bind_text(update.get(), 2, state.def->name.c_str(), -1, SQLITE_TRANSIENT);
+      int rc = sqlite3_step(update.get());
+      sqlite3_reset(update.get());
+      if (rc != SQLITE_DONE) Check(SqliteFailure(db.get(), rc));
+      state.dirty = false;
+    }
+  }
+};
+
+DictionaryLoader::DictionaryLoader(const std::string& path) : impl_(std::make_unique<Impl>()) {
+  if (!std::filesystem::exists(path)) Check(Status::Error(ace::kDictionaryNotFound, path));
+  impl_->db = OpenDb(path, SQLITE_OPEN_READWRITE);
+  Check(ConfigureConnection(impl_->db.get()));
+  Check(LoadCatalog(impl_->db.get(), impl_->catalog));
+}
+
+DictionaryLoader::~DictionaryLoader() {
+  if (impl_->inBatch) Exec(impl_->db.get(), "ROLLBACK");
+}
+
+void DictionaryLoader::Begin() {
+  Check(Exec(impl_->db.get(), "BEGIN IMMEDIATE"));
+  impl_->inBatch = true;
+}
+
+void DictionaryLoader::Commit() {
+  impl_->FlushCounters();
+  Check(Exec(impl_->db.get(), "COMMIT"));
+  impl_->inBatch = false;
+}
+
+void DictionaryLoader::Rollback() {
+  Check(Exec(impl_->db.get(), "ROLLBACK"));
+  impl_->inBatch = false;
+  impl_->tables.clear();  // counters are read again from the file
+}
+
+std::int64_t DictionaryLoader::Insert(const std::string& table, const Row& row) {
+  Impl::TableState& state = impl_->Table(table);
+  const TableDef& def = *state.def;
+  std::vector<Value> values(def.columns.size());
+  std::vector<bool> given(def.columns.size(), false);
+  for (const auto& [name, field] : row) {
+    int column = def.FindColumn(name);
+    if (column < 0) {
+      Check(Status::WithText(ace::kColumnNotFound, std::string(ace::AceErrorText(ace::kColumnNotFound)) +
+                                                       " column \"" + name + "\" in table " + def.name + "."));
+    }
+    Check(ToStored(def.columns[column], field, values[column]));
+    given[column] = true;
+  }
+  std::int64_t assigned = 0;
+  if (def.autoIncColumn >= 0) {
+    Value& autoInc = values[def.autoIncColumn];
+    if (autoInc.IsNull()) autoInc = Value::Int(state.autoIncNext);
+    assigned = autoInc.integer;
+    if (assigned >= state.autoIncNext) state.autoIncNext = assigned + 1;
+    state.dirty = true;
+  }
+  sqlite3_stmt* insert = state.insert.get();
+  for (std::size_t i = 0; i < values.size(); ++i) BindValue(insert, static_cast<int>(i + 1), values[i]);
+  int rc = sqlite3_step(insert);
+  sqlite3_reset(insert);
+  sqlite3_clear_bindings(insert);
+  if (rc != SQLITE_DONE) Check(SqliteFailure(impl_->db.get(), rc));
+  if (!impl_->inBatch) impl_->FlushCounters();
+  return def.autoIncColumn >= 0 ? assigned : sqlite3_last_insert_rowid(impl_->db.get());
+}
+
+void DictionaryLoader::CreateIndexes() {
+  for (const auto& [key, def] : impl_->catalog) {
+    for (const std::string& sql : IndexStatements(*def)) Check(Exec(impl_->db.get(), sql));
+  }
+}
+
+void DictionaryLoader::ForEachRow(
+    const std::string& table,
+    const std::function<void(const std::vector<std::string>&, const std::vector<bool>&)>& visit) {
+  auto def = impl_->catalog.find(Upper(table));
+  if (def == impl_->catalog.end()) Check(Status::Error(ace::kNotInDictionary, table));
+  const TableDef& t = *def->second;
+  std::string sql = "SELECT ";
+  for (std::size_t i = 0; i < t.columns.size(); ++i) sql += (i ? ", " : "") + t.columns[i].sqlName;
+  sql += " FROM " + t.sqlName + " ORDER BY rowid";
+  Stmt stmt = Prepare(impl_->db.get(), sql);
+  if (!stmt) Check(SqliteFailure(impl_->db.get(), sqlite3_errcode(impl_->db.get())));
+  std::vector<std::string> values(t.columns.size());
+  std::vector<bool> isNull(t.columns.size());
+  int rc;
+  while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+    for (std::size_t i = 0; i < t.columns.size(); ++i) {
+      Value value = ValueFromStatement(stmt.get(), static_cast<int>(i));
+      isNull[i] = value.IsNull();
+      values[i] = TextFromValue(t.columns[i], value);
+    }
+    visit(values, isNull);
+  }
+  if (rc != SQLITE_DONE) Check(SqliteFailure(impl_->db.get(), rc));
+}
+
+std::vector<DictionaryLoader::HistoryEntry> DictionaryLoader::History() {
+  Stmt stmt = Prepare(impl_->db.get(),
+                      "SELECT change, table_name, record_number, changed_at, user_name, action, column_name,"
+                      " old_value, new_value FROM lw_history ORDER BY entry");
+  if (!stmt) Check(SqliteFailure(impl_->db.get(), sqlite3_errcode(impl_->db.get())));
+  std::vector<HistoryEntry> entries;
+  auto text = [&](int i) {
+    const unsigned char* t = sqlite3_column_text(stmt.get(), i);
+    return t ? std::string(reinterpret_cast<const char*>(t)) : std::string();
+  };
+  while (sqlite3_step(stmt.get()) == SQLITE_ROW) {
+    HistoryEntry e;
+    e.change = sqlite3_column_int64(stmt.get(), 0);
+    e.table = text(1);
+    e.recordNumber = sqlite3_column_int64(stmt.get(), 2);
+    e.time = text(3);
+    e.user = text(4);
+    e.action = text(5);
+    e.column = text(6);
+    e.oldValue = sqlite3_column_type(stmt.get(), 7) == SQLITE_NULL ? "NULL" : text(7);
+    e.newValue = sqlite3_column_type(stmt.get(), 8) == SQLITE_NULL ? "NULL" : text(8);
+    entries.push_back(std::move(e));
+  }
+  return entries;
+}
+
+std::vector<std::string> DictionaryColumnNames(const std::string& path, const std::string& table) {
+  if (!std::filesystem::exists(path)) Check(Status::Error(ace::kDictionaryNotFound, path));
+  Db db = OpenDb(path, SQLITE_OPEN_READONLY);
+  Catalog catalog;
+  Check(LoadCatalog(db.get(), catalog));
+  auto def = catalog.find(Upper(table));
+  if (def == catalog.end()) Check(Status::Error(ace::kNotInDictionary, table));
+  std::vector<std::string> names;
+  for (const ColumnDef& column : def->second->columns) names.push_back(column.name);
+  return names;
+}
+
+}  // namespace lw::engine

@@ -1,0 +1,546 @@
+#include "engine/RecordCodec.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "engine/Julian.h"
+
+namespace lw::engine {
+
+namespace {
+
+constexpr std::int64_t kFirstJulian = 1721426;  // 0001-01-01
+constexpr std::int64_t kLastJulian = 5373484;   // 9999-12-31
+
+template <typename T>
+void Put(std::uint8_t* dst, T value) {
+  std::memcpy(dst, &value, sizeof value);  // every supported platform is little-endian
+}
+template <typename T>
+T Get(const std::uint8_t* src) {
+  T value;
+  std::memcpy(&value, src, sizeof value);
+  return value;
+}
+
+bool AllZero(const std::uint8_t* bytes, std::uint32_t length) {
+  for (std::uint32_t i = 0; i < length; ++i) {
+    if (bytes[i] != 0) return false;
+  }
+  return true;
+}
+
+void PutNumericText(const ColumnDef& column, double value, std::uint8_t* dst) {
+  char buffer[64];
+  int n = std::snprintf(buffer, sizeof buffer, "%.*f", column.decimals, value);
+  std::uint32_t length = column.length;
+  if (n < 0 || static_cast<std::uint32_t>(n) > length) {
+    std::memset(dst, '*', length);
+    return;
+  }
+  std::memset(dst, ' ', length - n);
+  std::memcpy(dst + (length - n), buffer, n);
+}
+
+void PutCompactDate(std::int64_t julian, std::uint8_t* dst) {
+  CivilDate date = CivilFromJulian(julian);
+  int packed = date.year * 2 + date.month / 8;
+  dst[0] = static_cast<std::uint8_t>(packed / 256);
+  dst[1] = static_cast<std::uint8_t>(packed % 256);
+  dst[2] = static_cast<std::uint8_t>((date.month % 8) * 32 + date.day);
+}
+
+std::string Trimmed(const std::string& text) {
+  std::size_t begin = text.find_first_not_of(" \t");
+  if (begin == std::string::npos) return {};
+  std::size_t end = text.find_last_not_of(" \t");
+  return text.substr(begin, end - begin + 1);
+}
+
+bool ParseInteger(const std::string& text, std::int64_t& value) {
+  std::string t = Trimmed(text);
+  if (t.empty()) return false;
+  errno = 0;
+  char* end = nullptr;
+  long long v = std::strtoll(t.c_str(), &end, 10);
+  if (errno != 0 || *end != '\0') return false;
+  value = v;
+  return true;
+}
+
+bool ParseDouble(const std::string& text, double& value) {
+  std::string t = Trimmed(text);
+  if (t.empty()) return false;
+  for (char c : t) {
+    if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E')) {
+      return false;
+    }
+  }
+  errno = 0;
+  char* end = nullptr;
+  value = std::strtod(t.c_str(), &end);
+  return errno == 0 && *end == '\0' && std::isfinite(value);
+}
+
+// An exact decimal with at most four fraction digits as a count of ten-thousandths.
+bool ParseMoney(const std::string& text, std::int64_t& count) {
+  std::string t = Trimmed(text);
+  bool negative = !t.empty() && t[0] == '-';
+  std::size_t i = (!t.empty() && (t[0] == '-' || t[0] == '+')) ? 1 : 0;
+  if (i >= t.size()) return false;
+  __int128 whole = 0;
+  int fractionDigits = 0;
+  bool point = false, digits = false;
+  for (; i < t.size(); ++i) {
+    char c = t[i];
+    if (c == '.' && !point) {
+      point = true;
+    } else if (c >= '0' && c <= '9') {
+      digits = true;
+      if (point && ++fractionDigits > 4) return false;
+      whole = whole * 10 + (c - '0');
+      if (whole > (static_cast<__int128>(1) << 64)) return false;
+    } else {
+      return false;
+    }
+  }
+  if (!digits) return false;
+  for (; fractionDigits < 4; ++fractionDigits) whole *= 10;
+  if (negative) whole = -whole;
+  if (whole > std::numeric_limits<std::int64_t>::max() || whole < std::numeric_limits<std::int64_t>::min() + 1) {
+    return false;
+  }
+  count = static_cast<std::int64_t>(whole);
+  return true;
+}
+
+std::string FormatMoney(std::int64_t count) {
+  bool negative = count < 0;
+  unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(count) : count;
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%s%llu.%04llu", negative ? "-" : "", magnitude / 10000, magnitude % 10000);
+  return buffer;
+}
+
+std::string FormatDouble(double value) {
+  char buffer[40];
+  for (int precision = 15; precision <= 17; ++precision) {
+    std::snprintf(buffer, sizeof buffer, "%.*g", precision, value);
+    if (std::strtod(buffer, nullptr) == value) break;
+  }
+  return buffer;
+}
+
+bool IntegerFits(std::uint16_t type, std::int64_t v) {
+  switch (type) {
+    case 11: return v > std::numeric_limits<std::int32_t>::min() && v <= std::numeric_limits<std::int32_t>::max();
+    case 15: return v >= 0 && v <= std::numeric_limits<std::int32_t>::max();
+    case 12: return v > std::numeric_limits<std::int16_t>::min() && v <= std::numeric_limits<std::int16_t>::max();
+    case 13: return v >= 0 && v < 86400000;
+    case 1: return v == 0 || v == 1;
+    default: return true;
+  }
+}
+
+}  // namespace
+
+bool Value::operator==(const Value& other) const {
+  if (kind != other.kind) return false;
+  switch (kind) {
+    case Kind::Null: return true;
+    case Kind::Integer: return integer == other.integer;
+    case Kind::Real: return real == other.real;
+    default: return bytes == other.bytes;
+  }
+}
+
+Status ColumnError(std::uint32_t code, const ColumnDef& column, const std::string& why) {
+  std::string text = std::string(ace::AceErrorText(code)) + " column \"" + column.name + "\"";
+  text += why.empty() ? "." : ": " + why;
+  return Status::WithText(code, text);
+}
+
+void WriteNullImage(const ColumnDef& column, std::uint8_t* image) {
+  std::uint8_t* dst = image + column.offset;
+  std::uint32_t length = column.length;
+  std::memset(dst, 0, length);
+  switch (column.type) {
+    case 1: if (length > 0) dst[0] = ' '; break;
+    case 10: case 17: if (length >= 8) { Put<std::int32_t>(dst, 32); Put<std::uint32_t>(dst + 4, 0x80000000u); } break;
+    case 11: if (length >= 4) Put<std::int32_t>(dst, std::numeric_limits<std::int32_t>::min()); break;
+    case 12: if (length >= 2) Put<std::uint16_t>(dst, 0x8000); break;
+    case 13: case 15: if (length >= 4) Put<std::int32_t>(dst, -1); break;
+    case 14: if (length >= 8) Put<std::int32_t>(dst + 4, -1); break;
+    case 18: if (length >= 8) Put<std::uint32_t>(dst + 4, 0x80000000u); break;
+    default: break;
+  }
+}
+
+void WriteImageFromStatement(const ColumnDef& column, sqlite3_stmt* stmt, int index, std::uint8_t* image) {
+  int sqlType = sqlite3_column_type(stmt, index);
+  if (sqlType == SQLITE_NULL) {
+    WriteNullImage(column, image);
+    return;
+  }
+  std::uint8_t* dst = image + column.offset;
+  std::uint32_t length = column.length;
+  switch (column.type) {
+    case 4: case 20: {
+      const unsigned char* text = sqlite3_column_text(stmt, index);
+      std::uint32_t n = static_cast<std::uint32_t>(sqlite3_column_bytes(stmt, index));
+      if (n > length) n = length;
+      std::memcpy(dst, text, n);
+      std::memset(dst + n, ' ', length - n);
+      return;
+    }
+    case 1: dst[0] = sqlite3_column_int64(stmt, index) != 0 ? 'T' : 'F'; return;
+    case 2: PutNumericText(column, sqlite3_column_double(stmt, index), dst); return;
+    case 10: case 17: Put<double>(dst, sqlite3_column_double(stmt, index)); return;
+    case 11: case 13: case 15: Put<std::int32_t>(dst, static_cast<std::int32_t>(sqlite3_column_int64(stmt, index))); return;
+    case 12: Put<std::int16_t>(dst, static_cast<std::int16_t>(sqlite3_column_int64(stmt, index))); return;
+    case 18: Put<std::int64_t>(dst, sqlite3_column_int64(stmt, index)); return;
+    case 3: case 9: {
+      const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
+      auto julian = ParseIsoDate(std::string_view(text, sqlite3_column_bytes(stmt, index)));
+      if (!julian) break;
+      if (column.type == 9) {
+        if (length >= 3) PutCompactDate(*julian, dst);
+      } else if (length == 4) {
+        Put<std::int32_t>(dst, static_cast<std::int32_t>(*julian));
+      } else {
+        std::string compact = FormatCompactDate(*julian);
+        std::memset(dst, ' ', length);
+        std::memcpy(dst, compact.data(), std::min<std::size_t>(length, compact.size()));
+      }
+      return;
+    }
+    case 14: {
+      const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
+      auto stamp = ParseIsoTimestamp(std::string_view(text, sqlite3_column_bytes(stmt, index)));
+      if (!stamp || length < 8) break;
+      Put<std::uint32_t>(dst, static_cast<std::uint32_t>(stamp->julian));
+      Put<std::uint32_t>(dst + 4, static_cast<std::uint32_t>(stamp->milliseconds));
+      return;
+    }
+    case 5: case 6: case 7: case 8: {
+      std::memset(dst, 0, length);
+      if (length >= 4) Put<std::int32_t>(dst, sqlite3_column_bytes(stmt, index) > 0 ? 1 : 0);
+      return;
+    }
+    case 16: {
+      const void* blob = sqlite3_column_blob(stmt, index);
+      std::uint32_t n = static_cast<std::uint32_t>(sqlite3_column_bytes(stmt, index));
+      if (n > length) n = length;
+      std::memcpy(dst, blob, n);
+      std::memset(dst + n, 0, length - n);
+      return;
+    }
+    default: break;
+  }
+  WriteNullImage(column, image);
+}
+
+Status ValueFromImage(const ColumnDef& column, const std::uint8_t* bytes, Value& value) {
+  value = Value();
+  std::uint32_t length = column.length;
+  switch (column.type) {
+    case 1:
+      if (bytes[0] == ' ') return {};
+      value = Value::Int(bytes[0] == 'T' || bytes[0] == 't' || bytes[0] == 'Y' || bytes[0] == 'y' || bytes[0] == '1');
+      return {};
+    case 4: case 20: {
+      if (AllZero(bytes, length)) return {};
+      std::uint32_t n = 0;
+      while (n < length && bytes[n] != 0) ++n;
+      while (n > 0 && bytes[n - 1] == ' ') --n;
+      value = Value::Text(std::string(reinterpret_cast<const char*>(bytes), n));
+      return {};
+    }
+    case 2: {
+      if (AllZero(bytes, length)) return {};
+      std::string text(reinterpret_cast<const char*>(bytes), length);
+      if (Trimmed(text).empty()) return {};
+      double v;
+      if (!ParseDouble(text, v)) return ColumnError(ace::kValueDoesNotFit, column, "not a number");
+      value = Value::Real(v);
+      return {};
+    }
+    case 3: {
+      if (AllZero(bytes, length)) return {};
+      std::int64_t julian;
+      if (length == 4) {
+        julian = Get<std::int32_t>(bytes);
+      } else {
+        auto parsed = ParseCompactDate(std::string_view(reinterpret_cast<const char*>(bytes), std::min<std::uint32_t>(8, length)));
+        if (!parsed) return ColumnError(ace::kValueDoesNotFit, column, "not a date");
+        julian = *parsed;
+      }
+      if (julian < kFirstJulian || julian > kLastJulian) return ColumnError(ace::kValueDoesNotFit, column, "not a date");
+      value = Value::Text(FormatIsoDate(julian));
+      return {};
+    }
+    case 9: {
+      if (AllZero(bytes, length)) return {};
+      int year = bytes[0] * 128 + bytes[1] / 2;
+      int month = (bytes[1] % 2) * 8 + bytes[2] / 32;
+      int day = bytes[2] % 32;
+      if (!IsValidCivil(year, month, day)) return ColumnError(ace::kValueDoesNotFit, column, "not a date");
+      value = Value::Text(FormatIsoDate(JulianFromCivil(year, month, day)));
+      return {};
+    }
+    case 5: case 6: case 7: case 8:
+      if (Get<std::int32_t>(bytes) == 0) return {};
+      return ColumnError(ace::kColumnNotWritable, column, "large columns are not written from record images");
+    case 10: case 17:
+      if (Get<std::int32_t>(bytes) == 32 && Get<std::uint32_t>(bytes + 4) == 0x80000000u) return {};
+      value = Value::Real(Get<double>(bytes));
+      if (!std::isfinite(value.real)) return ColumnError(ace::kValueDoesNotFit, column, "not a finite number");
+      return {};
+    case 11: {
+      std::int32_t v = Get<std::int32_t>(bytes);
+      if (v != std::numeric_limits<std::int32_t>::min()) value = Value::Int(v);
+      return {};
+    }
+    case 12: {
+      std::int16_t v = Get<std::int16_t>(bytes);
+      if (static_cast<std::uint16_t>(v) != 0x8000) value = Value::Int(v);
+      return {};
+    }
+    case 13: case 15: {
+      std::int32_t v = Get<std::int32_t>(bytes);
+      if (v != -1) value = Value::Int(v);
+      return {};
+    }
+    case 14: {
+      std::uint32_t julian = Get<std::uint32_t>(bytes);
+      if (julian == 0) return {};
+      std::uint32_t ms = Get<std::uint32_t>(bytes + 4);
+      if (julian < kFirstJulian || julian > kLastJulian || ms >= 86400000u) {
+        return ColumnError(ace::kValueDoesNotFit, column, "not a timestamp");
+      }
+      value = Value::Text(FormatIsoTimestamp({julian, ms}));
+      return {};
+    }
+    case 16:
+      if (AllZero(bytes, length)) return {};
+      value = Value::Blob(std::string(reinterpret_cast<const char*>(bytes), length));
+      return {};
+    case 18: {
+      if (Get<std::uint32_t>(bytes) == 0 && Get<std::uint32_t>(bytes + 4) == 0x80000000u) return {};
+      value = Value::Int(Get<std::int64_t>(bytes));
+      return {};
+    }
+    default:
+      return ColumnError(ace::kValueDoesNotFit, column, "unknown column type");
+  }
+}
+
+Status WriteImageFromValue(const ColumnDef& column, const Value& value, std::uint8_t* image) {
+  if (value.IsNull()) {
+    WriteNullImage(column, image);
+    return {};
+  }
+  LW_RETURN_IF_ERROR(CheckStoredValue(column, value));
+  std::uint8_t* dst = image + column.offset;
+  std::uint32_t length = column.length;
+  switch (column.type) {
+    case 4: case 20:
+      std::memset(dst, ' ', length);
+      std::memcpy(dst, value.bytes.data(), value.bytes.size());
+      return {};
+    case 1: dst[0] = value.integer != 0 ? 'T' : 'F'; return {};
+    case 2: PutNumericText(column, value.kind == Value::Kind::Real ? value.real : static_cast<double>(value.integer), dst); return {};
+    case 10: case 17: Put<double>(dst, value.kind == Value::Kind::Real ? value.real : static_cast<double>(value.integer)); return {};
+    case 11: case 13: case 15: Put<std::int32_t>(dst, static_cast<std::int32_t>(value.integer)); return {};
+    case 12: Put<std::int16_t>(dst, static_cast<std::int16_t>(value.integer)); return {};
+    case 18: Put<std::int64_t>(dst, value.integer); return {};
+    case 3: {
+      std::int64_t julian = *ParseIsoDate(value.bytes);
+      if (length == 4) {
+        Put<std::int32_t>(dst, static_cast<std::int32_t>(julian));
+      } else {
+        std::string compact = FormatCompactDate(julian);
+        std::memset(dst, ' ', length);
+        std::memcpy(dst, compact.data(), std::min<std::size_t>(length, compact.size()));
+      }
+      return {};
+    }
+    case 9: PutCompactDate(*ParseIsoDate(value.bytes), dst); return {};
+    case 14: {
+      Timestamp stamp = *ParseIsoTimestamp(value.bytes);
+      Put<std::uint32_t>(dst, static_cast<std::uint32_t>(stamp.julian));
+      Put<std::uint32_t>(dst + 4, static_cast<std::uint32_t>(stamp.milliseconds));
+      return {};
+    }
+    case 5: case 6: case 7: case 8:
+      std::memset(dst, 0, length);
+      Put<std::int32_t>(dst, value.bytes.empty() ? 0 : 1);
+      return {};
+    case 16:
+      std::memset(dst, 0, length);
+      std::memcpy(dst, value.bytes.data(), std::min<std::size_t>(length, value.bytes.size()));
+      return {};
+    default:
+      return ColumnError(ace::kValueDoesNotFit, column, "unknown column type");
+  }
+}
+
+Status CheckStoredValue(const ColumnDef& column, const Value& value) {
+  if (value.IsNull()) return {};
+  switch (column.type) {
+    case 4: case 20:
+      if (value.kind != Value::Kind::Text) return ColumnError(ace::kValueDoesNotFit, column, "text expected");
+      if (value.bytes.size() > column.length) {
+        return ColumnError(ace::kValueDoesNotFit, column, "longer than " + std::to_string(column.length) + " characters");
+      }
+      return {};
+    case 1: case 11: case 12: case 13: case 15: case 18:
+      if (value.kind != Value::Kind::Integer) return ColumnError(ace::kValueDoesNotFit, column, "integer expected");
+      if (!IntegerFits(column.type, value.integer)) return ColumnError(ace::kValueDoesNotFit, column, "out of range");
+      return {};
+    case 2: case 10: case 17:
+      if (value.kind != Value::Kind::Real && value.kind != Value::Kind::Integer) {
+        return ColumnError(ace::kValueDoesNotFit, column, "number expected");
+      }
+      if (column.type == 2) {
+        char buffer[64];
+        double v = value.kind == Value::Kind::Real ? value.real : static_cast<double>(value.integer);
+        int n = std::snprintf(buffer, sizeof buffer, "%.*f", column.decimals, v);
+        if (n < 0 || static_cast<std::uint32_t>(n) > column.length) return ColumnError(ace::kValueDoesNotFit, column, "too wide");
+      }
+      return {};
+    case 3: case 9:
+      if (value.kind != Value::Kind::Text || !ParseIsoDate(value.bytes)) {
+        return ColumnError(ace::kValueDoesNotFit, column, "date YYYY-MM-DD expected");
+      }
+      return {};
+    case 14:
+      if (value.kind != Value::Kind::Text || !ParseIsoTimestamp(value.bytes)) {
+        return ColumnError(ace::kValueDoesNotFit, column, "timestamp YYYY-MM-DD HH:MM:SS expected");
+      }
+      return {};
+    case 16:
+      if (value.bytes.size() > column.length) return ColumnError(ace::kValueDoesNotFit, column, "too long");
+      return {};
+    default:
+      return {};
+  }
+}
+
+Value ValueFromStatement(sqlite3_stmt* stmt, int index) {
+  switch (sqlite3_column_type(stmt, index)) {
+    case SQLITE_INTEGER: return Value::Int(sqlite3_column_int64(stmt, index));
+    case SQLITE_FLOAT: return Value::Real(sqlite3_column_double(stmt, index));
+    case SQLITE_TEXT:
+      return Value::Text(std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, index)),
+                                     sqlite3_column_bytes(stmt, index)));
+    case SQLITE_BLOB: {
+      const void* blob = sqlite3_column_blob(stmt, index);
+      return Value::Blob(std::string(static_cast<const char*>(blob), sqlite3_column_bytes(stmt, index)));
+    }
+    default: return Value();
+  }
+}
+
+void BindValue(sqlite3_stmt* stmt, int parameter, const Value& value) {
+  switch (value.kind) {
+    case Value::Kind::Null: sqlite3_bind_null(stmt, parameter); break;
+    case Value::Kind::Integer: sqlite3_bind_int64(stmt, parameter, value.integer); break;
+    case Value::Kind::Real: sqlite3_bind_double(stmt, parameter, value.real); break;
+    case Value::Kind::Text:
+      sqlite3_bind_text(stmt, parameter, value.bytes.data(), static_cast<int>(value.bytes.size()), SQLITE_STATIC);
+      break;
+    case Value::Kind::Blob:
+      sqlite3_bind_blob(stmt, parameter, value.bytes.data(), static_cast<int>(value.bytes.size()), SQLITE_STATIC);
+      break;
+  }
+}
+
+void BindKey(sqlite3_stmt* stmt, int parameter, const Value& value) {
+  if (value.IsNull()) {
+    sqlite3_bind_double(stmt, parameter, -std::numeric_limits<double>::infinity());
+  } else {
+    BindValue(stmt, parameter, value);
+  }
+}
+
+Status ValueFromText(const ColumnDef& column, const std::string& text, Value& value) {
+  value = Value();
+  if (text.empty()) return {};
+  switch (column.type) {
+    case 1: {
+      std::string t = Trimmed(text);
+      if (t == "T" || t == "t" || t == "Y" || t == "y" || t == "1") value = Value::Int(1);
+      else if (t == "F" || t == "f" || t == "N" || t == "n" || t == "0") value = Value::Int(0);
+      else return ColumnError(ace::kValueDoesNotFit, column, "logical T or F expected, got \"" + text + "\"");
+      return {};
+    }
+    case 2: case 10: case 17: {
+      double v;
+      if (!ParseDouble(text, v)) return ColumnError(ace::kValueDoesNotFit, column, "number expected, got \"" + text + "\"");
+      value = Value::Real(v);
+      break;
+    }
+    case 11: case 12: case 15: {
+      std::int64_t v;
+      if (!ParseInteger(text, v)) return ColumnError(ace::kValueDoesNotFit, column, "integer expected, got \"" + text + "\"");
+      value = Value::Int(v);
+      break;
+    }
+    case 13: {
+      auto ms = ParseIsoTime(Trimmed(text));
+      if (!ms) return ColumnError(ace::kValueDoesNotFit, column, "time HH:MM:SS expected, got \"" + text + "\"");
+      value = Value::Int(*ms);
+      break;
+    }
+    case 18: {
+      std::int64_t count;
+      if (!ParseMoney(text, count)) return ColumnError(ace::kValueDoesNotFit, column, "amount expected, got \"" + text + "\"");
+      value = Value::Int(count);
+      break;
+    }
+    case 3: case 9: {
+      auto julian = ParseIsoDate(Trimmed(text));
+      if (!julian) return ColumnError(ace::kValueDoesNotFit, column, "date YYYY-MM-DD expected, got \"" + text + "\"");
+      value = Value::Text(FormatIsoDate(*julian));
+      break;
+    }
+    case 14: {
+      auto stamp = ParseIsoTimestamp(Trimmed(text));
+      if (!stamp) return ColumnError(ace::kValueDoesNotFit, column, "timestamp expected, got \"" + text + "\"");
+      value = Value::Text(FormatIsoTimestamp(*stamp));
+      break;
+    }
+    case 6: case 7: case 16:
+      value = Value::Blob(text);
+      break;
+    default: {
+      std::string t = text;
+      if (column.type == 4 || column.type == 20) {
+        while (!t.empty() && t.back() == ' ') t.pop_back();
+      }
+      value = Value::Text(t);
+      break;
+    }
+  }
+  return CheckStoredValue(column, value);
+}
+
+std::string TextFromValue(const ColumnDef& column, const Value& value) {
+  switch (value.kind) {
+    case Value::Kind::Null: return {};
+    case Value::Kind::Integer:
+      if (column.type == 1) return value.integer != 0 ? "T" : "F";
+      if (column.type == 18) return FormatMoney(value.integer);
+      if (column.type == 13) return FormatIsoTime(value.integer);
+      return std::to_string(value.integer);
+    case Value::Kind::Real: return FormatDouble(value.real);
+    default: return value.bytes;
+  }
+}
+
+}  // namespace lw::engine

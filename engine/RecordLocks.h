@@ -1,0 +1,51 @@
+#pragma once
+// Cross-process record locks and the change counter, kept in a lock file beside the dictionary
+// ("MWDDF.ADD.locks"). Each connection opens its own descriptor (O_CLOEXEC) and locks one byte
+// per (table, record) with open-file-description locks, so two connections conflict even inside
+// one process, and the system drops a dead process's locks with its descriptors. The file's first
+// page, mapped shared, holds a counter every writer bumps after a commit, which lets readers
+// notice another user's writes without a database round trip.
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+
+#include "engine/Status.h"
+
+namespace lw::engine {
+
+class RecordLocks {
+ public:
+  RecordLocks() = default;
+  ~RecordLocks();
+  RecordLocks(const RecordLocks&) = delete;
+  RecordLocks& operator=(const RecordLocks&) = delete;
+
+  Status Open(const std::string& dictionaryPath);
+
+  // Takes the lock (again, counted) for this connection; kRecordLocked when another connection
+  // holds it after a short bounded wait.
+  Status Lock(int table, std::int64_t record);
+  // Drops one count of this connection's lock; the lock goes when the count reaches 0.
+  void Unlock(int table, std::int64_t record);
+  bool Holds(int table, std::int64_t record) const;
+  // Checks that no other connection holds the record (taking and dropping the lock).
+  Status CheckFree(int table, std::int64_t record);
+
+  // The shared change counter.
+  std::uint64_t Changes() const;
+  void BumpChanges();
+
+ private:
+  bool TryLock(std::int64_t offset, short type);
+  static std::int64_t Offset(int table, std::int64_t record);
+
+  int fd_ = -1;
+  std::atomic<std::uint64_t>* counter_ = nullptr;
+  void* map_ = nullptr;
+  std::map<std::pair<int, std::int64_t>, int> held_;
+};
+
+}  // namespace lw::engine

@@ -1,0 +1,41 @@
+#pragma once
+// The dictionary file's own layout: the catalog tables, the data tables with their generated
+// key columns and indexes, users and the update history. Shared by dictionary creation, the
+// loader and the engine's connect checks.
+
+#include <sqlite3.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/Catalog.h"
+#include "engine/Dictionary.h"
+#include "engine/Status.h"
+
+namespace lw::engine {
+
+// The value of lw_meta's "format" entry that marks a dictionary of this engine.
+inline constexpr const char* kDictionaryFormat = "ledgerwick-dictionary-1";
+
+// Connection settings every dictionary connection uses: WAL, a bounded busy wait.
+Status ConfigureConnection(sqlite3* db);
+// How long a busy database is waited on before kDatabaseBusy is reported.
+inline constexpr int kBusyTimeoutMs = 10000;
+
+// Writes catalog, users and tables into an empty database.
+Status CreateSchema(sqlite3* db, const std::vector<TableSpec>& tables, const CreateOptions& options);
+
+// CREATE INDEX statements for the table's catalog indexes (IF NOT EXISTS).
+std::vector<std::string> IndexStatements(const TableDef& table);
+
+// A salted password hash (libsodium's Argon2id string form) and its check.
+Status HashPassword(const std::string& password, std::string& hash);
+bool VerifyPassword(const std::string& hash, const std::string& password);
+
+// Runs a statement without results.
+Status Exec(sqlite3* db, const std::string& sql);
+// Maps an SQLite failure to an engine status (busy -> kDatabaseBusy, constraint ->
+// kDuplicateKey, corruption -> kDictionaryDamaged, else kStorageError).
+Status SqliteFailure(sqlite3* db, int rc);
+
+}  // namespace lw::engine

@@ -1,0 +1,134 @@
+#include "engine/SqlStatement.h"
+
+#include "data/ace/AceApi.h"
+#include "engine/RowWriter.h"
+#include "engine/Schema.h"
+#include "engine/Sqlite.h"
+
+namespace lw::engine {
+
+Status SqlStatement::Prepare(const std::string& text) {
+  prepared_ = false;
+  TranslatedSql translated;
+  LW_RETURN_IF_ERROR(TranslateSql(text, connection_.Tables(), translated));
+  // Let SQLite check the translation now, so a rejected statement fails at prepare time.
+  std::string check = translated.sql;
+  Stmt stmt = engine::Prepare(connection_.db(), check);
+  if (!stmt) return SqlRejection(ace::kNativeSyntaxError, ErrorText(connection_.db()) + ".");
+  text_ = text;
+  translated_ = std::move(translated);
+  prepared_ = true;
+  return {};
+}
+
+Status SqlStatement::SetParameterNull(std::uint32_t number) {
+  if (number == 0) return Status::Error(ace::kInvalidArgument, "parameters are numbered from 1");
+  return {};
+}
+
+Status SqlStatement::Execute(std::unique_ptr<Cursor>& result) {
+  result.reset();
+  if (!prepared_) return Status::Error(ace::kSqlNotPrepared);
+  if (translated_.kind == TranslatedSql::Kind::Select) {
+    rowsAffected_ = -1;
+    return ExecuteSelect(result);
+  }
+  return ExecuteWrite();
+}
+
+Status SqlStatement::ExecuteSelect(std::unique_ptr<Cursor>& result) {
+  // A new result reads the practice as it is now.
+  connection_.EndRead();
+  LW_RETURN_IF_ERROR(connection_.Read());
+  sqlite3* db = connection_.db();
+  std::string name = connection_.NextTempName();
+  std::string sql = "CREATE TEMP TABLE " + QuoteIdentifier(name) + " AS SELECT " + translated_.selectList + " " +
+                    translated_.fromWhereOrder;
+  Stmt create = engine::Prepare(db, sql);
+  if (!create) return SqlRejection(ace::kNativeSyntaxError, ErrorText(db) + ".");
+  for (std::size_t i = 0; i < translated_.binds.size(); ++i) BindValue(create.get(), static_cast<int>(i + 1), translated_.binds[i]);
+  int rc = sqlite3_step(create.get());
+  if (rc != SQLITE_DONE) {
+    Status failure = (rc & 0xff) == SQLITE_ERROR ? SqlRejection(ace::kNativeEvaluation, ErrorText(db) + ".")
+                                                 : SqliteFailure(db, rc);
+    Exec(db, "DROP TABLE IF EXISTS temp." + QuoteIdentifier(name));
+    return failure;
+  }
+  create.reset();
+
+  auto table = std::make_shared<TableDef>();
+  table->name = name;
+  const TableDef& source = *translated_.table;
+  std::vector<int> expressions;
+  for (std::size_t i = 0; i < translated_.results.size(); ++i) {
+    const SqlResultColumn& r = translated_.results[i];
+    ColumnDef column;
+    if (r.sourceColumn >= 0) {
+      const ColumnDef& from = source.columns[r.sourceColumn];
+      column.type = from.type;
+      column.length = from.length;
+      column.decimals = from.decimals;
+    } else {
+      expressions.push_back(static_cast<int>(i));
+    }
+    column.name = r.name;
+    table->columns.push_back(std::move(column));
+  }
+  // An expression column takes the kind of its first value: integer, double or text.
+  for (int i : expressions) {
+    std::string c = "c" + std::to_string(i + 1);
+    Stmt probe = engine::Prepare(db, "SELECT (SELECT typeof(" + c + ") FROM temp." + QuoteIdentifier(name) + " WHERE " +
+                                         c + " IS NOT NULL LIMIT 1), max(length(" + c + ")) FROM temp." +
+                                         QuoteIdentifier(name));
+    std::string kind = "text";
+    int length = 1;
+    if (probe && sqlite3_step(probe.get()) == SQLITE_ROW) {
+      if (const unsigned char* t = sqlite3_column_text(probe.get(), 0)) kind = reinterpret_cast<const char*>(t);
+      length = std::max(1, sqlite3_column_int(probe.get(), 1));
+    }
+    ColumnDef& column = table->columns[i];
+    if (kind == "integer") {
+      column.type = 10;  // a double holds every integer an expression gives
+      column.length = 8;
+    } else if (kind == "real") {
+      column.type = 10;
+      column.length = 8;
+    } else {
+      column.type = 4;
+      column.length = static_cast<std::uint32_t>(length);
+    }
+  }
+  FinishLayout(*table);
+  table->sqlName = "temp." + QuoteIdentifier(name);
+  for (std::size_t i = 0; i < table->columns.size(); ++i) table->columns[i].sqlName = "c" + std::to_string(i + 1);
+  result = std::make_unique<Cursor>(connection_, table, ace::kOptionReadOnly, true);
+  return {};
+}
+
+Status SqlStatement::ExecuteWrite() {
+  sqlite3* db = connection_.db();
+  LW_RETURN_IF_ERROR(connection_.BeginWrite());
+  Stmt stmt = engine::Prepare(db, translated_.sql);
+  if (!stmt) {
+    connection_.RollbackWrite();
+    return SqlRejection(ace::kNativeSyntaxError, ErrorText(db) + ".");
+  }
+  for (std::size_t i = 0; i < translated_.binds.size(); ++i) BindValue(stmt.get(), static_cast<int>(i + 1), translated_.binds[i]);
+  int rc = sqlite3_step(stmt.get());
+  if (rc != SQLITE_DONE) {
+    Status failure = SqliteFailure(db, rc);
+    stmt.reset();
+    connection_.RollbackWrite();
+    return failure;
+  }
+  stmt.reset();
+  rowsAffected_ = sqlite3_changes(db);
+  Status history = RecordStatementHistory(connection_, *translated_.table, text_, rowsAffected_);
+  if (!history.ok()) {
+    connection_.RollbackWrite();
+    return history;
+  }
+  return connection_.CommitWrite();
+}
+
+}  // namespace lw::engine

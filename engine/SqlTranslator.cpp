@@ -1,0 +1,489 @@
+#include "engine/SqlTranslator.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <memory>
+#include <set>
+
+namespace lw::engine {
+
+namespace {
+
+struct Token {
+  enum class Type { Word, Quoted, String, Number, Symbol, Param };
+  Type type;
+  std::string text;  // words upper-cased in `upper`; quoted names and strings unquoted
+  std::string upper;
+  int line;
+};
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+Status Tokenize(const std::string& text, std::vector<Token>& tokens) {
+  tokens.clear();
+  int line = 1;
+  std::size_t i = 0, n = text.size();
+  auto push = [&](Token::Type type, std::string value) {
+    Token token{type, value, Upper(value), line};
+    tokens.push_back(std::move(token));
+  };
+  while (i < n) {
+    char c = text[i];
+    if (c == '\n') { ++line; ++i; continue; }
+    if (std::isspace(static_cast<unsigned char>(c))) { ++i; continue; }
+    if (c == '-' && i + 1 < n && text[i + 1] == '-') {
+      while (i < n && text[i] != '\n') ++i;
+      continue;
+    }
+    if (c == '/' && i + 1 < n && text[i + 1] == '*') {
+      std::size_t end = text.find("*/", i + 2);
+      if (end == std::string::npos) return SqlRejection(ace::kNativeUnterminatedText, "a comment is not closed (line " + std::to_string(line) + ").");
+      for (std::size_t k = i; k < end; ++k) line += text[k] == '\n';
+      i = end + 2;
+      continue;
+    }
+    if (c == '"' || c == '\'' || c == '[') {
+      char close = c == '[' ? ']' : c;
+      std::string value;
+      std::size_t k = i + 1;
+      bool closed = false;
+      while (k < n) {
+        if (text[k] == close) {
+          if (close != ']' && k + 1 < n && text[k + 1] == close) {
+            value += close;
+            k += 2;
+            continue;
+          }
+          closed = true;
+          break;
+        }
+        if (text[k] == '\n') ++line;
+        value += text[k++];
+      }
+      if (!closed) {
+        return SqlRejection(ace::kNativeUnterminatedText, std::string(c == '\'' ? "a text literal" : "a quoted name") +
+                                                         " is not closed (line " + std::to_string(line) + ").");
+      }
+      push(c == '\'' ? Token::Type::String : Token::Type::Quoted, value);
+      i = k + 1;
+      continue;
+    }
+    if (std::isdigit(static_cast<unsigned char>(c)) || (c == '.' && i + 1 < n && std::isdigit(static_cast<unsigned char>(text[i + 1])))) {
+      std::size_t k = i;
+      while (k < n && (std::isdigit(static_cast<unsigned char>(text[k])) || text[k] == '.')) ++k;
+      if (k < n && (text[k] == 'e' || text[k] == 'E')) {
+        std::size_t e = k + 1;
+        if (e < n && (text[e] == '+' || text[e] == '-')) ++e;
+        if (e < n && std::isdigit(static_cast<unsigned char>(text[e]))) {
+          k = e;
+          while (k < n && std::isdigit(static_cast<unsigned char>(text[k]))) ++k;
+        }
+      }
+      push(Token::Type::Number, text.substr(i, k - i));
+      i = k;
+      continue;
+    }
+    if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
+      std::size_t k = i;
+      while (k < n && (std::isalnum(static_cast<unsigned char>(text[k])) || text[k] == '_' || text[k] == '$')) ++k;
+      push(Token::Type::Word, text.substr(i, k - i));
+      i = k;
+      continue;
+    }
+    if (c == ':' && i + 1 < n && (std::isalpha(static_cast<unsigned char>(text[i + 1])) || text[i + 1] == '_')) {
+      std::size_t k = i + 1;
+      while (k < n && (std::isalnum(static_cast<unsigned char>(text[k])) || text[k] == '_')) ++k;
+      push(Token::Type::Param, text.substr(i, k - i));
+      i = k;
+      continue;
+    }
+    if (c == '?') { push(Token::Type::Param, "?"); ++i; continue; }
+    static const char* kPairs[] = {"<=", ">=", "<>", "!=", "||"};
+    bool matched = false;
+    for (const char* pair : kPairs) {
+      if (text.compare(i, 2, pair) == 0) {
+        push(Token::Type::Symbol, pair);
+        i += 2;
+        matched = true;
+        break;
+      }
+    }
+    if (matched) continue;
+    if (std::string("=<>+-*/%(),.;").find(c) != std::string::npos) {
+      push(Token::Type::Symbol, std::string(1, c));
+      ++i;
+      continue;
+    }
+    return SqlRejection(ace::kNativeSyntaxError, std::string("unexpected character '") + c + "' (line " + std::to_string(line) + ").");
+  }
+  return {};
+}
+
+const std::set<std::string>& Keywords() {
+  static const std::set<std::string> words = {
+      "SELECT", "FROM", "WHERE", "AND", "OR", "NOT", "IS", "NULL", "IN", "LIKE", "BETWEEN", "ESCAPE", "ASC",
+      "DESC", "CASE", "WHEN", "THEN", "ELSE", "END", "DISTINCT", "ALL", "AS", "ORDER", "BY", "GROUP", "HAVING",
+      "UPDATE", "SET", "DELETE", "INSERT", "INTO", "VALUES"};
+  return words;
+}
+
+const char* FunctionName(const std::string& upper) {
+  static const std::pair<const char*, const char*> kFunctions[] = {
+      {"UPPER", "upper"}, {"LOWER", "lower"}, {"UCASE", "upper"}, {"LCASE", "lower"}, {"TRIM", "trim"},
+      {"LTRIM", "ltrim"}, {"RTRIM", "rtrim"}, {"ABS", "abs"}, {"ROUND", "round"}, {"COUNT", "count"},
+      {"SUM", "sum"}, {"MIN", "min"}, {"MAX", "max"}, {"AVG", "avg"}, {"IFNULL", "ifnull"},
+      {"COALESCE", "coalesce"}, {"LENGTH", "length"}, {"CHAR_LENGTH", "length"}, {"SUBSTRING", "substr"}};
+  for (const auto& [from, to] : kFunctions) {
+    if (upper == from) return to;
+  }
+  return nullptr;
+}
+
+class Translator {
+ public:
+  Translator(const std::vector<Token>& tokens, const Catalog& catalog, TranslatedSql& out)
+      : tokens_(tokens), catalog_(catalog), out_(out) {}
+
+  Status Run() {
+    if (tokens_.empty()) return SqlRejection(ace::kNativeSyntaxError, "the statement is empty.");
+    end_ = tokens_.size();
+    while (end_ > 0 && tokens_[end_ - 1].type == Token::Type::Symbol && tokens_[end_ - 1].text == ";") --end_;
+    const std::string& first = tokens_[0].upper;
+    std::size_t tableAt;
+    if (first == "SELECT") {
+      out_.kind = TranslatedSql::Kind::Select;
+      tableAt = FindTopLevel("FROM", 1);
+      if (tableAt == npos) return SqlRejection(ace::kNativeSyntaxError, "a SELECT needs FROM and a table name.");
+      ++tableAt;
+    } else if (first == "UPDATE") {
+      out_.kind = TranslatedSql::Kind::Update;
+      tableAt = 1;
+    } else if (first == "DELETE") {
+      out_.kind = TranslatedSql::Kind::Delete;
+      if (end_ < 2 || tokens_[1].upper != "FROM") return SqlRejection(ace::kNativeSyntaxError, "DELETE needs FROM.");
+      tableAt = 2;
+    } else if (first == "INSERT") {
+      out_.kind = TranslatedSql::Kind::Insert;
+      if (end_ < 2 || tokens_[1].upper != "INTO") return SqlRejection(ace::kNativeSyntaxError, "INSERT needs INTO.");
+      tableAt = 2;
+    } else {
+      return SqlRejection(ace::kNativeSyntaxError, "unexpected \"" + tokens_[0].text + "\" at the start of the statement (line " +
+                                                    std::to_string(tokens_[0].line) + ").");
+    }
+    LW_RETURN_IF_ERROR(ResolveTable(tableAt));
+    if (out_.kind == TranslatedSql::Kind::Select) {
+      std::size_t from = tableAt - 1;
+      std::size_t listStart = 1;
+      std::string prefix;
+      if (listStart < from && (tokens_[listStart].upper == "DISTINCT" || tokens_[listStart].upper == "ALL")) {
+        prefix = tokens_[listStart].upper + " ";
+        ++listStart;
+      }
+      LW_RETURN_IF_ERROR(SelectList(listStart, from));
+      std::string rest;
+      LW_RETURN_IF_ERROR(Emit(from, end_, rest));
+      out_.selectList = prefix + out_.selectList;
+      out_.fromWhereOrder = rest;
+      out_.sql = "SELECT " + out_.selectList + " " + rest;
+    } else {
+      LW_RETURN_IF_ERROR(Emit(0, end_, out_.sql));
+    }
+    return {};
+  }
+
+ private:
+  static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
+  std::size_t FindTopLevel(const char* word, std::size_t from) const {
+    int depth = 0;
+    for (std::size_t i = from; i < end_; ++i) {
+      const Token& t = tokens_[i];
+      if (t.type == Token::Type::Symbol && t.text == "(") ++depth;
+      if (t.type == Token::Type::Symbol && t.text == ")") --depth;
+      if (depth == 0 && t.type == Token::Type::Word && t.upper == word) return i;
+    }
+    return npos;
+  }
+
+  std::size_t Matching(std::size_t open) const {
+    int depth = 0;
+    for (std::size_t i = open; i < end_; ++i) {
+      if (tokens_[i].type != Token::Type::Symbol) continue;
+      if (tokens_[i].text == "(") ++depth;
+      if (tokens_[i].text == ")" && --depth == 0) return i;
+    }
+    return npos;
+  }
+
+  Status ResolveTable(std::size_t at) {
+    if (at >= end_ || (tokens_[at].type != Token::Type::Word && tokens_[at].type != Token::Type::Quoted)) {
+      return SqlRejection(ace::kNativeSyntaxError, "a table name is expected.");
+    }
+    std::string name = tokens_[at].text;
+    std::size_t slash = name.find_last_of("/\\");
+    if (slash != std::string::npos) name = name.substr(slash + 1);
+    std::string key = Upper(name);
+    if (key.size() > 4 && key.compare(key.size() - 4, 4, ".ADT") == 0) key.resize(key.size() - 4);
+    auto found = catalog_.find(key);
+    if (found == catalog_.end()) {
+      return SqlRejection(ace::kNativeUnknownTable, "table not found: \"" + tokens_[at].text + "\".");
+    }
+    out_.table = found->second;
+    tableAt_ = at;
+    aliasAt_ = npos;
+    std::size_t next = at + 1;
+    if (next < end_ && tokens_[next].upper == "AS") ++next;
+    if (next < end_ && (tokens_[next].type == Token::Type::Quoted ||
+                        (tokens_[next].type == Token::Type::Word && !Keywords().count(tokens_[next].upper)))) {
+      alias_ = tokens_[next].upper;
+      aliasAt_ = next;
+      asAt_ = next != at + 1 ? at + 1 : npos;
+    }
+    if (aliasAt_ != npos || at + 1 < end_) {
+      std::size_t after = aliasAt_ != npos ? aliasAt_ + 1 : at + 1;
+      if (after < end_ && tokens_[after].type == Token::Type::Symbol && tokens_[after].text == ",") {
+        return SqlRejection(ace::kNativeUnsupported, "a statement may read one table only.");
+      }
+    }
+    return {};
+  }
+
+  bool IsQualifier(std::size_t i) const {
+    if (i + 1 >= end_ || tokens_[i + 1].type != Token::Type::Symbol || tokens_[i + 1].text != ".") return false;
+    return tokens_[i].type == Token::Type::Word || tokens_[i].type == Token::Type::Quoted;
+  }
+
+  Status Qualifier(std::size_t i) const {
+    std::string name = Upper(tokens_[i].text);
+    std::string table = Upper(out_.table->name);
+    if (name == table || name == table + ".ADT" || (!alias_.empty() && name == alias_)) return {};
+    return SqlRejection(ace::kNativeUnknownTable, "unknown table or alias \"" + tokens_[i].text + "\" (line " +
+                                                   std::to_string(tokens_[i].line) + ").");
+  }
+
+  Status Column(const Token& token, std::string& out, int* column = nullptr) {
+    int found = out_.table->FindColumn(token.text);
+    if (found < 0) {
+      for (std::size_t r = 0; r < out_.results.size(); ++r) {
+        if (Upper(out_.results[r].name) == token.upper) {
+          out += "c" + std::to_string(r + 1);
+          return {};
+        }
+      }
+      return SqlRejection(ace::kNativeUnknownColumn, "column not found: \"" + token.text + "\" (line " + std::to_string(token.line) + ").");
+    }
+    if (column != nullptr) *column = found;
+    out += out_.table->columns[found].sqlName;
+    return {};
+  }
+
+  void Bind(Value value, std::string& out) {
+    out_.binds.push_back(std::move(value));
+    out += "?" + std::to_string(out_.binds.size());
+  }
+
+  Status Emit(std::size_t begin, std::size_t end, std::string& out) {
+    for (std::size_t i = begin; i < end; ++i) {
+      const Token& t = tokens_[i];
+      if (!out.empty() && out.back() != '(' && !(t.type == Token::Type::Symbol && (t.text == ")" || t.text == ","))) out += ' ';
+      if (i == tableAt_) {
+        out += out_.table->sqlName;
+        continue;
+      }
+      if (i == aliasAt_ || i == asAt_) {
+        if (!out.empty() && out.back() == ' ') out.pop_back();
+        continue;
+      }
+      switch (t.type) {
+        case Token::Type::String: Bind(Value::Text(t.text), out); break;
+        case Token::Type::Number: {
+          if (t.text.find_first_of(".eE") == std::string::npos && t.text.size() < 19) {
+            Bind(Value::Int(std::strtoll(t.text.c_str(), nullptr, 10)), out);
+          } else {
+            Bind(Value::Real(std::strtod(t.text.c_str(), nullptr)), out);
+          }
+          break;
+        }
+        case Token::Type::Param: Bind(Value(), out); break;
+        case Token::Type::Symbol:
+          if (out.size() > 0 && out.back() == ' ' && (t.text == ")" || t.text == ",")) out.pop_back();
+          out += t.text == "!=" ? "<>" : t.text;
+          break;
+        case Token::Type::Quoted:
+          if (IsQualifier(i)) {
+            LW_RETURN_IF_ERROR(Qualifier(i));
+            ++i;
+            if (!out.empty() && out.back() == ' ') out.pop_back();
+            continue;
+          }
+          LW_RETURN_IF_ERROR(Column(t, out));
+          break;
+        case Token::Type::Word: {
+          bool call = i + 1 < end && tokens_[i + 1].type == Token::Type::Symbol && tokens_[i + 1].text == "(";
+          if (t.upper == "POSITION" && call) {
+            std::size_t close = Matching(i + 1);
+            if (close == npos || close > end) return SqlRejection(ace::kNativeSyntaxError, "POSITION is not closed.");
+            std::size_t in = npos;
+            int depth = 0;
+            for (std::size_t k = i + 2; k < close; ++k) {
+              if (tokens_[k].type == Token::Type::Symbol && tokens_[k].text == "(") ++depth;
+              if (tokens_[k].type == Token::Type::Symbol && tokens_[k].text == ")") --depth;
+              if (depth == 0 && tokens_[k].type == Token::Type::Word && tokens_[k].upper == "IN") { in = k; break; }
+            }
+            if (in == npos) return SqlRejection(ace::kNativeSyntaxError, "POSITION needs the form POSITION(a IN b).");
+            std::string needle, haystack;
+            LW_RETURN_IF_ERROR(Emit(i + 2, in, needle));
+            LW_RETURN_IF_ERROR(Emit(in + 1, close, haystack));
+            out += "instr((" + haystack + "), (" + needle + "))";
+            i = close;
+            break;
+          }
+          if (call) {
+            if (const char* name = FunctionName(t.upper)) {
+              out += name;
+              break;
+            }
+          }
+          if (t.upper == "TRUE" || t.upper == "FALSE") {
+            out += t.upper == "TRUE" ? "1" : "0";
+            break;
+          }
+          if ((t.upper == "FROM" || t.upper == "FOR") && insideSubstring(i)) {
+            if (!out.empty() && out.back() == ' ') out.pop_back();
+            out += ",";
+            break;
+          }
+          if (Keywords().count(t.upper)) {
+            out += t.upper;
+            break;
+          }
+          if (IsQualifier(i)) {
+            LW_RETURN_IF_ERROR(Qualifier(i));
+            ++i;
+            if (!out.empty() && out.back() == ' ') out.pop_back();
+            continue;
+          }
+          LW_RETURN_IF_ERROR(Column(t, out));
+          break;
+        }
+      }
+    }
+    return {};
+  }
+
+  // Whether token i stands directly inside SUBSTRING( ... ), where FROM and FOR separate arguments.
+  bool insideSubstring(std::size_t i) const {
+    int depth = 0;
+    for (std::size_t k = i; k-- > 0;) {
+      const Token& t = tokens_[k];
+      if (t.type == Token::Type::Symbol && t.text == ")") ++depth;
+      if (t.type == Token::Type::Symbol && t.text == "(") {
+        if (depth == 0) return k > 0 && tokens_[k - 1].upper == "SUBSTRING";
+        --depth;
+      }
+    }
+    return false;
+  }
+
+  Status SelectList(std::size_t begin, std::size_t end) {
+    if (begin >= end) return SqlRejection(ace::kNativeSyntaxError, "the column list is empty.");
+    std::size_t itemStart = begin;
+    int depth = 0;
+    std::vector<std::pair<std::size_t, std::size_t>> items;
+    for (std::size_t i = begin; i < end; ++i) {
+      const Token& t = tokens_[i];
+      if (t.type == Token::Type::Symbol && t.text == "(") ++depth;
+      if (t.type == Token::Type::Symbol && t.text == ")") --depth;
+      if (depth == 0 && t.type == Token::Type::Symbol && t.text == ",") {
+        items.emplace_back(itemStart, i);
+        itemStart = i + 1;
+      }
+    }
+    items.emplace_back(itemStart, end);
+    std::string list;
+    auto add = [&](const std::string& expression, const std::string& name, int source) {
+      out_.results.push_back({name, source});
+      list += (list.empty() ? "" : ", ") + expression + " AS c" + std::to_string(out_.results.size());
+    };
+    for (auto [b, e] : items) {
+      if (b >= e) return SqlRejection(ace::kNativeSyntaxError, "an empty item in the column list.");
+      if (e - b == 1 && tokens_[b].type == Token::Type::Symbol && tokens_[b].text == "*") {
+        for (std::size_t c = 0; c < out_.table->columns.size(); ++c) {
+          add(out_.table->columns[c].sqlName, out_.table->columns[c].name, static_cast<int>(c));
+        }
+        continue;
+      }
+      std::string alias;
+      std::size_t exprEnd = e;
+      if (e - b >= 2 && (tokens_[e - 1].type == Token::Type::Quoted || tokens_[e - 1].type == Token::Type::Word) &&
+          tokens_[e - 2].upper == "AS") {
+        alias = tokens_[e - 1].text;
+        exprEnd = e - 2;
+      }
+      std::size_t nameAt = b;
+      if (exprEnd - b == 3 && IsQualifier(b)) {
+        LW_RETURN_IF_ERROR(Qualifier(b));
+        nameAt = b + 2;
+      }
+      bool single = exprEnd - nameAt == 1 && (tokens_[nameAt].type == Token::Type::Quoted ||
+                                              (tokens_[nameAt].type == Token::Type::Word && !Keywords().count(tokens_[nameAt].upper)));
+      if (single) {
+        std::string expression;
+        int column = -1;
+        LW_RETURN_IF_ERROR(Column(tokens_[nameAt], expression, &column));
+        add(expression, alias.empty() ? out_.table->columns[column].name : alias, column);
+        continue;
+      }
+      std::string expression;
+      LW_RETURN_IF_ERROR(Emit(b, exprEnd, expression));
+      add(expression, alias.empty() ? "EXPR" + std::to_string(out_.results.size() + 1) : alias, -1);
+    }
+    out_.selectList = list;
+    return {};
+  }
+
+
+  const std::vector<Token>& tokens_;
+  const Catalog& catalog_;
+  TranslatedSql& out_;
+  std::size_t end_ = 0;
+  std::size_t tableAt_ = npos;
+  std::size_t aliasAt_ = npos;
+  std::size_t asAt_ = npos;
+  std::string alias_;
+};
+
+}  // namespace
+
+Status SqlRejection(int nativeError, const std::string& detail) {
+  return Status::WithText(ace::kSqlError, std::string(ace::AceErrorText(ace::kSqlError)) + " NativeError = " +
+                                              std::to_string(nativeError) + "; " + detail);
+}
+
+Status ScanSql(const std::string& text, int& parameters) {
+  std::vector<Token> tokens;
+  LW_RETURN_IF_ERROR(Tokenize(text, tokens));
+  int depth = 0;
+  parameters = 0;
+  for (const Token& token : tokens) {
+    if (token.type == Token::Type::Param) ++parameters;
+    if (token.type != Token::Type::Symbol) continue;
+    if (token.text == "(") ++depth;
+    if (token.text == ")" && --depth < 0) break;
+  }
+  if (depth != 0) return SqlRejection(ace::kNativeSyntaxError, "the brackets do not balance.");
+  return {};
+}
+
+Status TranslateSql(const std::string& text, const Catalog& catalog, TranslatedSql& out) {
+  out = TranslatedSql();
+  std::vector<Token> tokens;
+  LW_RETURN_IF_ERROR(Tokenize(text, tokens));
+  Translator translator(tokens, catalog, out);
+  return translator.Run();
+}
+
+}  // namespace lw::engine
