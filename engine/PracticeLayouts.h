@@ -1,0 +1,31 @@
+#pragma once
+// The practice tables in their stored layout, as dictionary specifications. For front ends and
+// test fixtures, which link the data layer that holds the layouts.
+
+#include <string>
+#include <vector>
+
+#include "data/TableLayouts.h"
+#include "engine/Dictionary.h"
+
+namespace lw::engine {
+
+inline TableSpec SpecFromLayout(const TableLayout& layout, std::string defaultIndex = {}) {
+  TableSpec spec;
+  spec.name = layout.name;
+  for (const ColumnLayout& column : layout.columns) {
+    spec.columns.push_back({column.name, column.typeCode, static_cast<std::uint32_t>(column.length), 0});
+  }
+  for (const IndexLayout& index : layout.indexes) {
+    spec.indexes.push_back({index.name, index.keyColumns, index.unique, index.name == "PRIMARY"});
+  }
+  spec.defaultIndex = std::move(defaultIndex);
+  return spec;
+}
+
+// MWTRN and MWPAX exactly as a practice stores them, with no default index named.
+inline std::vector<TableSpec> PracticeTables() {
+  return {SpecFromLayout(MwtrnLayout()), SpecFromLayout(MwpaxLayout())};
+}
+
+}  // namespace lw::engine

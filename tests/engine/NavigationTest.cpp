@@ -1,0 +1,163 @@
+#include <strings.h>
+
+#include "tests/engine/EngineTestSupport.h"
+
+namespace lw::test {
+namespace {
+
+class Navigation : public EngineTest {
+ protected:
+  void SetUp() override {
+    // Entry numbers 1..6; charge references chosen so the index order differs from entry order.
+    const char* charts[] = {"B", "A", "C", "A", "", "B"};
+    for (int i = 0; i < 6; ++i) {
+      engine::Row row = {{"Transaction Type", std::string("A")}, {"Case Number", std::int64_t(10 - i)}};
+      if (*charts[i]) row.push_back({"Chart Number", std::string(charts[i])});
+      practice.Insert("MWTRN", row);
+    }
+    practice.InsertAll("MWPAX", {{{"Payment Reference", std::int64_t(5)}, {"Charge Reference", std::int64_t(2)}},
+                                 {{"Payment Reference", std::int64_t(6)}, {"Charge Reference", std::int64_t(1)}},
+                                 {{"Payment Reference", std::int64_t(4)}, {"Charge Reference", std::int64_t(2)}},
+                                 {{"Payment Reference", std::int64_t(3)}, {"Charge Reference", std::int64_t(3)}}});
+  }
+};
+
+TEST_F(Navigation, WalksBothWaysInIndexAndNaturalOrder) {
+  ADSHANDLE table = Open("MWTRN");
+  ADSHANDLE byEntry = Index(table, "IDXENTRYNUMBER");
+  EXPECT_EQ((std::vector<std::int32_t>{1, 2, 3, 4, 5, 6}), Walk(byEntry, table, "Entry Number"));
+  EXPECT_EQ((std::vector<std::int32_t>{6, 5, 4, 3, 2, 1}), Walk(byEntry, table, "Entry Number", true));
+  // Chart order: NULL first, then A (2, 4), B (1, 6), C (3), record number breaking ties.
+  ADSHANDLE byChart = Index(table, "IDXCHARTNUMBER");
+  EXPECT_EQ((std::vector<std::int32_t>{5, 2, 4, 1, 6, 3}), Walk(byChart, table, "Entry Number"));
+  EXPECT_EQ((std::vector<std::int32_t>{3, 6, 1, 4, 2, 5}), Walk(byChart, table, "Entry Number", true));
+  EXPECT_EQ((std::vector<std::int32_t>{1, 2, 3, 4, 5, 6}), Walk(table, table, "Entry Number"));
+}
+
+TEST_F(Navigation, BofAndEofFlags) {
+  ADSHANDLE table = Open("MWTRN");
+  ADSHANDLE order = Index(table, "IDXENTRYNUMBER");
+  std::uint16_t bof = 0, eof = 0;
+  ASSERT_EQ(0u, engine->AdsGotoBOF(order));
+  engine->AdsAtBOF(table, &bof);
+  engine->AdsAtEOF(table, &eof);
+  EXPECT_EQ(1, bof);
+  EXPECT_EQ(0, eof);
+  engine->AdsSkip(order, 1);
+  EXPECT_EQ(1, Int32(table, Record(table), "Entry Number"));
+  engine->AdsSkip(order, -1);
+  engine->AdsAtBOF(table, &bof);
+  EXPECT_EQ(1, bof);
+  engine->AdsSkip(order, -1);  // stays before the first row
+  engine->AdsAtBOF(table, &bof);
+  EXPECT_EQ(1, bof);
+  engine->AdsSkip(order, 7);
+  engine->AdsAtEOF(table, &eof);
+  engine->AdsAtBOF(table, &bof);
+  EXPECT_EQ(1, eof);
+  EXPECT_EQ(0, bof);
+  std::uint16_t visible = 1;
+  EXPECT_EQ(ace::kNoCurrentRecord, engine->AdsIsRecordVisible(order, &visible));
+  EXPECT_EQ(0, visible);
+  engine->AdsSkip(order, -1);  // from EOF back onto the last row
+  EXPECT_EQ(6, Int32(table, Record(table), "Entry Number"));
+}
+
+TEST_F(Navigation, ScopesGiveExactlyTheMatchingRowsAndCountsRespectThem) {
+  ADSHANDLE table = Open("MWPAX");
+  ADSHANDLE order = Index(table, "IDXCHARGEREFERENCE");
+  std::int32_t key = 2;
+  ASSERT_EQ(0u, engine->AdsSetScope(order, 1, &key, 4, 1)) << LastError();
+  ASSERT_EQ(0u, engine->AdsSetScope(order, 2, &key, 4, 1)) << LastError();
+  EXPECT_EQ((std::vector<std::int32_t>{5, 4}), Walk(order, table, "Payment Reference"));
+  std::uint32_t count = 0;
+  ASSERT_EQ(0u, engine->AdsGetRecordCount(order, 3, &count));
+  EXPECT_EQ(2u, count);
+  ASSERT_EQ(0u, engine->AdsGetRecordCount(order, 2, &count));
+  EXPECT_EQ(4u, count);
+  key = 9;  // no such charge: empty at once, both ends set
+  engine->AdsSetScope(order, 1, &key, 4, 1);
+  engine->AdsSetScope(order, 2, &key, 4, 1);
+  ASSERT_EQ(0u, engine->AdsGotoTop(order));
+  std::uint16_t bof = 0, eof = 0;
+  engine->AdsAtBOF(table, &bof);
+  engine->AdsAtEOF(table, &eof);
+  EXPECT_EQ(1, bof);
+  EXPECT_EQ(1, eof);
+  engine->AdsClearAllScopes(table);
+  EXPECT_EQ(4u, Walk(order, table, "Payment Reference").size());
+}
+
+TEST_F(Navigation, RawKeyOfNullAutoIncrementMatchesNoRow) {
+  ADSHANDLE table = Open("MWTRN");
+  ADSHANDLE order = Index(table, "IDXENTRYNUMBER");
+  ASSERT_EQ(0u, engine->AdsInitRawKey(order));
+  ASSERT_EQ(0u, engine->AdsSetEmpty(order, Field(table, "Entry Number"))) << LastError();
+  std::uint8_t key[4083];
+  std::uint16_t length = sizeof key;
+  ASSERT_EQ(0u, engine->AdsBuildRawKey(order, key, &length));
+  ASSERT_EQ(4, length);
+  std::int32_t raw;
+  std::memcpy(&raw, key, 4);
+  EXPECT_EQ(-1, raw);
+  engine->AdsSetScope(order, 1, key, length, 1);
+  engine->AdsSetScope(order, 2, key, length, 1);
+  EXPECT_TRUE(Walk(order, table, "Entry Number").empty());
+  // A set field builds the key of that value.
+  engine->AdsInitRawKey(order);
+  std::int32_t four = 4;
+  engine->AdsSetFieldRaw(order, Field(table, "Entry Number"), &four, 4);
+  length = sizeof key;
+  engine->AdsBuildRawKey(order, key, &length);
+  engine->AdsSetScope(order, 1, key, length, 1);
+  engine->AdsSetScope(order, 2, key, length, 1);
+  EXPECT_EQ((std::vector<std::int32_t>{4}), Walk(order, table, "Entry Number"));
+}
+
+TEST_F(Navigation, BookmarksAndRecordNumbersAreRowIds) {
+  ADSHANDLE table = Open("MWTRN");
+  ADSHANDLE order = Index(table, "IDXCHARTNUMBER");
+  engine->AdsGotoTop(order);
+  engine->AdsSkip(order, 2);
+  std::uint32_t recno = 0;
+  engine->AdsGetRecordNum(table, 2, &recno);
+  EXPECT_EQ(4u, recno);
+  std::int32_t bookmark = 0;
+  std::uint32_t length = 4;
+  ASSERT_EQ(0u, engine->AdsGetBookmark60(order, &bookmark, &length));
+  engine->AdsGotoTop(order);
+  ASSERT_EQ(0u, engine->AdsGotoBookmark(table, bookmark));
+  EXPECT_EQ(4, Int32(table, Record(table), "Entry Number"));
+  // Moving on from a bookmark continues in the index order.
+  engine->AdsSkip(order, 1);
+  EXPECT_EQ(1, Int32(table, Record(table), "Entry Number"));
+  EXPECT_EQ(ace::kRecordNotFound, engine->AdsGotoBookmark(table, 99));
+}
+
+TEST_F(Navigation, StaysCorrectWhileAnotherConnectionWrites) {
+  ADSHANDLE table = Open("MWTRN");
+  ADSHANDLE order = Index(table, "IDXENTRYNUMBER");
+  engine->AdsGotoTop(order);
+  engine->AdsSkip(order, 1);  // on entry 2
+  // Another user deletes the next row and adds one at the end.
+  practice.Execute("DELETE FROM MWTRN WHERE \"Entry Number\" = 3");
+  auto other = engine::CreateSqliteEngine();
+  ADSHANDLE second = Connect(other.get());
+  ADSHANDLE otherTable = -1;
+  ASSERT_EQ(0u, other->AdsOpenTable(second, "MWTRN", nullptr, 0, 1, 1, 1, 0, &otherTable));
+  ASSERT_EQ(0u, other->AdsAppendRecord(otherTable));
+  ASSERT_EQ(0u, other->AdsSetField(otherTable, Field(table, "Chart Number"), "Z", 1));
+  ASSERT_EQ(0u, other->AdsWriteRecord(otherTable));
+  std::vector<std::int32_t> rest;
+  for (;;) {
+    ASSERT_EQ(0u, engine->AdsSkip(order, 1));
+    std::uint16_t eof = 0;
+    engine->AdsAtEOF(table, &eof);
+    if (eof) break;
+    rest.push_back(Int32(table, Record(table), "Entry Number"));
+  }
+  EXPECT_EQ((std::vector<std::int32_t>{4, 5, 6, 7}), rest);
+}
+
+}  // namespace
+}  // namespace lw::test

@@ -1,0 +1,60 @@
+#pragma once
+// A practice in a private temporary folder: MWDDF.ADD with MWTRN and MWPAX in their stored
+// layout and the program's dictionary user. Rows are inserted by column name (columns not named
+// are NULL); a plain SQLite connection to the same file allows independent checks.
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/Dictionary.h"
+#include "tests/support/TempDir.h"
+
+namespace lw::test {
+
+struct PracticeOptions {
+  std::string mwtrnDefaultIndex;  // empty: the dictionary names no default index
+  std::string mwpaxDefaultIndex;
+  std::vector<engine::TableSpec> extraTables;
+  bool withPracticeTables = true;
+};
+
+class PracticeFixture {
+ public:
+  PracticeFixture();
+  explicit PracticeFixture(const PracticeOptions& options);
+  ~PracticeFixture();
+  PracticeFixture(const PracticeFixture&) = delete;
+  PracticeFixture& operator=(const PracticeFixture&) = delete;
+
+  // The practice folder, the dictionary file, and the connect path the program builds
+  // (folder + "\MWDDF.ADD").
+  std::string Folder() const;
+  std::string DictionaryPath() const;
+  std::string ConnectPath() const;
+
+  // Inserts a row; returns its "Entry Number" (MWTRN) or record number (other tables).
+  std::int64_t Insert(const std::string& table, const engine::Row& row);
+  // Several rows in one transaction.
+  void InsertAll(const std::string& table, const std::vector<engine::Row>& rows);
+
+  // A plain SQLite connection to the dictionary (opened on first use).
+  sqlite3* Sql();
+  // The first column of the first row of a query, or nothing for no row / NULL.
+  std::optional<std::int64_t> QueryInt(const std::string& sql);
+  std::optional<double> QueryDouble(const std::string& sql);
+  std::optional<std::string> QueryText(const std::string& sql);
+  // Runs a statement on the plain connection; throws std::runtime_error on failure.
+  void Execute(const std::string& sql);
+
+ private:
+  TempDir dir_;
+  std::unique_ptr<engine::DictionaryLoader> loader_;
+  sqlite3* sql_ = nullptr;
+};
+
+}  // namespace lw::test
