@@ -73,12 +73,10 @@ std::string TAdsConnection::DataFolder() const {
   std::string folder = connectPath_;
   const std::size_t n = folder.size();
   if (n > 4 && folder[n - 4] == '.' && UpperCase(folder.substr(n - 3)) == "ADD") {
-    const auto slash = folder.rfind('/');
-    const auto backslash = folder.rfind('\\');
-    if (slash != std::string::npos) {
-      folder.erase(slash);
-    } else if (backslash != std::string::npos) {
-      folder.erase(backslash);
+    // Both separators name folders on this platform, so the later of the two ends the folder.
+    const auto separator = folder.find_last_of("/\\");
+    if (separator != std::string::npos) {
+      folder.erase(separator);
     } else {
       folder = ".\\";
     }

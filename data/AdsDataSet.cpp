@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 #include "data/AdsConnection.h"
 #include "data/AdsErrors.h"
@@ -184,8 +185,11 @@ void TAdsDataSet::ReadColumnList() {
     if (IsLargeColumn(columns_[i].typeCode)) largeColumns_.push_back(i);
     if (IsTextColumn(columns_[i].typeCode)) textColumns_.push_back(i);
   }
-  // The key buffers' length slots cover every column.
-  for (KeyBuffer& buffer : keyBuffers_) ResetKeyBuffer(buffer);
+  // The key buffers' length slots cover every column ordinal.
+  for (KeyBuffer& buffer : keyBuffers_) {
+    buffer.lengths.assign(columns_.size() + 1, kNoKeyValue);
+    buffer.size = static_cast<std::int32_t>(recordLength_ + 2 * buffer.lengths.size() + 12);
+  }
 }
 
 void TAdsDataSet::RebuildRowBuffers() {
@@ -203,7 +207,15 @@ void TAdsDataSet::RebuildRowBuffers() {
 void TAdsDataSet::CloseCursor() {
   const bool wasOpen = Active();
   state_ = TDataSetState::dsInactive;
-  if (wasOpen) DataEvent(TDataEvent::deStateChange);
+  // A follower failing to react must not leave this cursor half closed: finish, then report.
+  std::exception_ptr followerError;
+  if (wasOpen) {
+    try {
+      DataEvent(TDataEvent::deStateChange);
+    } catch (...) {
+      followerError = std::current_exception();
+    }
+  }
   buffers_.clear();
   fields_.clear();
   columns_.clear();
@@ -226,6 +238,7 @@ void TAdsDataSet::CloseCursor() {
   atStart_ = true;
   atEnd_ = true;
   AfterClose();
+  if (followerError) std::rethrow_exception(followerError);
 }
 
 void TAdsDataSet::CloseQuietly() noexcept {

@@ -104,8 +104,9 @@ std::int64_t TField::DayCount(const std::uint8_t* record) const {
   return image::DayCount(Column(), record, dataSet_.Dates());
 }
 
-std::string TField::AsString() const {
-  const std::uint8_t* record = ValueImage();
+std::string TField::AsString() const { return AsStringFrom(ValueImage()); }
+
+std::string TField::AsStringFrom(const std::uint8_t* record) const {
   if (record == nullptr) return {};
   const ColumnDesc& column = Column();
   switch (column.typeCode) {
@@ -116,23 +117,24 @@ std::string TField::AsString() const {
     case C::kLogical:
       return image::Logical(column, record) ? "True" : "False";
     case C::kInteger: case C::kAutoInc: case C::kShortInt:
-      return std::to_string(AsInteger());
+      return std::to_string(AsIntegerFrom(record));
     case C::kMoney:
       return FormatCount(image::LoadInt64(record + column.offset));
     case C::kNumeric:
-      if (DataType() == FieldType::ftSmallint) return std::to_string(AsInteger());
-      return FormatDouble(AsFloat());
+      if (DataType() == FieldType::ftSmallint) return std::to_string(AsIntegerFrom(record));
+      return FormatDouble(AsFloatFrom(record));
     case C::kDouble: case C::kCurDouble:
-      return FormatDouble(AsFloat());
+      return FormatDouble(AsFloatFrom(record));
     case C::kDate: case C::kCompactDate: case C::kTime: case C::kTimestamp:
-      return FormatDouble(AsDateTime());
+      return FormatDouble(AsDateTimeFrom(record));
     default:
       return {};
   }
 }
 
-std::int32_t TField::AsInteger() const {
-  const std::uint8_t* record = ValueImage();
+std::int32_t TField::AsInteger() const { return AsIntegerFrom(ValueImage()); }
+
+std::int32_t TField::AsIntegerFrom(const std::uint8_t* record) const {
   if (record == nullptr) return 0;
   const ColumnDesc& column = Column();
   const std::uint8_t* p = record + column.offset;
@@ -145,7 +147,7 @@ std::int32_t TField::AsInteger() const {
       if (DataType() == FieldType::ftSmallint) return image::NumericAsInteger(column, record);
       [[fallthrough]];
     case C::kDouble: case C::kCurDouble: {
-      const double value = std::nearbyint(AsFloat());
+      const double value = std::nearbyint(AsFloatFrom(record));
       if (!(value >= INT32_MIN && value <= INT32_MAX)) throw EInvalidOp();
       return static_cast<std::int32_t>(value);
     }
@@ -164,8 +166,9 @@ std::int32_t TField::AsInteger() const {
   }
 }
 
-double TField::AsFloat() const {
-  const std::uint8_t* record = ValueImage();
+double TField::AsFloat() const { return AsFloatFrom(ValueImage()); }
+
+double TField::AsFloatFrom(const std::uint8_t* record) const {
   if (record == nullptr) return 0;
   const ColumnDesc& column = Column();
   const std::uint8_t* p = record + column.offset;
@@ -181,7 +184,7 @@ double TField::AsFloat() const {
     case C::kMoney:
       return DoubleFromCurrency(Currency::FromCount(image::LoadInt64(p)));
     case C::kDate: case C::kCompactDate: case C::kTime: case C::kTimestamp:
-      return AsDateTime();
+      return AsDateTimeFrom(record);
     case C::kString: case C::kCIString: {
       double value = 0;
       const std::string text = image::Text(column, record);
@@ -193,22 +196,24 @@ double TField::AsFloat() const {
   }
 }
 
-Currency TField::AsCurrency() const {
-  const std::uint8_t* record = ValueImage();
+Currency TField::AsCurrency() const { return AsCurrencyFrom(ValueImage()); }
+
+Currency TField::AsCurrencyFrom(const std::uint8_t* record) const {
   if (record == nullptr) return Currency();
   const ColumnDesc& column = Column();
   switch (column.typeCode) {
     case C::kMoney:
       return Currency::FromCount(image::LoadInt64(record + column.offset));
     case C::kInteger: case C::kAutoInc: case C::kShortInt:
-      return Currency::FromCount(std::int64_t{AsInteger()} * 10000);
+      return Currency::FromCount(std::int64_t{AsIntegerFrom(record)} * 10000);
     default:
-      return CurrencyFromDouble(AsFloat());
+      return CurrencyFromDouble(AsFloatFrom(record));
   }
 }
 
-double TField::AsDateTime() const {
-  const std::uint8_t* record = ValueImage();
+double TField::AsDateTime() const { return AsDateTimeFrom(ValueImage()); }
+
+double TField::AsDateTimeFrom(const std::uint8_t* record) const {
   if (record == nullptr) return 0;
   const ColumnDesc& column = Column();
   switch (column.typeCode) {
@@ -231,23 +236,25 @@ double TField::AsDateTime() const {
   }
 }
 
-bool TField::AsBoolean() const {
-  const std::uint8_t* record = ValueImage();
+bool TField::AsBoolean() const { return AsBooleanFrom(ValueImage()); }
+
+bool TField::AsBooleanFrom(const std::uint8_t* record) const {
   if (record == nullptr) return false;
   if (Column().typeCode == C::kLogical) return image::Logical(Column(), record);
-  return AsInteger() != 0;
+  return AsIntegerFrom(record) != 0;
 }
 
 Variant TField::AsVariant() const {
-  if (IsNull()) return Variant();
+  const std::uint8_t* record = ValueImage();
+  if (record == nullptr) return Variant();
   switch (DataType()) {
-    case FieldType::ftString: case FieldType::ftBytes: return AsString();
-    case FieldType::ftInteger: case FieldType::ftAutoInc: case FieldType::ftSmallint: return AsInteger();
-    case FieldType::ftFloat: case FieldType::ftCurrency: return AsFloat();
-    case FieldType::ftBCD: return AsCurrency();
+    case FieldType::ftString: case FieldType::ftBytes: return AsStringFrom(record);
+    case FieldType::ftInteger: case FieldType::ftAutoInc: case FieldType::ftSmallint: return AsIntegerFrom(record);
+    case FieldType::ftFloat: case FieldType::ftCurrency: return AsFloatFrom(record);
+    case FieldType::ftBCD: return AsCurrencyFrom(record);
     case FieldType::ftDate: case FieldType::ftTime: case FieldType::ftDateTime:
-      return DateTimeValue{AsDateTime()};
-    case FieldType::ftBoolean: return AsBoolean();
+      return DateTimeValue{AsDateTimeFrom(record)};
+    case FieldType::ftBoolean: return AsBooleanFrom(record);
     case FieldType::ftMemo: case FieldType::ftBlob: return Variant();
   }
   return Variant();

@@ -70,6 +70,13 @@ class TField {
   // The record image to read, or nullptr when the column reads as NULL.
   const std::uint8_t* ValueImage() const;
   std::int64_t DayCount(const std::uint8_t* record) const;
+  // The reads on a record image already NULL-tested (nullptr: the column reads as NULL).
+  std::string AsStringFrom(const std::uint8_t* record) const;
+  std::int32_t AsIntegerFrom(const std::uint8_t* record) const;
+  double AsFloatFrom(const std::uint8_t* record) const;
+  Currency AsCurrencyFrom(const std::uint8_t* record) const;
+  double AsDateTimeFrom(const std::uint8_t* record) const;
+  bool AsBooleanFrom(const std::uint8_t* record) const;
   [[noreturn]] void CannotAccess(const char* kind) const;
   [[noreturn]] void InvalidValue() const;
 

@@ -1,0 +1,127 @@
+#include "tests/data/DataFixture.h"
+
+#include <sqlite3.h>
+
+#include <stdexcept>
+
+#include "data/TableLayouts.h"
+
+namespace lw::test {
+
+namespace {
+
+engine::TableSpec SpecFrom(const TableLayout& layout) {
+  engine::TableSpec spec;
+  spec.name = layout.name;
+  for (const auto& column : layout.columns) {
+    spec.columns.push_back({column.name, column.typeCode, static_cast<std::uint32_t>(column.length), 0});
+  }
+  for (const auto& index : layout.indexes) {
+    spec.indexes.push_back({index.name, index.keyColumns, index.unique, index.name == "PRIMARY"});
+  }
+  return spec;
+}
+
+using Row = engine::Row;
+using V = engine::FieldValue;
+
+Row Trn(std::int64_t entry, const char* chart, const char* type, std::vector<std::pair<std::string, V>> more = {}) {
+  Row row{{"Entry Number", V(entry)}, {"Chart Number", V(std::string(chart))}, {"Case Number", V(std::int64_t{1})}};
+  if (type) row.push_back({"Transaction Type", V(std::string(type))});
+  for (auto& value : more) row.push_back(std::move(value));
+  return row;
+}
+
+Row Pax(V payment, std::int64_t charge, double amount) {
+  return {{"Payment Reference", payment}, {"Charge Reference", V(charge)}, {"Payment Amount", V(amount)}};
+}
+
+}  // namespace
+
+engine::TableSpec MwtrnSpec() { return SpecFrom(MwtrnLayout()); }
+engine::TableSpec MwpaxSpec() { return SpecFrom(MwpaxLayout()); }
+
+std::string CreatePractice(const std::string& folder, const PracticeOptions& options) {
+  engine::TableSpec mwtrn = MwtrnSpec();
+  engine::TableSpec mwpax = MwpaxSpec();
+  mwtrn.defaultIndex = options.mwtrnDefaultIndex;
+  mwpax.defaultIndex = options.mwpaxDefaultIndex;
+  if (options.adjust) options.adjust(mwtrn, mwpax);
+  const std::string path = folder + "/" + engine::kDictionaryFileName;
+  engine::CreateDictionary(path, {mwtrn, mwpax});
+  if (!options.withRows) return path;
+  engine::DictionaryLoader loader(path);
+  loader.Begin();
+  loader.Insert("MWTRN", Trn(1, "AAA", "A",
+                             {{"Date From", V(std::string("2000-01-01"))},
+                              {"Procedure Code", V(std::string("99213"))},
+                              {"Description", V(std::string("Office visit"))},
+                              {"Amount", V(100.0)},
+                              {"Insurance 1 Amount Paid", V(19.99)},
+                              {"Guarantor Amount Paid", V(0.0)},
+                              {"Diagnosis 1", V(std::string("T"))}}));
+  loader.Insert("MWTRN", Trn(2, "AAA", "I", {{"Who Paid", V(std::string("1"))}, {"Amount", V(-50.0)}}));
+  loader.Insert("MWTRN", Trn(3, "BBB", "B", {{"Amount", V(75.0)}}));
+  loader.Insert("MWTRN", Trn(4, "DDD", "J", {{"Who Paid", V(std::string("G"))}}));
+  loader.Insert("MWTRN", Trn(5, "CCC", nullptr));
+  loader.Insert("MWTRN", Trn(6, "AAA", "S"));
+  loader.Insert("MWTRN", Trn(7, "AAA", "A"));
+  loader.Insert("MWPAX", Pax(V(std::int64_t{2}), 1, 50.0));
+  loader.Insert("MWPAX", Pax(V(std::int64_t{6}), 1, 10.0));
+  loader.Insert("MWPAX", Pax(V(std::int64_t{99}), 1, 5.0));
+  loader.Insert("MWPAX", Pax(V(std::int64_t{4}), 7, 20.0));
+  loader.Insert("MWPAX", Pax(V(), 7, 1.0));
+  loader.Commit();
+  return path;
+}
+
+std::vector<std::string> SqliteColumn(const std::string& dictionary, const std::string& sql) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(dictionary.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    sqlite3_close(db);
+    throw std::runtime_error("cannot open " + dictionary);
+  }
+  std::unique_ptr<sqlite3, decltype(&sqlite3_close)> guard(db, sqlite3_close);
+  sqlite3_stmt* raw = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr) != SQLITE_OK) {
+    throw std::runtime_error(std::string("bad test query: ") + sqlite3_errmsg(db));
+  }
+  std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> statement(raw, sqlite3_finalize);
+  std::vector<std::string> values;
+  while (sqlite3_step(raw) == SQLITE_ROW) {
+    const unsigned char* text = sqlite3_column_text(raw, 0);
+    values.push_back(text ? reinterpret_cast<const char*>(text) : "NULL");
+  }
+  return values;
+}
+
+void DataTest::SetUp() {
+  engine_ = MakeEngine();
+  trace_ = std::make_unique<ace::TracingAce>(*engine_);
+  installed_ = std::make_unique<ace::ScopedAce>(*trace_);
+}
+
+void DataTest::TearDown() {
+  components_.reset();
+  installed_.reset();
+  trace_.reset();
+  engine_.reset();
+}
+
+std::string DataTest::Practice(const PracticeOptions& options) {
+  if (dictionary_.empty()) dictionary_ = CreatePractice(dir_.Path().string(), options);
+  return dir_.Path().string() + "\\MWDDF.ADD";
+}
+
+PracticeComponents& DataTest::Components() {
+  if (!components_) components_ = std::make_unique<PracticeComponents>(&owner_);
+  return *components_;
+}
+
+}  // namespace lw::test
+
+#include "engine/SqliteEngine.h"
+
+namespace lw::test {
+std::unique_ptr<ace::AceApi> MakeEngine() { return std::make_unique<engine::SqliteEngine>(); }
+}  // namespace lw::test

@@ -1,0 +1,82 @@
+#pragma once
+// Practices for the data-layer tests: a real dictionary in a temporary folder with MWTRN and
+// MWPAX in their stored layouts (or a variation) and a handful of known rows, the engine
+// installed behind a tracing decorator, and the window's data components.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "data/PracticeComponents.h"
+#include "data/ace/AceApi.h"
+#include "data/ace/AceProvider.h"
+#include "data/ace/TracingAce.h"
+#include "engine/Dictionary.h"
+#include "tests/support/TempDir.h"
+
+namespace lw::test {
+
+struct PracticeOptions {
+  std::string mwtrnDefaultIndex;
+  std::string mwpaxDefaultIndex;
+  bool withRows = true;
+  // Changes the tables before the dictionary is created (indexes, columns).
+  std::function<void(engine::TableSpec& mwtrn, engine::TableSpec& mwpax)> adjust;
+};
+
+// The stored layouts as dictionary table specifications.
+engine::TableSpec MwtrnSpec();
+engine::TableSpec MwpaxSpec();
+
+// Creates MWDDF.ADD in `folder`; returns the dictionary path.
+std::string CreatePractice(const std::string& folder, const PracticeOptions& options = {});
+
+// The rows CreatePractice loads, by "Entry Number":
+//   1 AAA charge "A", 2000-01-01, Ins 1 paid 19.99, applications from 2 (I/1, 50), 6 (S, 10),
+//     99 (no such row, 5)
+//   2 AAA payment "I" who "1";  3 BBB charge "B" without applications;  4 DDD payment "J" "G"
+//   5 CCC without a transaction type (never selected);  6 AAA adjustment "S"
+//   7 AAA charge "A" with NULL date and amounts; applications from 4 (20) and NULL (1)
+inline constexpr int kRowsWithType = 6;
+
+// A fresh engine instance (not installed).
+std::unique_ptr<ace::AceApi> MakeEngine();
+
+// Runs `sql` on the dictionary file with plain SQLite and returns the first column of every
+// row as text (NULL as "NULL").
+std::vector<std::string> SqliteColumn(const std::string& dictionary, const std::string& sql);
+
+class DataTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  // Creates the practice (once) and returns its connect path "<folder>\MWDDF.ADD".
+  std::string Practice(const PracticeOptions& options = {});
+  // The window's components on the installed engine.
+  PracticeComponents& Components();
+
+  TempDir dir_;
+  std::string dictionary_;
+  std::unique_ptr<ace::AceApi> engine_;
+  std::unique_ptr<ace::TracingAce> trace_;
+  std::unique_ptr<ace::ScopedAce> installed_;
+  ComponentOwner owner_{"frmMain"};
+  std::unique_ptr<PracticeComponents> components_;
+};
+
+// Asserts that `statement` raises an lw::Exception whose class name and message are as given.
+#define EXPECT_LW_ERROR(statement, className, message)                           \
+  do {                                                                           \
+    try {                                                                        \
+      statement;                                                                 \
+      ADD_FAILURE() << "no error from " #statement;                              \
+    } catch (const ::lw::Exception& error_) {                                    \
+      EXPECT_STREQ(error_.ClassName(), className);                               \
+      EXPECT_EQ(error_.Message(), std::string(message));                         \
+    }                                                                            \
+  } while (0)
+
+}  // namespace lw::test
