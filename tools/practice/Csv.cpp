@@ -1,0 +1,80 @@
+#include "tools/practice/Csv.h"
+
+#include <stdexcept>
+
+namespace lw::practice {
+
+std::optional<CsvRecord> CsvReader::Next() {
+  int c = in_.peek();
+  if (c == EOF) return std::nullopt;
+  CsvRecord record;
+  record.line = line_;
+  CsvField field;
+  bool inQuotes = false;
+  bool afterQuote = false;
+  for (;;) {
+    c = in_.get();
+    if (c == EOF) {
+      if (inQuotes) throw std::runtime_error("line " + std::to_string(record.line) + ": a quoted field is not closed");
+      record.fields.push_back(std::move(field));
+      return record;
+    }
+    char ch = static_cast<char>(c);
+    if (inQuotes) {
+      if (ch == '"') {
+        if (in_.peek() == '"') {
+          in_.get();
+          field.text += '"';
+        } else {
+          inQuotes = false;
+          afterQuote = true;
+        }
+      } else {
+        if (ch == '\n') ++line_;
+        field.text += ch;
+      }
+      continue;
+    }
+    if (ch == ',') {
+      record.fields.push_back(std::move(field));
+      field = CsvField();
+      afterQuote = false;
+      continue;
+    }
+    if (ch == '\r' && in_.peek() == '\n') continue;
+    if (ch == '\n') {
+      ++line_;
+      record.fields.push_back(std::move(field));
+      return record;
+    }
+    if (ch == '"' && field.text.empty() && !afterQuote) {
+      inQuotes = true;
+      field.quoted = true;
+      continue;
+    }
+    field.text += ch;
+  }
+}
+
+void WriteCsvRecord(std::ostream& out, const std::vector<std::string>& fields, const std::vector<bool>& isNull) {
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (i > 0) out << ',';
+    const std::string& text = fields[i];
+    bool null = i < isNull.size() && isNull[i];
+    bool quote = !null && (text.empty() || text.find_first_of(",\"\r\n") != std::string::npos || text.front() == ' ' ||
+                           text.back() == ' ');
+    if (!quote) {
+      out << text;
+      continue;
+    }
+    out << '"';
+    for (char c : text) {
+      if (c == '"') out << '"';
+      out << c;
+    }
+    out << '"';
+  }
+  out << "\r\n";
+}
+
+}  // namespace lw::practice

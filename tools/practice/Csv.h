@@ -1,0 +1,40 @@
+#pragma once
+// CSV as the practice tool reads and writes it: comma-separated, fields in double quotes when
+// they hold a comma, a quote, a line break or outer blanks, quotes doubled inside. An unquoted
+// empty field is NULL; a quoted empty field ("") is an empty (blank) text.
+
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace lw::practice {
+
+struct CsvField {
+  std::string text;
+  bool quoted = false;
+  bool IsNull() const { return text.empty() && !quoted; }
+};
+
+struct CsvRecord {
+  int line = 0;  // the line the record starts on (from 1)
+  std::vector<CsvField> fields;
+};
+
+class CsvReader {
+ public:
+  explicit CsvReader(std::istream& in) : in_(in) {}
+  // The next record, or nothing at the end. Throws std::runtime_error naming the line for a
+  // quote that is never closed.
+  std::optional<CsvRecord> Next();
+
+ private:
+  std::istream& in_;
+  int line_ = 1;
+};
+
+// Writes one record; `isNull` marks the fields written as NULL.
+void WriteCsvRecord(std::ostream& out, const std::vector<std::string>& fields, const std::vector<bool>& isNull);
+
+}  // namespace lw::practice

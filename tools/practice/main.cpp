@@ -1,0 +1,305 @@
+// ledgerwick-practice: the practice dictionary tool.
+//   create DIR                      a new practice with MWTRN and MWPAX in their stored layout
+//   demo DIR [--rows N] [--seed S]  a new practice filled with demo data
+//   import DIR TABLE FILE.csv       rows from CSV (all or nothing)
+//   export DIR TABLE                rows as CSV on standard output
+//   set-current DIR                 records DIR as the current practice
+//   history DIR                     the engine's update history
+// Exit codes: 0 success, 1 the command failed, 2 bad usage.
+
+#include <cstdio>
+#include <cstring>
+#include <strings.h>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "common/Exceptions.h"
+#include "common/SettingsStore.h"
+#include "engine/DemoPractice.h"
+#include "engine/Dictionary.h"
+#include "engine/PracticeLayouts.h"
+#include "tools/practice/Csv.h"
+
+namespace {
+
+using namespace lw;
+
+constexpr int kOk = 0;
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+
+const char* kUsageText =
+    "Usage: ledgerwick-practice COMMAND ...\n"
+    "Commands:\n"
+    "  create DIR                      create a practice dictionary (MWDDF.ADD) in DIR\n"
+    "  demo DIR [--rows N] [--seed S]  create a practice in DIR filled with demo data\n"
+    "  import DIR TABLE FILE.csv       import rows from CSV into TABLE\n"
+    "  export DIR TABLE                write TABLE's rows as CSV to standard output\n"
+    "  set-current DIR                 record DIR as the current practice\n"
+    "  history DIR                     list the update history\n"
+    "Run 'ledgerwick-practice COMMAND --help' for a command's details.\n";
+
+struct Help {
+  const char* usage;
+  const char* text;
+};
+
+const std::map<std::string, Help>& Helps() {
+  static const std::map<std::string, Help> helps = {
+      {"create", {"create DIR", "Creates DIR (if needed) and a new practice dictionary MWDDF.ADD in it, with the tables\n"
+                                "MWTRN and MWPAX in their stored layout and the program's dictionary user.\n"
+                                "Fails if DIR already holds MWDDF.ADD.\n"}},
+      {"demo", {"demo DIR [--rows N] [--seed S]",
+                "Creates a practice in DIR as 'create' does and fills it with realistic demo data:\n"
+                "N rows of MWTRN (default 2000) and their payment applications in MWPAX, with a known\n"
+                "number of discrepancies, which is printed. The same seed (default 1) gives the same data.\n"}},
+      {"import", {"import DIR TABLE FILE.csv",
+                  "Imports rows into TABLE. The first line names the columns (any order, any subset).\n"
+                  "An empty field is NULL (\"\" is a blank text); dates YYYY-MM-DD; timestamps\n"
+                  "YYYY-MM-DD HH:MM:SS; logicals T or F; numbers with '.' as decimal separator.\n"
+                  "Auto-increment values given are kept; later rows continue above the highest.\n"
+                  "A bad row is reported with its line number and nothing of the file is imported.\n"}},
+      {"export", {"export DIR TABLE", "Writes every row of TABLE as CSV (header of column names) to standard output.\n"}},
+      {"set-current", {"set-current DIR", "Records DIR as \"Current Practice\" in the per-user settings store.\n"}},
+      {"history", {"history DIR", "Lists the engine's update history: every change with its table, record number,\n"
+                                  "time, user, column, old and new value.\n"}},
+  };
+  return helps;
+}
+
+int UsageError(const std::string& message) {
+  std::fprintf(stderr, "ledgerwick-practice: %s\n%s", message.c_str(), kUsageText);
+  return kUsage;
+}
+
+int CommandUsage(const std::string& command, const std::string& message) {
+  std::fprintf(stderr, "ledgerwick-practice %s: %s\nUsage: ledgerwick-practice %s\n", command.c_str(), message.c_str(),
+               Helps().at(command).usage);
+  return kUsage;
+}
+
+std::string DictionaryIn(const std::string& folder) { return (std::filesystem::path(folder) / engine::kDictionaryFileName).string(); }
+
+int RequireDictionary(const std::string& command, const std::string& folder, std::string& path) {
+  path = DictionaryIn(folder);
+  if (!std::filesystem::is_regular_file(path)) {
+    std::fprintf(stderr, "ledgerwick-practice %s: no practice dictionary at %s\n", command.c_str(), path.c_str());
+    return kFailed;
+  }
+  return kOk;
+}
+
+int CreateIn(const std::string& folder, bool withIndexes) {
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) {
+    std::fprintf(stderr, "ledgerwick-practice: cannot create %s: %s\n", folder.c_str(), error.message().c_str());
+    return kFailed;
+  }
+  std::string path = DictionaryIn(folder);
+  if (std::filesystem::exists(path)) {
+    std::fprintf(stderr, "ledgerwick-practice: %s already exists\n", path.c_str());
+    return kFailed;
+  }
+  engine::CreateOptions options;
+  options.withIndexes = withIndexes;
+  engine::CreateDictionary(path, engine::PracticeTables(), options);
+  return kOk;
+}
+
+bool ParseCount(const std::string& text, std::int64_t& value, std::int64_t min) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 12) return false;
+  value = std::stoll(text);
+  return value >= min;
+}
+
+int Create(const std::vector<std::string>& args) {
+  if (args.size() != 1) return CommandUsage("create", "expects exactly one folder");
+  int rc = CreateIn(args[0], true);
+  if (rc == kOk) std::printf("Created %s\n", DictionaryIn(args[0]).c_str());
+  return rc;
+}
+
+int Demo(const std::vector<std::string>& args) {
+  std::string folder;
+  engine::DemoOptions options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--rows" || args[i] == "--seed") {
+      if (i + 1 >= args.size()) return CommandUsage("demo", args[i] + " needs a value");
+      std::int64_t value = 0;
+      if (!ParseCount(args[i + 1], value, args[i] == "--rows" ? 1 : 0)) {
+        return CommandUsage("demo", "not a valid number for " + args[i] + ": " + args[i + 1]);
+      }
+      if (args[i] == "--rows") options.rows = value;
+      else options.seed = static_cast<std::uint64_t>(value);
+      ++i;
+    } else if (!args[i].empty() && args[i][0] == '-') {
+      return CommandUsage("demo", "unknown option " + args[i]);
+    } else if (folder.empty()) {
+      folder = args[i];
+    } else {
+      return CommandUsage("demo", "expects one folder");
+    }
+  }
+  if (folder.empty()) return CommandUsage("demo", "expects a folder");
+  if (int rc = CreateIn(folder, false); rc != kOk) return rc;
+  engine::DemoSummary s = engine::GenerateDemo(DictionaryIn(folder), options);
+  std::printf("Created %s\n", DictionaryIn(folder).c_str());
+  std::printf("Charts: %lld\nMWTRN rows: %lld (charges %lld, payments %lld)\nMWPAX rows: %lld\n",
+              static_cast<long long>(s.charts), static_cast<long long>(s.mwtrnRows), static_cast<long long>(s.charges),
+              static_cast<long long>(s.payments), static_cast<long long>(s.applications));
+  std::printf("Payments with no application: %lld\nApplications whose paying row is missing: %lld\n",
+              static_cast<long long>(s.unappliedPayments), static_cast<long long>(s.missingPayingRows));
+  std::printf("Applications of excluded payment types (P, Z): %lld\nBlank or lower-case codes: %lld\nNULL amounts: %lld\n",
+              static_cast<long long>(s.excludedApplications), static_cast<long long>(s.blankOrLowerCaseCodes),
+              static_cast<long long>(s.nullAmounts));
+  std::printf("Discrepancies: %lld\n", static_cast<long long>(s.discrepancies));
+  return kOk;
+}
+
+int Import(const std::vector<std::string>& args) {
+  if (args.size() != 3) return CommandUsage("import", "expects a folder, a table and a CSV file");
+  std::string path;
+  if (int rc = RequireDictionary("import", args[0], path); rc != kOk) return rc;
+  std::ifstream in(args[2], std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "ledgerwick-practice import: cannot read %s\n", args[2].c_str());
+    return kFailed;
+  }
+  engine::DictionaryLoader loader(path);
+  std::vector<std::string> known;
+  try {
+    known = engine::DictionaryColumnNames(path, args[1]);
+  } catch (const Exception& e) {
+    std::fprintf(stderr, "ledgerwick-practice import: %s\n", e.Message().c_str());
+    return kFailed;
+  }
+  practice::CsvReader reader(in);
+  std::vector<std::string> header;
+  std::vector<bool> isText;
+  std::int64_t rows = 0;
+  int line = 0;
+  try {
+    auto first = reader.Next();
+    if (!first) throw Exception("the file is empty; the first line must name the columns");
+    line = first->line;
+    for (const auto& field : first->fields) {
+      bool found = false;
+      for (const std::string& name : known) found = found || strcasecmp(name.c_str(), field.text.c_str()) == 0;
+      if (!found) throw Exception("unknown column \"" + field.text + "\" in table " + args[1]);
+      header.push_back(field.text);
+    }
+    loader.Begin();
+    while (auto record = reader.Next()) {
+      line = record->line;
+      if (record->fields.size() == 1 && record->fields[0].IsNull()) continue;  // a blank line
+      if (record->fields.size() != header.size()) {
+        throw Exception("expected " + std::to_string(header.size()) + " fields, found " +
+                        std::to_string(record->fields.size()));
+      }
+      engine::Row row;
+      for (std::size_t i = 0; i < header.size(); ++i) {
+        const auto& field = record->fields[i];
+        if (field.IsNull()) {
+          row.push_back({header[i], std::monostate()});
+        } else {
+          // A quoted empty field is a blank text, which the loader reads from a lone blank.
+          row.push_back({header[i], field.text.empty() ? std::string(" ") : field.text});
+        }
+      }
+      loader.Insert(args[1], row);
+      ++rows;
+    }
+    loader.Commit();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "ledgerwick-practice import: %s:%d: %s\nNothing was imported.\n", args[2].c_str(), line, e.what());
+    return kFailed;
+  }
+  std::printf("Imported %lld rows into %s\n", static_cast<long long>(rows), args[1].c_str());
+  return kOk;
+}
+
+int Export(const std::vector<std::string>& args) {
+  if (args.size() != 2) return CommandUsage("export", "expects a folder and a table");
+  std::string path;
+  if (int rc = RequireDictionary("export", args[0], path); rc != kOk) return rc;
+  std::vector<std::string> names = engine::DictionaryColumnNames(path, args[1]);
+  std::ios::sync_with_stdio(false);
+  practice::WriteCsvRecord(std::cout, names, {});
+  engine::DictionaryLoader loader(path);
+  loader.ForEachRow(args[1], [](const std::vector<std::string>& values, const std::vector<bool>& isNull) {
+    practice::WriteCsvRecord(std::cout, values, isNull);
+  });
+  std::cout.flush();
+  return kOk;
+}
+
+int SetCurrent(const std::vector<std::string>& args) {
+  if (args.size() != 1) return CommandUsage("set-current", "expects exactly one folder");
+  std::string path;
+  if (int rc = RequireDictionary("set-current", args[0], path); rc != kOk) return rc;
+  std::string folder = std::filesystem::absolute(args[0]).lexically_normal().string();
+  if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  WriteCurrentPractice(folder);
+  std::printf("Current practice: %s\n", folder.c_str());
+  return kOk;
+}
+
+int History(const std::vector<std::string>& args) {
+  if (args.size() != 1) return CommandUsage("history", "expects exactly one folder");
+  std::string path;
+  if (int rc = RequireDictionary("history", args[0], path); rc != kOk) return rc;
+  engine::DictionaryLoader loader(path);
+  auto entries = loader.History();
+  if (entries.empty()) std::printf("No changes recorded.\n");
+  for (const auto& e : entries) {
+    if (e.action == "sql") {
+      std::printf("#%lld %s %s %s: SQL statement (%s): %s\n", static_cast<long long>(e.change), e.time.c_str(),
+                  e.user.c_str(), e.table.c_str(), e.oldValue.c_str(), e.newValue.c_str());
+    } else {
+      std::printf("#%lld %s %s %s %s record %lld: %s: %s -> %s\n", static_cast<long long>(e.change), e.time.c_str(),
+                  e.user.c_str(), e.action.c_str(), e.table.c_str(), static_cast<long long>(e.recordNumber),
+                  e.column.c_str(), e.oldValue.c_str(), e.newValue.c_str());
+    }
+  }
+  return kOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) return UsageError("no command given");
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    std::printf("%s", kUsageText);
+    return kOk;
+  }
+  std::string command = args[0];
+  args.erase(args.begin());
+  auto help = Helps().find(command);
+  if (help == Helps().end()) return UsageError("unknown command '" + command + "'");
+  for (const std::string& arg : args) {
+    if (arg == "--help" || arg == "-h") {
+      std::printf("Usage: ledgerwick-practice %s\n%s", help->second.usage, help->second.text);
+      return kOk;
+    }
+  }
+  try {
+    if (command == "create") return Create(args);
+    if (command == "demo") return Demo(args);
+    if (command == "import") return Import(args);
+    if (command == "export") return Export(args);
+    if (command == "set-current") return SetCurrent(args);
+    return History(args);
+  } catch (const lw::Exception& e) {
+    std::fprintf(stderr, "ledgerwick-practice %s: %s\n", command.c_str(), e.Message().c_str());
+    return kFailed;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "ledgerwick-practice %s: %s\n", command.c_str(), e.what());
+    return kFailed;
+  }
+}
