@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <cstring>
 
+#include "app/MessagePump.h"
 #include "common/Exceptions.h"
 
 namespace lw {
@@ -14,10 +15,6 @@ constexpr const char* kPrinterNotValid = "Printer selected is not valid";
 constexpr const char* kPrintingInProgress = "Printing in progress";
 constexpr const char* kNotSupported = "Operation not supported on selected printer";
 
-void PumpMessages() {
-  if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
 }  // namespace
 
 std::string OSErrorMessage(int code) {
@@ -25,7 +22,8 @@ std::string OSErrorMessage(int code) {
   return "System Error.  Code: " + std::to_string(code) + ".\r\n" + std::strerror(code);
 }
 
-TPrinter::TPrinter(std::unique_ptr<PrinterSystem> system) : system_(std::move(system)), abort_proc_(PumpMessages) {}
+TPrinter::TPrinter(std::unique_ptr<PrinterSystem> system)
+    : system_(std::move(system)), abort_proc_(ProcessMessages) {}
 
 TPrinter::~TPrinter() {
   // Program end: the open job is ended as it stands, without handling further messages.

@@ -65,7 +65,7 @@ class TPrinter {
   void Abort();
 
   // Called while pages are handed over, so the program's windows keep handling their messages;
-  // by default it handles every pending event of the application.
+  // by default it is the window message pump (ProcessMessages).
   void SetAbortProc(std::function<void()> proc) { abort_proc_ = std::move(proc); }
 
  private:
