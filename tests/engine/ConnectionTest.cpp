@@ -1,0 +1,133 @@
+// Connecting, refusing bad dictionaries and logins, resolving table names, describing indexes.
+
+#include <fstream>
+
+#include "tests/engine/EngineTestSupport.h"
+
+namespace lw::test {
+namespace {
+
+class Connecting : public EngineTest {
+ protected:
+  std::uint32_t TryConnect(const std::string& path, const char* password = engine::kPracticePassword,
+                           std::uint16_t types = 3) {
+    ADSHANDLE handle = 0;
+    return engine->AdsConnect60(path.c_str(), types, engine::kPracticeUser, password, 0, &handle);
+  }
+  std::string Text() {
+    char text[600];
+    std::uint16_t length = sizeof text;
+    std::uint32_t code;
+    engine->AdsGetLastError(&code, text, &length);
+    return text;
+  }
+};
+
+TEST_F(Connecting, RefusesBadInputWithDistinctCodesAndClearTexts) {
+  EXPECT_EQ(ace::kLoginRefused, TryConnect(practice.ConnectPath(), "wrong"));
+  EXPECT_EQ("The user name or password is not valid for this data dictionary.", Text());
+  EXPECT_EQ(ace::kDictionaryNotFound, TryConnect(practice.Folder() + "/missing/MWDDF.ADD"));
+  EXPECT_NE(std::string::npos, Text().find("does not exist"));
+  EXPECT_EQ(ace::kRemoteServerUnavailable, TryConnect(practice.ConnectPath(), engine::kPracticePassword, 2));
+
+  TempDir other;
+  std::ofstream(other.File("MWDDF.ADD")) << "Not a dictionary at all, just some text.\n";
+  EXPECT_EQ(ace::kNotADictionary, TryConnect(other.File("MWDDF.ADD")));
+  EXPECT_NE(std::string::npos, Text().find("not a data dictionary"));
+
+  // A dictionary cut short after its first pages.
+  std::filesystem::copy_file(practice.DictionaryPath(), other.File("CUT.ADD"));
+  std::filesystem::resize_file(other.File("CUT.ADD"), 8192);
+  std::uint32_t cut = TryConnect(other.File("CUT.ADD"));
+  EXPECT_TRUE(cut == ace::kDictionaryDamaged || cut == ace::kNotADictionary) << cut;
+}
+
+TEST_F(Connecting, ResolvesTableNamesAndTheFolderQualifiedRetry) {
+  ADSHANDLE table = -1;
+  for (const char* name : {"MWTRN", "mwtrn.adt", "MWTRN.ADT"}) {
+    EXPECT_EQ(0u, engine->AdsOpenTable(Conn(), name, nullptr, 0, 1, 1, 1, 0, &table)) << name;
+    engine->AdsCloseTable(table);
+  }
+  EXPECT_EQ(ace::kNotInDictionary, engine->AdsOpenTable(Conn(), "NOSUCH", nullptr, 0, 1, 1, 1, 0, &table));
+  std::string qualified = practice.Folder() + "\\MWTRN.ADT";
+  EXPECT_EQ(0u, engine->AdsOpenTable(Conn(), qualified.c_str(), nullptr, 3, 1, 1, 1, 0, &table)) << LastError();
+  TempDir elsewhere;
+  std::string outside = elsewhere.File("MWTRN.ADT");
+  EXPECT_EQ(ace::kNotInDictionary, engine->AdsOpenTable(Conn(), outside.c_str(), nullptr, 3, 1, 1, 1, 0, &table));
+}
+
+TEST_F(Connecting, DefaultIndexPropertyAnswersNameOrNoDefault) {
+  char buffer[200];
+  std::uint16_t length = sizeof buffer;
+  EXPECT_EQ(ace::kNoDefaultIndex, engine->AdsDDGetTableProperty(Conn(), "MWTRN.ADT", ace::kDDDefaultIndex, buffer, &length));
+  PracticeOptions options;
+  options.mwtrnDefaultIndex = "IDXENTRYNUMBER";
+  PracticeFixture withDefault(options);
+  ADSHANDLE connection = 0;
+  ASSERT_EQ(0u, engine->AdsConnect60(withDefault.ConnectPath().c_str(), 3, "user", "vortelin", 0, &connection));
+  length = sizeof buffer;
+  ASSERT_EQ(0u, engine->AdsDDGetTableProperty(connection, "MWTRN", ace::kDDDefaultIndex, buffer, &length));
+  EXPECT_STREQ("IDXENTRYNUMBER", buffer);
+  length = sizeof buffer;
+  EXPECT_EQ(ace::kNotInDictionary, engine->AdsDDGetTableProperty(connection, "NOSUCH", ace::kDDDefaultIndex, buffer, &length));
+}
+
+TEST_F(Connecting, DescribesTheStoredIndexListAndChoosesByKeyColumns) {
+  ADSHANDLE table = Open("MWTRN");
+  std::uint16_t count = 0;
+  engine->AdsGetNumIndexes(table, &count);
+  ASSERT_EQ(24, count);
+  ADSHANDLE first = -1;
+  std::uint16_t room = 1;
+  EXPECT_EQ(ace::kInsufficientBuffer, engine->AdsGetAllIndexes(table, &first, &room));
+  EXPECT_EQ(24, room);
+  std::vector<ADSHANDLE> handles(24);
+  room = 24;
+  ASSERT_EQ(0u, engine->AdsGetAllIndexes(table, handles.data(), &room));
+  EXPECT_EQ(first, handles[0]);
+  std::vector<std::string> keys;
+  std::string chosen;
+  for (ADSHANDLE index : handles) {
+    char name[260];
+    std::uint16_t length = sizeof name;
+    engine->AdsGetIndexName(index, name, &length);
+    std::uint16_t segments = 0;
+    engine->AdsGetNumSegments(index, &segments);
+    std::string key;
+    for (std::uint16_t s = 0; s < segments; ++s) {
+      char column[510];
+      std::uint16_t columnLength = sizeof column;
+      ASSERT_EQ(0u, engine->AdsGetSegmentFieldname(index, s, column, &columnLength));
+      key += (s ? ";" : "") + std::string(column);
+    }
+    char column[510];
+    std::uint16_t columnLength = sizeof column;
+    EXPECT_EQ(ace::kInvalidSegment, engine->AdsGetSegmentFieldname(index, segments, column, &columnLength));
+    for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (chosen.empty() && key == "ENTRY NUMBER") chosen = name;
+    keys.push_back(key);
+  }
+  EXPECT_EQ("CC ENTRY NUMBER", keys[0]);
+  EXPECT_EQ("IDXENTRYNUMBER", chosen);
+  std::uint16_t unique = 0, primary = 0;
+  engine->AdsIsIndexUnique(handles[8], &unique);
+  engine->AdsIsIndexPrimaryKey(handles[8], &primary);
+  EXPECT_EQ(1, unique);
+  EXPECT_EQ(1, primary);
+  std::uint32_t pageSize = 0;
+  EXPECT_EQ(0u, engine->AdsGetIndexPageSize(first, &pageSize));
+  EXPECT_GT(pageSize, 0u);
+}
+
+TEST_F(Connecting, DisconnectClosesItsHandlesAndUnknownHandlesAreRefused) {
+  ADSHANDLE table = Open("MWPAX");
+  ASSERT_EQ(0u, engine->AdsDisconnect(Conn()));
+  std::uint16_t count = 0;
+  EXPECT_EQ(ace::kInvalidHandle, engine->AdsGetNumFields(table, &count));
+  EXPECT_EQ(ace::kConnectionNotOpen, engine->AdsDisconnect(Conn()));
+  std::uint16_t type = 0;
+  EXPECT_EQ(ace::kInvalidHandle, engine->AdsGetHandleType(12345, &type));
+}
+
+}  // namespace
+}  // namespace lw::test

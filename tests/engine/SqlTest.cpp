@@ -1,0 +1,113 @@
+// SQL statements: the search run's query with and without a chart filter, rejected texts, and
+// statements that produce no cursor.
+
+#include "tests/engine/EngineTestSupport.h"
+
+namespace lw::test {
+namespace {
+
+class Sql : public EngineTest {
+ protected:
+  void SetUp() override {
+    practice.Insert("MWTRN", {{"Chart Number", std::string("AAA")}, {"Transaction Type", std::string("A")}});
+    practice.Insert("MWTRN", {{"Chart Number", std::string("BBB")}, {"Transaction Type", std::string("I")}});
+    practice.Insert("MWTRN", {{"Chart Number", std::string("AAA")}});  // no type: not selected
+    practice.Insert("MWTRN", {{"Chart Number", std::string("AAA")}, {"Transaction Type", std::string(" ")}});
+    practice.Insert("MWTRN", {{"Chart Number", std::string("O'B")}, {"Transaction Type", std::string("Z")}});
+    ASSERT_EQ(0u, engine->AdsCreateSQLStatement(Conn(), &statement));
+  }
+
+  static std::string Query(const std::string& filter) {
+    return "Select \r\n \"Entry Number\"\r\nFrom MWTRN\r\nWhere\r\n Position(\"Transaction Type\" in 'ABCDEFGH') > -1 \r\n" +
+           filter + "\r\n";
+  }
+
+  std::vector<std::int32_t> Run(const std::string& sql) {
+    std::vector<std::int32_t> entries;
+    EXPECT_EQ(0u, engine->AdsGetSQLStmtParams(sql.c_str(), nullptr)) << LastError();
+    EXPECT_EQ(0u, engine->AdsPrepareSQL(statement, sql.c_str())) << LastError();
+    ADSHANDLE cursor = -1;
+    EXPECT_EQ(0u, engine->AdsExecuteSQL(statement, &cursor)) << LastError();
+    if (cursor <= 0) return entries;
+    std::uint16_t live = 1;
+    engine->AdsSqlPeekStatement(cursor, &live);
+    EXPECT_EQ(0, live);
+    std::uint32_t affected = 0;
+    EXPECT_EQ(ace::kNoRowsAffected, engine->AdsGetRecordCount(statement, 2, &affected));
+    std::uint32_t count = 0;
+    engine->AdsGetRecordCount(cursor, 3, &count);
+    entries = Walk(cursor, cursor, "Entry Number");
+    EXPECT_EQ(entries.size(), count);
+    engine->AdsCloseTable(cursor);
+    return entries;
+  }
+
+  ADSHANDLE statement = -1;
+};
+
+TEST_F(Sql, SelectsEveryTypedRowAndFiltersByChart) {
+  EXPECT_EQ((std::vector<std::int32_t>{1, 2, 4, 5}), Run(Query("")));
+  EXPECT_EQ((std::vector<std::int32_t>{1, 4}), Run(Query("and \"Chart Number\" = 'AAA'")));
+  EXPECT_EQ((std::vector<std::int32_t>{5}), Run(Query("and \"Chart Number\" = 'O''B'")));
+  EXPECT_TRUE(Run(Query("and \"Chart Number\" = 'NONE'")).empty());
+}
+
+TEST_F(Sql, ResultTakesTheColumnTypeOfItsSource) {
+  std::string sql = Query("");
+  engine->AdsPrepareSQL(statement, sql.c_str());
+  ADSHANDLE cursor = -1;
+  ASSERT_EQ(0u, engine->AdsExecuteSQL(statement, &cursor));
+  std::uint16_t fields = 0, type = 0;
+  engine->AdsGetNumFields(cursor, &fields);
+  engine->AdsGetFieldType(cursor, 1, &type);
+  EXPECT_EQ(1, fields);
+  EXPECT_EQ(15, type);
+  // The result is static: rows written afterwards do not appear in it.
+  practice.Insert("MWTRN", {{"Transaction Type", std::string("B")}});
+  EXPECT_EQ(4u, Walk(cursor, cursor, "Entry Number").size());
+}
+
+TEST_F(Sql, AnApostropheInTheChartTextIsRejectedWithTheNativeError) {
+  std::string sql = Query("and \"Chart Number\" = 'O'B'");
+  std::uint32_t prepared = engine->AdsPrepareSQL(statement, sql.c_str());
+  EXPECT_EQ(ace::kSqlError, prepared);
+  std::string text = LastError();
+  EXPECT_EQ(0u, text.find("7200 Error 7200: ")) << text;
+  EXPECT_NE(std::string::npos, text.find("NativeError = 2102;")) << text;
+  ADSHANDLE cursor = -1;
+  EXPECT_EQ(ace::kSqlNotPrepared, engine->AdsExecuteSQL(statement, &cursor));
+  // An unknown column and an unknown table carry their own numbers.
+  EXPECT_EQ(ace::kSqlError, engine->AdsPrepareSQL(statement, "SELECT \"No Such\" FROM MWTRN"));
+  EXPECT_NE(std::string::npos, LastError().find("NativeError = 2103;"));
+  EXPECT_EQ(ace::kSqlError, engine->AdsPrepareSQL(statement, "SELECT * FROM NOWHERE"));
+  EXPECT_NE(std::string::npos, LastError().find("NativeError = 2104;"));
+  EXPECT_EQ(ace::kSqlError, engine->AdsGetSQLStmtParams("SELECT (1 FROM MWTRN", nullptr));
+}
+
+TEST_F(Sql, AStatementThatIsNotASelectYieldsNoCursorAndCountsRows) {
+  ASSERT_EQ(0u, engine->AdsPrepareSQL(statement, "UPDATE MWTRN SET \"Description\" = 'x' WHERE \"Chart Number\" = 'AAA'"))
+      << LastError();
+  ADSHANDLE cursor = -1;
+  ASSERT_EQ(0u, engine->AdsExecuteSQL(statement, &cursor)) << LastError();
+  EXPECT_EQ(0, cursor);
+  std::uint32_t affected = 0;
+  ASSERT_EQ(0u, engine->AdsGetRecordCount(statement, 2, &affected));
+  EXPECT_EQ(3u, affected);
+  EXPECT_EQ(3, practice.QueryInt("SELECT count(*) FROM MWTRN WHERE \"Description\" = 'x'"));
+  EXPECT_EQ(1, practice.QueryInt("SELECT count(*) FROM lw_history WHERE action = 'sql'"));
+  std::uint16_t type = 0;
+  ASSERT_EQ(0u, engine->AdsGetHandleType(statement, &type));
+  EXPECT_EQ(ace::kHandleStatement, type);
+  ASSERT_EQ(0u, engine->AdsCloseSQLStatement(statement));
+  EXPECT_EQ(ace::kStatementClosed, engine->AdsCloseSQLStatement(statement));
+}
+
+TEST_F(Sql, LiteralsAreBoundNotPasted) {
+  // A text that would end the literal and add a condition if pasted stays one value.
+  EXPECT_TRUE(Run("SELECT \"Entry Number\" FROM MWTRN WHERE \"Chart Number\" = 'x'' OR ''1''=''1'").empty());
+  EXPECT_EQ((std::vector<std::int32_t>{1, 3, 4}),
+            Run("SELECT m.\"Entry Number\" FROM \"MWTRN.ADT\" m WHERE m.\"Chart Number\" = 'AAA' ORDER BY 1"));
+}
+
+}  // namespace
+}  // namespace lw::test
