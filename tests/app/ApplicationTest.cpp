@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -8,7 +9,9 @@
 #include "app/ApplicationTitle.h"
 #include "app/ErrorDisplay.h"
 #include "app/MessagePump.h"
+#include "app/Startup.h"
 #include "app/TfrmMain.h"
+#include "common/Exceptions.h"
 #include "common/RegionalSettings.h"
 
 namespace lw {
@@ -37,6 +40,22 @@ TEST(MessagePump, HandlesEveryPendingEvent) {
   for (int i = 0; i < 3; ++i) QTimer::singleShot(0, &button, &QPushButton::click);
   ProcessMessages();
   EXPECT_EQ(clicks, 3);
+}
+
+TEST(RunProgram, ErrorWhileCreatingTheWindowIsShownAndEndsTheProgram) {
+  QString shown;
+  QTimer::singleShot(0, [&shown] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      shown = box->text();
+      box->accept();
+    }
+  });
+  const int result = RunProgram(
+      *App(), []() -> std::unique_ptr<QWidget> { throw EOutOfResources("Out of system resources"); },
+      ShowState::Normal);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(shown, QStringLiteral("Out of system resources."));
+  EXPECT_EQ(App()->MainForm(), nullptr);
 }
 
 // A main window whose command pumps messages the way the search run does.
