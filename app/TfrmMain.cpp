@@ -23,6 +23,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent, Qt::Window) {
   Button1->setObjectName(QStringLiteral("Button1"));
   Button1->setGeometry(720, 9, 75, 25);
 
+  cxShellBrowserDialog1 = std::make_unique<TcxShellBrowserDialog>(this);
+
   RichEdit1 = std::make_unique<TRichEdit>(this);
   RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
   RichEdit1->setGeometry(8, 40, 907, 329);

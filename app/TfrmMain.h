@@ -12,6 +12,7 @@
 #include "app/PrintDialog.h"
 #include "app/ProgressBar.h"
 #include "app/RichEdit.h"
+#include "app/ShellBrowserDialog.h"
 #include "app/UpperCaseEdit.h"
 
 namespace lw {
@@ -29,7 +30,7 @@ class TfrmMain : public QWidget {
   // The window's members, in their described order. Components that need no window of their
   // own are added here, at their place in the order, as they are built.
   std::unique_ptr<QPushButton> Button1;  // "Search"
-  // cxShellBrowserDialog1 (folder dialog) goes here.
+  std::unique_ptr<TcxShellBrowserDialog> cxShellBrowserDialog1;  // the practice folder dialog
   // AdsConnection1, tblChg, tblPax, tblPay, dsTblChg, dsPax, dsQryChg, qryChg go here.
   std::unique_ptr<TRichEdit> RichEdit1;  // the read-only report area
   std::unique_ptr<QPushButton> Button2;  // "Print"
