@@ -59,7 +59,7 @@ Payer PickPayer(Random& random, DemoSummary& summary) {
   }
   ++summary.blankOrLowerCaseCodes;
   if (kind < 95) return {jo, "g", true, kNoBucket};  // lower case: applied total only
-  return {"", "G", true, kNoBucket};                  // blank type: applied total only
+  return {" ", "G", true, kNoBucket};                 // blank type: applied total only
 }
 
 std::string Money(std::int64_t cents) {
