@@ -3,7 +3,7 @@
 #include <QApplication>
 
 #include "app/ApplicationTitle.h"
-#include "app/ErrorDisplayText.h"
+#include "common/ErrorDisplayText.h"
 #include "common/Exceptions.h"
 
 namespace lw {

@@ -44,6 +44,22 @@ class MessagePump {
  public:
   virtual ~MessagePump() = default;
   virtual void Pump() = 0;
+  // Whether the user has asked the program to end (closing the window) during a pump.
+  virtual bool QuitRequested() const { return false; }
+};
+
+// The "Search" button, disabled while a run is under way.
+class SearchButton {
+ public:
+  virtual ~SearchButton() = default;
+  virtual void SetEnabled(bool enabled) = 0;
+};
+
+// The chart number box, read once per run after the folder is confirmed.
+class ChartBox {
+ public:
+  virtual ~ChartBox() = default;
+  virtual std::string Text() const = 0;
 };
 
 }  // namespace lw

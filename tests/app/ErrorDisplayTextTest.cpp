@@ -1,4 +1,4 @@
-#include "app/ErrorDisplayText.h"
+#include "common/ErrorDisplayText.h"
 
 #include <gtest/gtest.h>
 

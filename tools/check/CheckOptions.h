@@ -1,0 +1,26 @@
+#pragma once
+// Command line of ledgerwick-check.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lw::check {
+
+struct CheckOptions {
+  std::optional<std::string> folder;  // the practice folder; the current practice when absent
+  std::string chart;                  // as the chart box would hold it: upper case, 8 characters at most
+  std::string chartAsGiven;           // what the command line said
+  bool fix = false;
+  bool help = false;
+};
+
+// Parses the arguments after the program name. Bad usage raises lw::EConvertError with a message.
+CheckOptions ParseCheckOptions(const std::vector<std::string>& arguments);
+
+// Upper-cases letters and keeps the first 8 characters, as the window's chart box does.
+std::string NormalizeChart(const std::string& text);
+
+extern const char* const kCheckUsage;
+
+}  // namespace lw::check
