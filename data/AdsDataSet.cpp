@@ -139,6 +139,8 @@ void TAdsDataSet::AllocateKeyBuffers() {
   keyBuffers_.assign(kKeyBufferCount, KeyBuffer());
   for (KeyBuffer& buffer : keyBuffers_) {
     buffer.record.assign(recordLength_ + 1, 0);
+    CheckAce(this, ace::Ace().AdsGetNullRecord(cursor_, buffer.record.data(), recordLength_));
+    nullRecord_ = buffer.record;
     ResetKeyBuffer(buffer);
   }
 }
@@ -147,7 +149,9 @@ void TAdsDataSet::ResetKeyBuffer(KeyBuffer& buffer) {
   buffer.modified = false;
   buffer.exclusive = false;
   buffer.fieldCount = 0;
-  CheckAce(this, ace::Ace().AdsGetNullRecord(cursor_, buffer.record.data(), recordLength_));
+  // The engine's empty row of this open table, as fetched at open: a key reset on every master
+  // move must not cost an engine call.
+  buffer.record = nullRecord_;
   buffer.lengths.assign(columns_.size() + 1, kNoKeyValue);
   buffer.size = static_cast<std::int32_t>(recordLength_ + 2 * buffer.lengths.size() + 12);
 }
@@ -222,6 +226,7 @@ void TAdsDataSet::CloseCursor() {
   largeColumns_.clear();
   textColumns_.clear();
   keyBuffers_.clear();
+  nullRecord_.clear();
   keyInUse_ = nullptr;
   editOriginal_.clear();
   modified_ = false;

@@ -249,6 +249,7 @@ class TAdsDataSet : public TComponent, private DateTextConverter {
   std::vector<std::size_t> largeColumns_;
   std::vector<std::size_t> textColumns_;
   std::vector<KeyBuffer> keyBuffers_;
+  std::vector<std::uint8_t> nullRecord_;
   KeyBuffer* keyInUse_ = nullptr;
   // Edit data: the image before the edit and, for optimistic locking, the row checksum.
   std::vector<std::uint8_t> editOriginal_;

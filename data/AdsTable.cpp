@@ -214,6 +214,7 @@ void TAdsTable::RefreshIndexDefs() {
 }
 
 void TAdsTable::ApplyRowOrder() {
+  segmentFields_.clear();
   RefreshIndexDefs();
   auto& ace = ace::Ace();
   ace::ADSHANDLE handle = ace::kNoHandle;

@@ -76,6 +76,7 @@ class TAdsTable : public TAdsDataSet {
   bool ResultReadOnly() const override { return ReadOnly; }
   void OpenFinished() override;
   bool IsExclusive() const override { return Exclusive; }
+  void AfterClose() override { segmentFields_.clear(); }
 
  private:
   void RefreshIndexDefs();
@@ -84,6 +85,7 @@ class TAdsTable : public TAdsDataSet {
   bool ApplyRange();
   std::uint16_t BuildRawKey(const KeyBuffer& buffer, std::uint8_t* key);
   std::string SegmentFieldName(std::uint16_t segment, std::uint32_t& result);
+  TField& SegmentField(std::size_t segment);
 
   std::string tableName_;
   std::string indexFieldNames_;
@@ -92,6 +94,8 @@ class TAdsTable : public TAdsDataSet {
   TOrderMode orderMode_ = TOrderMode::natural;
   TIndexDefs indexDefs_;
   std::unique_ptr<TMasterDataLink> masterLink_;
+  // The column objects of the active index's key columns, by segment, found on first use.
+  std::vector<TField*> segmentFields_;
 };
 
 }  // namespace lw

@@ -35,6 +35,19 @@ std::string TAdsTable::SegmentFieldName(std::uint16_t segment, std::uint32_t& re
   return std::string(name, strnlen(name, kSegmentNameRoom));
 }
 
+TField& TAdsTable::SegmentField(std::size_t segment) {
+  // The active index's key columns stay the same while it is active: look them up once.
+  while (segmentFields_.size() <= segment) {
+    std::uint32_t result = 0;
+    const std::string name = SegmentFieldName(static_cast<std::uint16_t>(segmentFields_.size()), result);
+    CheckAce(this, result);
+    TField* field = FindField(name);
+    if (field == nullptr) RaiseDatabaseError(this, "Field '" + name + "' not found");
+    segmentFields_.push_back(field);
+  }
+  return *segmentFields_[segment];
+}
+
 void TAdsTable::MasterChanged(const std::vector<TField*>& linkFields) {
   if (!Active() || linkFields.empty()) return;
   CheckBrowseMode();
@@ -44,13 +57,8 @@ void TAdsTable::MasterChanged(const std::vector<TField*>& linkFields) {
   BeginKeyState(start);
   try {
     for (std::size_t i = 0; i < linkFields.size(); ++i) {
-      std::uint32_t result = 0;
-      const std::string segment = SegmentFieldName(static_cast<std::uint16_t>(i), result);
-      CheckAce(this, result);
-      TField* keyField = FindField(segment);
-      if (keyField == nullptr) RaiseDatabaseError(this, "Field '" + segment + "' not found");
       // A master without a current row reads as Null, so the key holds the NULL image.
-      keyField->SetValue(linkFields[i]->AsVariant());
+      SegmentField(i).SetValue(linkFields[i]->AsVariant());
     }
     start.fieldCount = static_cast<std::int32_t>(linkFields.size());
   } catch (...) {

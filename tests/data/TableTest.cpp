@@ -135,8 +135,12 @@ TEST_F(TableTest, MasterMoveThatKeepsTheLinkValueMakesNoScopeCall) {
   trace_->Clear();
   c.qryChg.MoveNext();  // reaches the end: the link value stays 3
   EXPECT_TRUE(c.qryChg.AtEnd());
-  EXPECT_EQ(trace_->CountOf("AdsSetScope"), 0);
-  EXPECT_EQ(trace_->CountOf("AdsGotoBOF"), 0);
+  // Besides the query's own read that meets the end, only the link value and the key column
+  // ask the engine for the table type: no scope, no move, no re-read.
+  for (const std::string& name : trace_->Names()) {
+    EXPECT_TRUE(name == "AdsSkip" || name == "AdsGetNumFields" || name == "AdsAtEOF" || name == "AdsGetTableType")
+        << name;
+  }
   EXPECT_EQ(c.tblChg.FieldByName("Entry Number").AsInteger(), 3);
 
   // A move to another Entry Number re-scopes tblChg, then tblPax, then tblPay.
