@@ -19,6 +19,7 @@ class BendingAce : public ace::TracingAce {
   std::uint16_t fieldTypeOverride = 0;      // reported for column 2 when set
   bool duplicateIndexNames = false;         // every index answers the same name
   bool connectWithoutHandle = false;        // a successful connect yielding handle 0
+  std::string segmentName;                  // reported for every key column when set
 
   std::uint32_t AdsGetFieldType(ace::ADSHANDLE table, std::uint32_t field, std::uint16_t* type) override {
     const std::uint32_t result = TracingAce::AdsGetFieldType(table, field, type);
@@ -28,6 +29,12 @@ class BendingAce : public ace::TracingAce {
   std::uint32_t AdsGetIndexName(ace::ADSHANDLE index, char* buffer, std::uint16_t* length) override {
     const std::uint32_t result = TracingAce::AdsGetIndexName(index, buffer, length);
     if (duplicateIndexNames) std::strcpy(buffer, "PRIMARY");
+    return result;
+  }
+  std::uint32_t AdsGetSegmentFieldname(ace::ADSHANDLE index, std::uint16_t segment, char* buffer,
+                                      std::uint16_t* length) override {
+    const std::uint32_t result = TracingAce::AdsGetSegmentFieldname(index, segment, buffer, length);
+    if (result == 0 && !segmentName.empty()) std::strcpy(buffer, segmentName.c_str());
     return result;
   }
   std::uint32_t AdsConnect60(const char* path, std::uint16_t types, const char* user, const char* password,
@@ -89,6 +96,30 @@ TEST_F(RefusalsTest, ScopedDetailCannotTakeALinkRange) {
   EXPECT_LW_ERROR(c.tblChg.Open(), "EADSDatabaseError",
                   "tblChg: Cannot set range on table when there is an active scope.");
   EXPECT_FALSE(c.tblChg.Active());
+}
+
+TEST_F(RefusalsTest, DetailKeyColumnWithoutAFieldFailsAtTheMasterChange) {
+  PracticeComponents& c = Components();
+  c.AdsConnection1.SetConnectPath(Practice());
+  c.qryChg.AddSQL("");
+  c.tblChg.Open();  // the query is closed: nothing to follow yet
+  bending_->segmentName = "NO SUCH COLUMN";
+  EXPECT_LW_ERROR(c.qryChg.Open(), "EDatabaseError", "tblChg: Field 'NO SUCH COLUMN' not found");
+  EXPECT_TRUE(c.qryChg.Active());
+}
+
+TEST_F(RefusalsTest, EachBoundCountsAsAppliedOnlyOnceItsScopeIsSet) {
+  PracticeComponents& c = Components();
+  c.AdsConnection1.SetConnectPath(Practice());
+  c.qryChg.AddSQL("");
+  c.qryChg.Open();
+  c.tblChg.Open();
+  bending_->FailNth("AdsSetScope", 2, ace::kInternalError);  // the bottom bound of the next range
+  EXPECT_THROW(c.qryChg.MoveNext(), EADSDatabaseError);
+  bending_->Clear();
+  c.qryChg.MoveFirst();  // back to the range applied before: the bottom still differs
+  EXPECT_EQ(bending_->CountOf("AdsSetScope"), 2);
+  EXPECT_EQ(c.tblChg.FieldByName("Entry Number").AsInteger(), c.qryChg.FieldByName("Entry Number").AsInteger());
 }
 
 // A cursor that finds a handle already set when it opens.
