@@ -111,18 +111,35 @@ void OpenSearchRun(lw::PracticeComponents& c, const std::string& folder, bool ta
   c.tblPay.Open();
 }
 
+// The columns the reconciliation rules read, looked up once after the opens.
+struct ChainFields {
+  explicit ChainFields(lw::PracticeComponents& c)
+      : date(c.tblChg.FieldByName("Date From")),
+        chart(c.tblChg.FieldByName("Chart Number")),
+        caseNumber(c.tblChg.FieldByName("Case Number")),
+        procedure(c.tblChg.FieldByName("Procedure Code")),
+        paxAmount(c.tblPax.FieldByName("Payment Amount")),
+        payEntry(c.tblPay.FieldByName("Entry Number")),
+        payType(c.tblPay.FieldByName("Transaction Type")),
+        payWho(c.tblPay.FieldByName("Who Paid")) {
+    const char* names[] = {"Insurance 1 Amount Paid", "Insurance 2 Amount Paid", "Insurance 3 Amount Paid",
+                           "Guarantor Amount Paid", "Adjustment Amount", "Attorney Amount Paid"};
+    for (int i = 0; i < 6; ++i) amounts[i] = &c.tblChg.FieldByName(names[i]);
+  }
+  lw::TField* amounts[6];
+  lw::TField &date, &chart, &caseNumber, &procedure, &paxAmount, &payEntry, &payType, &payWho;
+};
+
 // The reads the reconciliation rules make for one query row; returns a checksum.
-std::int64_t CheckRow(lw::PracticeComponents& c, lw::TField* const* amounts, lw::TField& date, lw::TField& chart,
-                      lw::TField& caseNumber, lw::TField& procedure, lw::TField& paxAmount, lw::TField& payEntry,
-                      lw::TField& payType, lw::TField& payWho) {
+std::int64_t CheckRow(lw::PracticeComponents& c, ChainFields& f) {
   std::int64_t sum = 0;
-  for (int i = 0; i < 6; ++i) sum += amounts[i]->AsCurrency().Count();
-  sum += static_cast<std::int64_t>(date.AsDateTime());
-  sum += static_cast<std::int64_t>(chart.AsString().size() + procedure.AsString().size()) + caseNumber.AsInteger();
+  for (lw::TField* amount : f.amounts) sum += amount->AsCurrency().Count();
+  sum += static_cast<std::int64_t>(f.date.AsDateTime());
+  sum += static_cast<std::int64_t>(f.chart.AsString().size() + f.procedure.AsString().size()) + f.caseNumber.AsInteger();
   for (c.tblPax.MoveFirst(); !c.tblPax.AtEnd(); c.tblPax.MoveNext()) {
-    if (payEntry.IsNull()) continue;
-    sum += static_cast<std::int64_t>(payType.AsString().size() + payWho.AsString().size());
-    sum += paxAmount.AsCurrency().Count();
+    if (f.payEntry.IsNull()) continue;
+    sum += static_cast<std::int64_t>(f.payType.AsString().size() + f.payWho.AsString().size());
+    sum += f.paxAmount.AsCurrency().Count();
   }
   return sum;
 }
@@ -155,18 +172,10 @@ void BM_CursorChain(benchmark::State& state) {
   long rows = 0;
   for (auto _ : state) {
     OpenSearchRun(c, folder, true);
-    const char* names[] = {"Insurance 1 Amount Paid", "Insurance 2 Amount Paid", "Insurance 3 Amount Paid",
-                           "Guarantor Amount Paid", "Adjustment Amount", "Attorney Amount Paid"};
-    lw::TField* amounts[6];
-    for (int i = 0; i < 6; ++i) amounts[i] = &c.tblChg.FieldByName(names[i]);
+    ChainFields fields(c);
     std::int64_t sum = 0;
     rows = 0;
-    for (c.qryChg.MoveFirst(); !c.qryChg.AtEnd(); c.qryChg.MoveNext(), ++rows) {
-      sum += CheckRow(c, amounts, c.tblChg.FieldByName("Date From"), c.tblChg.FieldByName("Chart Number"),
-                      c.tblChg.FieldByName("Case Number"), c.tblChg.FieldByName("Procedure Code"),
-                      c.tblPax.FieldByName("Payment Amount"), c.tblPay.FieldByName("Entry Number"),
-                      c.tblPay.FieldByName("Transaction Type"), c.tblPay.FieldByName("Who Paid"));
-    }
+    for (c.qryChg.MoveFirst(); !c.qryChg.AtEnd(); c.qryChg.MoveNext(), ++rows) sum += CheckRow(c, fields);
     benchmark::DoNotOptimize(sum);
   }
   state.counters["query_rows"] = static_cast<double>(rows);
@@ -248,18 +257,10 @@ void BM_EngineCallsPerRow(benchmark::State& state) {
     queryOnly = static_cast<double>(trace.Calls().size()) / sample;
 
     OpenSearchRun(c, folder, true);
-    const char* names[] = {"Insurance 1 Amount Paid", "Insurance 2 Amount Paid", "Insurance 3 Amount Paid",
-                           "Guarantor Amount Paid", "Adjustment Amount", "Attorney Amount Paid"};
-    lw::TField* amounts[6];
-    for (int i = 0; i < 6; ++i) amounts[i] = &c.tblChg.FieldByName(names[i]);
+    ChainFields fields(c);
     trace.Clear();
     c.qryChg.MoveFirst();
-    for (long i = 0; i < sample && !c.qryChg.AtEnd(); ++i, c.qryChg.MoveNext()) {
-      CheckRow(c, amounts, c.tblChg.FieldByName("Date From"), c.tblChg.FieldByName("Chart Number"),
-               c.tblChg.FieldByName("Case Number"), c.tblChg.FieldByName("Procedure Code"),
-               c.tblPax.FieldByName("Payment Amount"), c.tblPay.FieldByName("Entry Number"),
-               c.tblPay.FieldByName("Transaction Type"), c.tblPay.FieldByName("Who Paid"));
-    }
+    for (long i = 0; i < sample && !c.qryChg.AtEnd(); ++i, c.qryChg.MoveNext()) CheckRow(c, fields);
     chain = static_cast<double>(trace.Calls().size()) / sample;
   }
   state.counters["query_calls_per_row"] = queryOnly;
