@@ -117,9 +117,10 @@ Status Connection::ResolveTable(const std::string& name, std::shared_ptr<const T
 }
 
 Status Connection::Read() {
+  lastRead_ = std::chrono::steady_clock::now();
   if (reading_) {
     bool changed = locks_.Changes() != seenChanges_;
-    bool old = std::chrono::steady_clock::now() - readStarted_ > kSnapshotLifetime;
+    bool old = lastRead_ - readStarted_ > kSnapshotLifetime;
     if (!changed && !old) return {};
     EndRead();
   }
@@ -130,6 +131,10 @@ Status Connection::Read() {
   readStarted_ = std::chrono::steady_clock::now();
   ++generation_;
   return {};
+}
+
+void Connection::EndReadIfIdle(std::chrono::milliseconds idle) {
+  if (reading_ && std::chrono::steady_clock::now() - lastRead_ > idle) EndRead();
 }
 
 void Connection::EndRead() {

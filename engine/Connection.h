@@ -53,6 +53,9 @@ class Connection {
   std::uint64_t Generation() const { return generation_; }
   // Ends the snapshot now; the next Read() starts a fresh one.
   void EndRead();
+  // Ends a snapshot nobody has used for `idle`, so an idle program never holds other users'
+  // changes out of the database file.
+  void EndReadIfIdle(std::chrono::milliseconds idle);
 
   // A write transaction (BEGIN IMMEDIATE after ending the snapshot); Commit bumps the shared
   // change counter.
@@ -79,6 +82,7 @@ class Connection {
   std::uint64_t generation_ = 1;
   std::uint64_t seenChanges_ = 0;
   std::chrono::steady_clock::time_point readStarted_;
+  std::chrono::steady_clock::time_point lastRead_;
   std::vector<SnapshotClient*> clients_;
   int tempCounter_ = 0;
 };

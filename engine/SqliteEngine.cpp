@@ -20,9 +20,23 @@ thread_local LastError lastError;
 
 std::unique_ptr<ace::AceApi> CreateSqliteEngine() { return std::make_unique<SqliteEngine>(); }
 
-SqliteEngine::SqliteEngine() = default;
+SqliteEngine::SqliteEngine() : janitor_([this] { Janitor(); }) {}
+
+void SqliteEngine::Janitor() {
+  std::unique_lock wait(janitorMutex_);
+  while (!janitorWake_.wait_for(wait, std::chrono::milliseconds(250), [this] { return stopping_; })) {
+    std::lock_guard lock(mutex_);
+    for (auto& [handle, open] : connections_) open.connection->EndReadIfIdle(std::chrono::milliseconds(250));
+  }
+}
 
 SqliteEngine::~SqliteEngine() {
+  {
+    std::lock_guard stop(janitorMutex_);
+    stopping_ = true;
+  }
+  janitorWake_.notify_all();
+  janitor_.join();
   std::vector<ADSHANDLE> open;
   for (const auto& [handle, entry] : connections_) open.push_back(handle);
   for (ADSHANDLE handle : open) AdsDisconnect(handle);

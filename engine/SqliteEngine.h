@@ -3,10 +3,12 @@
 // positive numbers; connections own their cursors and statements. Calls may come from any
 // thread (one lock serialises them); the last error is kept per thread.
 
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -145,12 +147,19 @@ class SqliteEngine final : public ace::AceApi {
   void CloseStatement(ADSHANDLE handle);
   static Status CopyText(const std::string& text, char* buffer, std::uint16_t* length);
 
+  // Ends snapshots that stay unused while the program is idle.
+  void Janitor();
+
   mutable std::recursive_mutex mutex_;
+  std::mutex janitorMutex_;
+  std::condition_variable janitorWake_;
+  bool stopping_ = false;
   ADSHANDLE next_ = 1;
   std::unordered_map<ADSHANDLE, HandleEntry> handles_;
   std::unordered_map<ADSHANDLE, OpenConnection> connections_;
   std::unordered_map<ADSHANDLE, OpenCursor> cursors_;
   std::unordered_map<ADSHANDLE, std::unique_ptr<SqlStatement>> statements_;
+  std::thread janitor_;  // last: it starts once every other member exists
 };
 
 }  // namespace lw::engine
