@@ -36,14 +36,7 @@ TcxShellBrowserDialog::TcxShellBrowserDialog(QWidget* owner) : owner_(owner) {}
 bool TcxShellBrowserDialog::Execute() {
   const OverrideCursor hourglass(Qt::WaitCursor);
 
-  FolderTreeOptions tree;
-  tree.ShowFolders = Options.ShowFolders;
-  tree.ShowToolTip = Options.ShowToolTip;
-  tree.TrackShellChanges = Options.TrackShellChanges;
-  tree.ShowNonFolders = Options.ShowNonFolders;
-  tree.ShowHidden = Options.ShowHidden;
-  tree.BrowseFolder = Root.BrowseFolder;
-  tree.CustomPath = Root.CustomPath;
+  const FolderTreeOptions tree{Options, Root};
 
   // The owner may be destroyed while the window is shown (the program ending), taking the
   // window with it; the guarded pointer then keeps the window from being deleted twice.

@@ -28,18 +28,6 @@ class TcxShellBrowserDialog {
  public:
   using Runner = std::function<int(TcxShellBrowserDlg&)>;
 
-  struct TcxShellDlgRoot {
-    TcxBrowseFolder BrowseFolder = bfDesktop;
-    std::string CustomPath;  // the root folder with bfCustomPath
-  };
-  struct TcxShellDlgOptions {
-    bool ShowFolders = true;
-    bool ShowNonFolders = false;
-    bool ShowHidden = false;
-    bool ShowToolTip = true;
-    bool TrackShellChanges = true;
-  };
-
   // `owner`: the window disabled while the dialog is shown (the main window).
   explicit TcxShellBrowserDialog(QWidget* owner = nullptr);
 

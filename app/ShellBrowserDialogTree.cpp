@@ -41,10 +41,10 @@ std::vector<DirEntry> ReadFolder(const std::string& path, const FolderTreeOption
   while (const dirent* entry = ::readdir(dir.get())) {
     const std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
-    if (name[0] == '.' && !options.ShowHidden) continue;
+    if (name[0] == '.' && !options.Options.ShowHidden) continue;
     bool folder = entry->d_type == DT_DIR;
     if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) folder = IsFolder(JoinPath(path, name));
-    if (folder ? !options.ShowFolders : !options.ShowNonFolders) continue;
+    if (folder ? !options.Options.ShowFolders : !options.Options.ShowNonFolders) continue;
     entries.push_back({name, folder});
   }
   return entries;
@@ -95,8 +95,8 @@ FolderTreeModel::FolderTreeModel(FolderTreeOptions options, QObject* parent)
   top_->listed = true;
   auto root = std::make_unique<Node>();
   root->parent = top_.get();
-  if (options_.BrowseFolder == bfCustomPath) {
-    std::string custom = options_.CustomPath;
+  if (options_.Root.BrowseFolder == bfCustomPath) {
+    std::string custom = options_.Root.CustomPath;
     while (custom.size() > 1 && custom.back() == '/') custom.pop_back();
     root->kind = Node::Kind::Folder;
     root->path = custom;
@@ -122,7 +122,7 @@ FolderTreeModel::FolderTreeModel(FolderTreeOptions options, QObject* parent)
     root->Renumber();
   }
   top_->children.push_back(std::move(root));
-  if (options_.TrackShellChanges) {
+  if (options_.Options.TrackShellChanges) {
     watcher_.emplace();
     connect(&*watcher_, &QFileSystemWatcher::directoryChanged, this, &FolderTreeModel::OnDirectoryChanged);
   }
@@ -172,7 +172,7 @@ QVariant FolderTreeModel::data(const QModelIndex& index, int role) const {
         default: return folderIcon_;
       }
     case Qt::ToolTipRole:
-      if (options_.ShowToolTip && !node->path.empty()) return QFile::decodeName(QByteArray::fromStdString(node->path));
+      if (options_.Options.ShowToolTip && !node->path.empty()) return QFile::decodeName(QByteArray::fromStdString(node->path));
       return {};
     default:
       return {};

@@ -26,15 +26,24 @@ namespace lw {
 
 enum TcxBrowseFolder { bfDesktop, bfCustomPath };
 
-// What the tree lists and how; the dialog component hands its properties over in this form.
-struct FolderTreeOptions {
+// What the tree lists (the dialog component's Options).
+struct TcxShellDlgOptions {
   bool ShowFolders = true;
   bool ShowNonFolders = false;
   bool ShowHidden = false;
   bool ShowToolTip = true;
   bool TrackShellChanges = true;
+};
+
+// Where the tree starts (the dialog component's Root).
+struct TcxShellDlgRoot {
   TcxBrowseFolder BrowseFolder = bfDesktop;
-  std::string CustomPath;
+  std::string CustomPath;  // the root folder with bfCustomPath
+};
+
+struct FolderTreeOptions {
+  TcxShellDlgOptions Options;
+  TcxShellDlgRoot Root;
 };
 
 class FolderTreeModel : public QAbstractItemModel {

@@ -84,6 +84,13 @@ TEST_F(ShellBrowserDialogTest, PreselectsAnExistingFolderWithOrWithoutTrailingSe
 TEST_F(ShellBrowserDialogTest, HiddenFolderSelectsItsNearestListedAncestor) {
   EXPECT_EQ(ConfirmAt((Practices() / ".hidden" / "sub").string()), Practices().string());
   EXPECT_EQ(ConfirmAt((Practices() / ".hidden").string()), Practices().string());
+  // Listed when the dialog is asked to show hidden folders.
+  TcxShellBrowserDialog dialog;
+  dialog.Options.ShowHidden = true;
+  dialog.SetPath((Practices() / ".hidden" / "sub").string());
+  dialog.SetRunner([](TcxShellBrowserDlg&) { return 1; });
+  EXPECT_TRUE(dialog.Execute());
+  EXPECT_EQ(dialog.Path(), (Practices() / ".hidden" / "sub").string());
 }
 
 TEST_F(ShellBrowserDialogTest, FileMissingFolderOrUnexpandedTextSelectTheDesktop) {
@@ -288,8 +295,8 @@ TEST_F(FolderTreeModelTest, ListsFoldersOnlyInFileManagerOrderAndNoHiddenOnes) {
             (QStringList{"apple", "Folder1", "folder2", "Folder10", "link-to-apple", "Zebra"}));
 
   FolderTreeOptions everything;
-  everything.ShowHidden = true;
-  everything.ShowNonFolders = true;
+  everything.Options.ShowHidden = true;
+  everything.Options.ShowNonFolders = true;
   FolderTreeModel all(everything);
   const QModelIndex index = Find(all, sorted);
   EXPECT_EQ(Names(all, index).size(), 8);
@@ -338,8 +345,8 @@ TEST_F(FolderTreeModelTest, FollowsFoldersAddedAndRemoved) {
 
 TEST_F(FolderTreeModelTest, CustomRootOnlyReachesFoldersBelowIt) {
   FolderTreeOptions options;
-  options.BrowseFolder = bfCustomPath;
-  options.CustomPath = Practices().string() + "/";
+  options.Root.BrowseFolder = bfCustomPath;
+  options.Root.CustomPath = Practices().string() + "/";
   FolderTreeModel model(options);
   EXPECT_EQ(model.RootIndex().data().toString(), "practices");
   EXPECT_EQ(model.PathOf(Find(model, Practices() / "Data1")), (Practices() / "Data1").string());
