@@ -129,5 +129,16 @@ TEST_F(Connecting, DisconnectClosesItsHandlesAndUnknownHandlesAreRefused) {
   EXPECT_EQ(ace::kInvalidHandle, engine->AdsGetHandleType(12345, &type));
 }
 
+TEST_F(Connecting, AnIdleConnectionDoesNotHoldOtherUsersWritesOutOfTheFile) {
+  practice.Insert("MWTRN", {{"Chart Number", std::string("A")}});
+  ADSHANDLE table = Open("MWTRN");
+  ASSERT_EQ(0u, engine->AdsGotoTop(table));  // reads, and so holds a snapshot
+  practice.Execute("UPDATE MWTRN SET \"Chart Number\" = 'B'");
+  // A full checkpoint must wait for every reader; it succeeds once the idle snapshot is given up.
+  EXPECT_EQ(0, practice.QueryInt("PRAGMA wal_checkpoint(TRUNCATE)"));
+  ASSERT_EQ(0u, engine->AdsGotoTop(table));
+  EXPECT_EQ('B', EngineTest::Text(table, Record(table), "Chart Number")[0]);
+}
+
 }  // namespace
 }  // namespace lw::test
