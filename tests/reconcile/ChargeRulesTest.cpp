@@ -7,24 +7,15 @@
 
 #include "common/Exceptions.h"
 #include "reconcile/MemoryRows.h"
+#include "tests/reconcile/FrontEndDoubles.h"
 
 namespace lw {
 namespace {
 
 Currency C(std::int64_t count) { return Currency::FromCount(count); }
 
-class RecordingReport : public ReportSink {
- public:
-  void ClearReport() override { lines.clear(); }
-  void AppendReportLine(const std::string& line) override { lines.push_back(line); }
-  std::vector<std::string> lines;
-};
-
-class SettableFix : public FixFlag {
- public:
-  bool IsSet() const override { return set; }
-  bool set = false;
-};
+using test::RecordingReport;
+using test::SettableFix;
 
 // ComputeChargeTotals -------------------------------------------------------------------------
 
@@ -128,6 +119,7 @@ TEST(FormatDiscrepancyLine, NullValuesAndANullDateSeparator) {
 
 class CheckChargeTest : public ::testing::Test {
  protected:
+  void SetUp() override { report.lines.clear(); }
   std::int32_t Payment(const char* type, const char* who) {
     return practice.AddTransaction({{"Transaction Type", std::string(type)}, {"Who Paid", std::string(who)}});
   }

@@ -1,0 +1,290 @@
+#include "reconcile/SearchRun.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/Exceptions.h"
+#include "data/AdsErrors.h"
+#include "data/ace/AceErrors.h"
+#include "data/ace/AceProvider.h"
+#include "data/ace/TracingAce.h"
+#include "engine/Engine.h"
+#include "tests/reconcile/FrontEndDoubles.h"
+#include "tests/support/PracticeFixture.h"
+
+namespace lw {
+namespace {
+
+using engine::Row;
+
+class SearchRunTest : public ::testing::Test {
+ protected:
+  SearchRunTest() : engine_(engine::CreateSqliteEngine()), tracer_(*engine_), installed_(tracer_) {
+    folder.current = practice.Folder();
+  }
+
+  std::int64_t Charge(const std::string& chart, double insurance1, const std::string& procedure = "99213") {
+    return practice.Insert("MWTRN", Row{{"Chart Number", chart},
+                                        {"Case Number", std::int64_t{1}},
+                                        {"Date From", std::string("2024-03-15")},
+                                        {"Procedure Code", procedure},
+                                        {"Transaction Type", std::string("A")},
+                                        {"Insurance 1 Amount Paid", insurance1}});
+  }
+  std::int64_t Payment(const std::string& chart, const std::string& type, const std::string& who) {
+    return practice.Insert("MWTRN", Row{{"Chart Number", chart}, {"Transaction Type", type}, {"Who Paid", who}});
+  }
+  void Apply(std::int64_t payment, std::int64_t charge, double amount) {
+    practice.Insert("MWPAX", Row{{"Payment Reference", payment}, {"Charge Reference", charge}, {"Payment Amount", amount}});
+  }
+  double Stored(std::int64_t entry, const std::string& column) {
+    return practice.QueryDouble("SELECT \"" + column + "\" FROM MWTRN WHERE \"Entry Number\" = " + std::to_string(entry))
+        .value_or(-1);
+  }
+  SearchOutcome Run() { return RunSearch(components(), frontEnd); }
+  PracticeComponents& components() {
+    if (!components_) components_ = std::make_unique<PracticeComponents>(nullptr);
+    return *components_;
+  }
+  std::string Header() const { return practice.Folder() + "\\MWDDF.ADD"; }
+  std::string Line(const std::string& chart, const std::string& difference, const std::string& procedure = "99213") {
+    return "Chart: " + chart + " Case Number: 1 Date From: 03/15/2024 Procedure Code: " + procedure +
+           " Difference: " + difference;
+  }
+
+  test::PracticeFixture practice;
+  std::unique_ptr<ace::AceApi> engine_;
+  ace::TracingAce tracer_;
+  ace::ScopedAce installed_;
+  std::unique_ptr<PracticeComponents> components_;
+  test::RecordingReport report;
+  test::SettableFix fix;
+  test::RecordingProgress progress;
+  test::ScriptedFolder folder;
+  test::CountingPump pump;
+  test::RecordingButton button;
+  test::TextChart chart;
+  SearchFrontEnd frontEnd{button, folder, report, pump, chart, progress, fix};
+};
+
+TEST_F(SearchRunTest, ReportsEveryDiscrepancyInQueryOrder) {
+  const auto agree = Charge("AAA", 50.0);
+  Apply(Payment("AAA", "I", "1"), agree, 50.0);
+  const auto over = Charge("BBB", 80.0);
+  Apply(Payment("BBB", "I", "1"), over, 67.5);
+  const auto none = Charge("CCC", 0.0);
+  const auto under = Charge("DDD", 0.0, "36415");
+  Apply(Payment("DDD", "J", "G"), under, 10.01);
+  (void)none;
+
+  const SearchOutcome outcome = Run();
+  EXPECT_EQ(report.lines, (std::vector<std::string>{Header(), "", Line("BBB", "12.5"), Line("DDD", "-10.01", "36415")}));
+  EXPECT_EQ(outcome.rowsChecked, 7);  // payments are checked too: every row with a type
+  EXPECT_EQ(outcome.discrepancies, 2);
+  EXPECT_EQ(progress.maximum, 7);
+  EXPECT_EQ(progress.position, 7);
+  EXPECT_EQ(pump.pumps, 1 + 7);  // after the header, then once per row
+  EXPECT_EQ(folder.offered, practice.Folder());
+  EXPECT_EQ(button.history, (std::vector<bool>{false, true}));
+  EXPECT_EQ(Stored(over, "Insurance 1 Amount Paid"), 80.0);  // not fixing: nothing written
+}
+
+TEST_F(SearchRunTest, ChartFilterSelectsOneChartAndStatementKeepsSixLines) {
+  Charge("AAA", 1.0);
+  Charge("BBB", 2.0);
+  EXPECT_EQ(components().qryChg.SQLCount(), 5u);
+  chart.text = "BBB";
+  Run();
+  EXPECT_EQ(report.lines, (std::vector<std::string>{Header(), "", Line("BBB", "2")}));
+  ASSERT_EQ(components().qryChg.SQLCount(), 6u);
+  EXPECT_EQ(components().qryChg.SQLLine(5), "and \"Chart Number\" = 'BBB'");
+
+  chart.text = "";
+  Run();
+  EXPECT_EQ(components().qryChg.SQLCount(), 6u);
+  EXPECT_EQ(components().qryChg.SQLLine(5), "");
+  EXPECT_EQ(report.lines.size(), 4u);
+}
+
+TEST_F(SearchRunTest, ChartTextIsQuotedSoItCannotWidenTheSelection) {
+  Charge("AAA", 1.0);
+  const auto irish = Charge("O'BRIEN", 3.0);
+  (void)irish;
+  chart.text = "'OR'B'>'";
+  Run();  // unquoted, this text would select every row
+  EXPECT_EQ(report.lines, (std::vector<std::string>{Header(), ""}));
+  chart.text = "O'BRIEN";
+  Run();
+  EXPECT_EQ(report.lines, (std::vector<std::string>{Header(), "", Line("O'BRIEN", "3")}));
+  EXPECT_EQ(ChartFilterLine("O'B''"), "and \"Chart Number\" = 'O''B'''''");
+}
+
+TEST_F(SearchRunTest, EmptyResultLeavesTheHeaderAndAZeroMaximum) {
+  chart.text = "NOBODY";
+  const SearchOutcome outcome = Run();
+  EXPECT_EQ(report.lines, (std::vector<std::string>{Header(), ""}));
+  EXPECT_EQ(progress.maximum, 0);
+  EXPECT_EQ(progress.position, 0);
+  EXPECT_EQ(outcome.rowsChecked, 0);
+  EXPECT_TRUE(button.Enabled());
+}
+
+TEST_F(SearchRunTest, CancelledFolderDialogChangesNothing) {
+  Charge("AAA", 1.0);
+  Run();
+  const std::vector<std::string> before = report.lines;
+  folder.confirm = false;
+  chart.text = "ZZZ";
+  const SearchOutcome outcome = Run();
+  EXPECT_TRUE(outcome.cancelled);
+  EXPECT_EQ(report.lines, before);
+  EXPECT_TRUE(components().AdsConnection1.IsConnected());
+  EXPECT_TRUE(components().qryChg.Active());
+  EXPECT_EQ(components().qryChg.SQLLine(5), "");
+  EXPECT_TRUE(button.Enabled());
+}
+
+TEST_F(SearchRunTest, FolderWithoutDictionaryFailsAndSearchIsEnabledAgain) {
+  test::TempDir empty;
+  folder.choose = empty.Path().string();
+  try {
+    Run();
+    FAIL() << "no error";
+  } catch (const EADSDatabaseError& e) {
+    EXPECT_NE(e.Message().find("MWDDF.ADD"), std::string::npos) << e.Message();
+  }
+  EXPECT_EQ(report.lines, (std::vector<std::string>{folder.choose + "\\MWDDF.ADD", ""}));
+  EXPECT_EQ(button.history, (std::vector<bool>{false, true}));
+}
+
+TEST_F(SearchRunTest, SecondRunAfterAFixReportsOnlyUnbucketedDifferences) {
+  const auto clean = Charge("AAA", 80.0);
+  Apply(Payment("AAA", "I", "2"), clean, 67.5);
+  const auto odd = Charge("BBB", 80.0);
+  Apply(Payment("BBB", "I", "1"), odd, 60.0);
+  Apply(Payment("BBB", "Q", ""), odd, 5.0);  // counts to the applied total only
+  fix.set = true;
+  const SearchOutcome first = Run();
+  EXPECT_EQ(first.rowsFixed, 2);
+  EXPECT_EQ(Stored(clean, "Insurance 1 Amount Paid"), 0.0);
+  EXPECT_EQ(Stored(clean, "Insurance 2 Amount Paid"), 67.5);
+  EXPECT_EQ(Stored(odd, "Insurance 1 Amount Paid"), 60.0);
+
+  fix.set = false;
+  Run();
+  EXPECT_EQ(report.lines, (std::vector<std::string>{Header(), "", Line("BBB", "-5")}));
+}
+
+TEST_F(SearchRunTest, TickingFixMidRunRewritesOnlyLaterDiscrepancies) {
+  const auto first = Charge("AAA", 1.0);
+  const auto second = Charge("BBB", 2.0);
+  const auto third = Charge("CCC", 3.0);
+  // The user ticks "Fix Balances" while the second row's pump runs.
+  pump.onPump = [&](int pumps) {
+    if (pumps == 3) fix.set = true;
+  };
+  const SearchOutcome outcome = Run();
+  EXPECT_EQ(outcome.rowsFixed, 2);
+  EXPECT_EQ(Stored(first, "Insurance 1 Amount Paid"), 1.0);
+  EXPECT_EQ(Stored(second, "Insurance 1 Amount Paid"), 0.0);
+  EXPECT_EQ(Stored(third, "Insurance 1 Amount Paid"), 0.0);
+}
+
+TEST_F(SearchRunTest, ClosingTheWindowStopsBetweenRows) {
+  Charge("AAA", 1.0);
+  Charge("BBB", 2.0);
+  Charge("CCC", 3.0);
+  pump.onPump = [&](int pumps) {
+    if (pumps == 3) pump.quit = true;
+  };
+  const SearchOutcome outcome = Run();
+  EXPECT_TRUE(outcome.stopped);
+  EXPECT_EQ(outcome.rowsChecked, 1);
+  EXPECT_EQ(report.lines.size(), 3u);
+  EXPECT_TRUE(button.Enabled());
+}
+
+// Holds a record lock on one MWTRN row from another process until told to stop.
+class LockHolder {
+ public:
+  LockHolder(const std::string& connectPath, std::uint32_t recordNumber) {
+    int ready[2];
+    if (pipe(ready) != 0 || pipe(release_) != 0) throw std::runtime_error("pipe");
+    pid_ = fork();
+    if (pid_ == 0) {
+      close(ready[0]);
+      close(release_[1]);
+      auto engine = engine::CreateSqliteEngine();
+      ace::ADSHANDLE connection = 0, table = -1;
+      char status = 'x';
+      if (engine->AdsConnect60(connectPath.c_str(), ace::kServerLocal, "user", kPracticePassword, 0, &connection) == 0 &&
+          engine->AdsOpenTable(connection, "MWTRN", nullptr, ace::kTableAdt, ace::kCharAnsi, 1, 1, 0, &table) == 0 &&
+          engine->AdsLockRecord(table, recordNumber) == 0) {
+        status = 'L';
+      }
+      (void)!write(ready[1], &status, 1);
+      char ignored;
+      (void)!read(release_[0], &ignored, 1);
+      _exit(0);
+    }
+    close(ready[1]);
+    close(release_[0]);
+    char status = 0;
+    (void)!read(ready[0], &status, 1);
+    close(ready[0]);
+    locked_ = status == 'L';
+  }
+  ~LockHolder() { Release(); }
+  void Release() {
+    if (pid_ <= 0) return;
+    close(release_[1]);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+  bool Locked() const { return locked_; }
+
+ private:
+  pid_t pid_ = -1;
+  int release_[2] = {-1, -1};
+  bool locked_ = false;
+};
+
+TEST_F(SearchRunTest, RowLockedByAnotherProcessIsLeftUntouched) {
+  const auto locked = Charge("AAA", 9.0);  // the first row inserted: record number 1
+  fix.set = true;
+  LockHolder holder(Header(), 1);
+  ASSERT_TRUE(holder.Locked());
+  try {
+    Run();
+    FAIL() << "no error";
+  } catch (const EADSDatabaseError& e) {
+    EXPECT_EQ(e.AceCode, ace::kRecordLocked);
+    EXPECT_EQ(e.Message().rfind("tblChg: ", 0), 0u) << e.Message();
+  }
+  EXPECT_EQ(report.lines.size(), 3u);  // the row's line stays in the report
+  EXPECT_EQ(Stored(locked, "Insurance 1 Amount Paid"), 9.0);
+  EXPECT_TRUE(button.Enabled());
+  holder.Release();
+  LockHolder next(Header(), 1);
+  EXPECT_TRUE(next.Locked());
+}
+
+TEST_F(SearchRunTest, FailedWriteCancelsTheEditAndReleasesTheLock) {
+  const auto charge = Charge("AAA", 9.0);
+  fix.set = true;
+  tracer_.FailNth("AdsWriteRecord", 1, 5000, "the disk is full");
+  EXPECT_THROW(Run(), EADSDatabaseError);
+  EXPECT_EQ(Stored(charge, "Insurance 1 Amount Paid"), 9.0);
+  EXPECT_NE(components().tblChg.State(), TDataSetState::dsEdit);
+  LockHolder other(Header(), 1);
+  EXPECT_TRUE(other.Locked()) << "the failed fix still holds the row's lock";
+}
+
+}  // namespace
+}  // namespace lw
