@@ -9,6 +9,7 @@ void ConfigureTable(TAdsTable& table, TAdsConnection& connection, const char* ta
   table.SetAdsConnection(&connection);
   table.SetTableName(tableName);
   table.SetIndexFieldNames(indexFields);
+  table.AdsTableOptions.AdsIndexPageSize = 512;  // replaced by the engine's answer at every open
 }
 
 }  // namespace
@@ -56,6 +57,7 @@ PracticeComponents::PracticeComponents(const ComponentOwner* owner)
   qryChg.SetSQL(StoredChargeQueryLines());
   qryChg.SetDatabaseName("AdsConnection1");
   qryChg.AdsTableOptions.AdsScopeOptions = TAdsScopeOption::RESPECT_SCOPES_WHEN_COUNTING;
+  qryChg.AdsTableOptions.AdsIndexPageSize = 512;
   qryChg.Loading = false;
 
   tblChg.Loading = false;

@@ -158,6 +158,7 @@ TEST_F(TableTest, MasterMoveThatKeepsTheLinkValueMakesNoScopeCall) {
 }
 
 TEST_F(TableTest, IndexFieldNamesChooseTheIndexByItsKeyColumns) {
+  EXPECT_EQ(Components().tblChg.AdsTableOptions.AdsIndexPageSize, 512);
   PracticeComponents& c = OpenChain();
   auto nameOf = [&](TAdsTable& table) {
     for (const auto& call : trace_->CallsOf("AdsGetIndexHandle")) {
@@ -171,7 +172,14 @@ TEST_F(TableTest, IndexFieldNamesChooseTheIndexByItsKeyColumns) {
   EXPECT_EQ(c.tblChg.IndexDefs().Items()[0].fields, "CC ENTRY NUMBER");
   EXPECT_TRUE(c.tblChg.IndexDefs().Items()[8].unique);
   EXPECT_TRUE(c.tblChg.IndexDefs().Items()[8].primary);
-  EXPECT_EQ(c.tblChg.AdsTableOptions.AdsIndexPageSize, c.tblChg.AdsTableOptions.AdsIndexPageSize);
+  // The stored 512 is replaced by the page size the engine reports for the first index.
+  ace::ADSHANDLE first = -1;
+  std::uint16_t count = 1;
+  std::uint32_t pageSize = 0;
+  ace::Ace().AdsGetAllIndexes(c.tblChg.CursorHandle(), &first, &count);
+  ASSERT_EQ(ace::Ace().AdsGetIndexPageSize(first, &pageSize), 0u);
+  EXPECT_EQ(c.tblChg.AdsTableOptions.AdsIndexPageSize, pageSize);
+  EXPECT_EQ(c.tblPax.AdsTableOptions.AdsIndexPageSize, pageSize);
 
   // Lower case chooses the same index; the rows follow it.
   c.AdsConnection1.SetIsConnected(false);
