@@ -239,6 +239,34 @@ void ScopedLookup(benchmark::State& state) {
 }
 BENCHMARK(ScopedLookup)->Unit(benchmark::kMicrosecond);
 
+// The search run's statement over the whole practice: prepare, execute (materialise), walk.
+void QueryWholePractice(benchmark::State& state) {
+  EngineSide side;
+  const char* sql =
+      "Select \r\n \"Entry Number\"\r\nFrom MWTRN\r\nWhere\r\n Position(\"Transaction Type\" in 'ABCDEFGH') > -1 \r\n\r\n";
+  std::int64_t rows = 0;
+  for (auto _ : state) {
+    ADSHANDLE statement = -1, cursor = -1;
+    side.ace->AdsCreateSQLStatement(side.connection, &statement);
+    side.ace->AdsPrepareSQL(statement, sql);
+    side.ace->AdsExecuteSQL(statement, &cursor);
+    side.ace->AdsGotoTop(cursor);
+    std::uint16_t eof = 0;
+    for (;;) {
+      side.ace->AdsAtEOF(cursor, &eof);
+      if (eof) break;
+      std::uint32_t length = static_cast<std::uint32_t>(side.image.size());
+      side.ace->AdsGetRecord(cursor, side.image.data(), &length);
+      side.ace->AdsSkip(cursor, 1);
+      ++rows;
+    }
+    side.ace->AdsCloseSQLStatement(statement);
+  }
+  state.SetItemsProcessed(rows);
+  state.counters["peak_MiB"] = PeakMemoryMiB();
+}
+BENCHMARK(QueryWholePractice)->Unit(benchmark::kSecond)->Iterations(1);
+
 void SearchRowEngine(benchmark::State& state) {
   EngineSide side;
   auto entries = SampleEntries(50000);

@@ -20,7 +20,7 @@ inline constexpr const char* kDictionaryFormat = "ledgerwick-dictionary-1";
 // Connection settings every dictionary connection uses: WAL, a bounded busy wait.
 Status ConfigureConnection(sqlite3* db);
 // How long a busy database is waited on before kDatabaseBusy is reported.
-inline constexpr int kBusyTimeoutMs = 10000;
+inline constexpr int kBusyTimeoutMs = 5000;
 
 // Writes catalog, users and tables into an empty database.
 Status CreateSchema(sqlite3* db, const std::vector<TableSpec>& tables, const CreateOptions& options);

@@ -142,3 +142,30 @@ TEST(WriterKilled, EveryRowHoldsAllItsOldOrAllItsNewValues) {
 
 }  // namespace
 }  // namespace lw::test
+
+namespace lw::test {
+namespace {
+
+TEST_F(Writes, ABusyDatabaseIsWaitedOnThenReported) {
+  double amount = 1;
+  // Another program holds the write lock briefly: the write waits and then goes through.
+  practice.Execute("BEGIN IMMEDIATE");
+  std::thread release([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    practice.Execute("COMMIT");
+  });
+  ASSERT_EQ(0u, engine->AdsSetFieldRaw(table, Field(table, "Amount"), &amount, 8));
+  EXPECT_EQ(0u, engine->AdsWriteRecord(table)) << LastError();
+  release.join();
+  // Held for longer than the engine waits: reported as busy, and the edit is kept.
+  practice.Execute("BEGIN IMMEDIATE");
+  amount = 2;
+  ASSERT_EQ(0u, engine->AdsSetFieldRaw(table, Field(table, "Amount"), &amount, 8));
+  EXPECT_EQ(ace::kDatabaseBusy, engine->AdsWriteRecord(table));
+  practice.Execute("COMMIT");
+  EXPECT_EQ(0u, engine->AdsWriteRecord(table)) << LastError();
+  EXPECT_EQ(2.0, practice.QueryDouble("SELECT \"Amount\" FROM MWTRN WHERE rowid = 1"));
+}
+
+}  // namespace
+}  // namespace lw::test
