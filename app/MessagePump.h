@@ -15,7 +15,7 @@ class WindowMessagePump : public MessagePump {
  public:
   void Pump() override { ProcessMessages(); }
   // Whether closing the main window has asked the program to end.
-  bool QuitRequested() const;
+  bool QuitRequested() const override;
 };
 
 }  // namespace lw
