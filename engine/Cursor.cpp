@@ -534,8 +534,7 @@ Status Cursor::SetColumn(int column, const std::uint8_t* bytes, std::uint32_t le
   LW_RETURN_IF_ERROR(ValueFromImage(local, scratch.data(), check));
   if (!editing_) {
     if (position_ != Position::Row) return Status::Error(ace::kNoCurrentRecord);
-    if (table_->autoIncColumn >= 0 && temporary_) return Status::Error(ace::kTableReadOnly);
-    if (options_ & ace::kOptionReadOnly) return Status::Error(ace::kTableReadOnly);
+    if ((options_ & ace::kOptionReadOnly) || temporary_) return Status::Error(ace::kTableReadOnly);
     LW_RETURN_IF_ERROR(EnsureImage());
     editImage_ = image_;
     changed_.assign(table_->columns.size(), false);

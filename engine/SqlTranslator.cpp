@@ -264,6 +264,16 @@ class Translator {
                                                    std::to_string(tokens_[i].line) + ").");
   }
 
+  // A table name or alias before "." is checked and dropped: the statement reads one table.
+  Status SkipQualifier(std::size_t& i, std::string& out, bool& skipped) const {
+    skipped = IsQualifier(i);
+    if (!skipped) return {};
+    LW_RETURN_IF_ERROR(Qualifier(i));
+    ++i;  // the "."; the column name follows as the next token
+    if (!out.empty() && out.back() == ' ') out.pop_back();
+    return {};
+  }
+
   Status Column(const Token& token, std::string& out, int* column = nullptr) {
     int found = out_.table->FindColumn(token.text);
     if (found < 0) {
@@ -312,15 +322,12 @@ class Translator {
           if (out.size() > 0 && out.back() == ' ' && (t.text == ")" || t.text == ",")) out.pop_back();
           out += t.text == "!=" ? "<>" : t.text;
           break;
-        case Token::Type::Quoted:
-          if (IsQualifier(i)) {
-            LW_RETURN_IF_ERROR(Qualifier(i));
-            ++i;
-            if (!out.empty() && out.back() == ' ') out.pop_back();
-            continue;
-          }
-          LW_RETURN_IF_ERROR(Column(t, out));
+        case Token::Type::Quoted: {
+          bool skipped = false;
+          LW_RETURN_IF_ERROR(SkipQualifier(i, out, skipped));
+          if (!skipped) LW_RETURN_IF_ERROR(Column(t, out));
           break;
+        }
         case Token::Type::Word: {
           bool call = i + 1 < end && tokens_[i + 1].type == Token::Type::Symbol && tokens_[i + 1].text == "(";
           if (t.upper == "POSITION" && call) {
@@ -360,13 +367,9 @@ class Translator {
             out += t.upper;
             break;
           }
-          if (IsQualifier(i)) {
-            LW_RETURN_IF_ERROR(Qualifier(i));
-            ++i;
-            if (!out.empty() && out.back() == ' ') out.pop_back();
-            continue;
-          }
-          LW_RETURN_IF_ERROR(Column(t, out));
+          bool skipped = false;
+          LW_RETURN_IF_ERROR(SkipQualifier(i, out, skipped));
+          if (!skipped) LW_RETURN_IF_ERROR(Column(t, out));
           break;
         }
       }
