@@ -1,0 +1,214 @@
+// The headless search run over a whole demo practice, next to one set-based SQLite query that
+// finds the same discrepancies on the same file; both answers are compared line for line. Also
+// the check of one chart of about 1,000 rows. Practice: see bench/support/BenchPractice.h.
+//   SearchRunWholePractice - RunSearch over every row (peak memory reported as a counter)
+//   SetBasedQuery          - one SQL query with joins and GROUP BY, lines formatted the same way
+//   OneChartOf1000Rows     - RunSearch with a chart filter; "after_connect_ms" excludes the login
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <chrono>
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "bench/support/BenchPractice.h"
+#include "data/ace/AceProvider.h"
+#include "engine/Engine.h"
+#include "reconcile/ChargeRules.h"
+#include "reconcile/SearchRun.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kBenchChart = "BENCH1K";
+
+struct Lines : lw::ReportSink {
+  void ClearReport() override { lines.clear(); }
+  void AppendReportLine(const std::string& line) override { lines.push_back(line); }
+  std::vector<std::string> lines;
+};
+struct Progress : lw::ProgressPort {
+  double Position() const override { return position; }
+  void SetPosition(double p) override { position = p; }
+  void SetMaximum(double) override {}
+  double position = 0;
+};
+struct Folder : lw::FolderChooser {
+  std::string folder;
+  std::string ReadCurrentPractice() override { return folder; }
+  bool Execute(std::string&) override { return true; }
+};
+struct RowPump : lw::MessagePump {
+  void Pump() override {
+    if (++pumps == 2) firstRow = Clock::now();  // the query and the tables are open by now
+  }
+  int pumps = 0;
+  Clock::time_point firstRow;
+};
+struct Button : lw::SearchButton {
+  void SetEnabled(bool) override {}
+};
+struct Chart : lw::ChartBox {
+  std::string text;
+  std::string Text() const override { return text; }
+};
+struct NoFix : lw::FixFlag {
+  bool IsSet() const override { return false; }
+};
+
+struct Run {
+  std::vector<std::string> lines;
+  lw::SearchOutcome outcome;
+  double afterConnectSeconds = 0;
+};
+
+Run Search(const std::string& folder, const std::string& chartText) {
+  static auto engine = lw::engine::CreateSqliteEngine();
+  lw::ace::ScopedAce installed(*engine);
+  Lines report;
+  Progress progress;
+  Folder chooser;
+  chooser.folder = folder;
+  RowPump pump;
+  Button button;
+  Chart chart;
+  chart.text = chartText;
+  NoFix fix;
+  lw::PracticeComponents components(nullptr);
+  lw::SearchFrontEnd frontEnd{button, chooser, report, pump, chart, progress, fix};
+  Run run;
+  run.outcome = lw::RunSearch(components, frontEnd);
+  const auto end = Clock::now();
+  if (pump.pumps >= 2) run.afterConnectSeconds = std::chrono::duration<double>(end - pump.firstRow).count();
+  run.lines = std::move(report.lines);
+  return run;
+}
+
+const std::string& Practice() {
+  static const std::string folder = [] {
+    std::string f = lw::bench::BenchPracticeFolder();
+    // One chart of 1,000 rows (charges with an application each, every tenth one off by a cent).
+    lw::engine::DictionaryLoader loader(f + "/" + lw::engine::kDictionaryFileName);
+    bool present = false;
+    loader.ForEachRow("MWTRN", [&](const std::vector<std::string>& values, const std::vector<bool>&) {
+      if (!present && values[0] == kBenchChart) present = true;
+    });
+    if (!present) {
+      loader.Begin();
+      for (int i = 0; i < 500; ++i) {
+        const auto payment = loader.Insert("MWTRN", {{"Chart Number", std::string(kBenchChart)},
+                                                     {"Transaction Type", std::string("I")},
+                                                     {"Who Paid", std::string("1")}});
+        const auto charge = loader.Insert("MWTRN", {{"Chart Number", std::string(kBenchChart)},
+                                                    {"Case Number", std::int64_t{1}},
+                                                    {"Date From", std::string("2025-01-02")},
+                                                    {"Procedure Code", std::string("99213")},
+                                                    {"Transaction Type", std::string("A")},
+                                                    {"Insurance 1 Amount Paid", i % 10 == 0 ? 40.01 : 40.0}});
+        loader.Insert("MWPAX", {{"Payment Reference", payment}, {"Charge Reference", charge}, {"Payment Amount", 40.0}});
+      }
+      loader.Commit();
+    }
+    return f;
+  }();
+  return folder;
+}
+
+std::vector<std::string> SetBasedDiscrepancies(const std::string& folder) {
+  sqlite3* db = nullptr;
+  const std::string path = folder + "/" + lw::engine::kDictionaryFileName;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) throw std::runtime_error("open");
+  // Amounts as exact counts of ten-thousandths (the demo's amounts are whole cents, so SQLite's
+  // rounding of x * 10000 agrees with the exact conversion there).
+  const char* sql = R"(
+    WITH counted AS (
+      SELECT x."Charge Reference" AS charge, CAST(round(coalesce(x."Payment Amount", 0) * 10000) AS INTEGER) AS amount
+      FROM MWPAX x JOIN MWTRN p ON p."Entry Number" = x."Payment Reference"
+      WHERE p."Entry Number" IS NOT NULL
+        AND NOT (coalesce(rtrim(p."Transaction Type"), '') <> '' AND instr('PZ', rtrim(p."Transaction Type")) > 0)),
+    applied AS (SELECT charge, sum(amount) AS total FROM counted GROUP BY charge)
+    SELECT rtrim(coalesce(c."Chart Number", '')), coalesce(c."Case Number", 0),
+           coalesce(julianday(c."Date From") - julianday('1899-12-30'), 0), rtrim(coalesce(c."Procedure Code", '')),
+           CAST(round(coalesce(c."Insurance 1 Amount Paid", 0) * 10000) AS INTEGER)
+         + CAST(round(coalesce(c."Insurance 2 Amount Paid", 0) * 10000) AS INTEGER)
+         + CAST(round(coalesce(c."Insurance 3 Amount Paid", 0) * 10000) AS INTEGER)
+         + CAST(round(coalesce(c."Guarantor Amount Paid", 0) * 10000) AS INTEGER)
+         + CAST(round(coalesce(c."Adjustment Amount", 0) * 10000) AS INTEGER)
+         + CAST(round(coalesce(c."Attorney Amount Paid", 0) * 10000) AS INTEGER) AS recorded,
+           coalesce(a.total, 0) AS applied
+    FROM MWTRN c LEFT JOIN applied a ON a.charge = c."Entry Number"
+    WHERE c."Transaction Type" IS NOT NULL AND recorded <> applied
+    ORDER BY c.rowid)";
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) {
+    throw std::runtime_error(sqlite3_errmsg(db));
+  }
+  std::vector<std::string> lines;
+  const lw::RegionalSettings settings{'.', '/'};
+  while (sqlite3_step(statement) == SQLITE_ROW) {
+    auto text = [&](int i) { return std::string(reinterpret_cast<const char*>(sqlite3_column_text(statement, i))); };
+    lines.push_back(lw::FormatDiscrepancyLine(
+        text(0), sqlite3_column_int(statement, 1), sqlite3_column_double(statement, 2), text(3),
+        lw::Currency::FromCount(sqlite3_column_int64(statement, 4)),
+        lw::Currency::FromCount(sqlite3_column_int64(statement, 5)), settings));
+  }
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+  return lines;
+}
+
+std::vector<std::string> searchAnswer;
+
+void SearchRunWholePractice(benchmark::State& state) {
+  lw::SetCurrentRegionalSettings(lw::RegionalSettings{'.', '/'});
+  for (auto _ : state) {
+    Run run = Search(Practice(), "");
+    state.counters["rows"] = static_cast<double>(run.outcome.rowsChecked);
+    state.counters["discrepancies"] = static_cast<double>(run.outcome.discrepancies);
+    run.lines.erase(run.lines.begin(), run.lines.begin() + 2);  // the connect path and the empty line
+    searchAnswer = std::move(run.lines);
+  }
+  state.counters["peak_MiB"] = lw::bench::PeakMemoryMiB();
+}
+BENCHMARK(SearchRunWholePractice)->Unit(benchmark::kSecond)->Iterations(1);
+
+void SetBasedQuery(benchmark::State& state) {
+  std::vector<std::string> answer;
+  for (auto _ : state) answer = SetBasedDiscrepancies(Practice());
+  state.counters["discrepancies"] = static_cast<double>(answer.size());
+  std::size_t differing = 0;
+  for (std::size_t i = 0; i < std::max(answer.size(), searchAnswer.size()); ++i) {
+    if (i >= answer.size() || i >= searchAnswer.size() || answer[i] != searchAnswer[i]) {
+      if (differing++ < 5) {
+        std::fprintf(stderr, "differs at %zu:\n  search: %s\n  query:  %s\n", i,
+                     i < searchAnswer.size() ? searchAnswer[i].c_str() : "(none)",
+                     i < answer.size() ? answer[i].c_str() : "(none)");
+      }
+    }
+  }
+  state.counters["lines_differing"] = static_cast<double>(differing);
+  if (differing != 0) state.SkipWithError("the search run and the query disagree");
+}
+BENCHMARK(SetBasedQuery)->Unit(benchmark::kSecond)->Iterations(1);
+
+void OneChartOf1000Rows(benchmark::State& state) {
+  Practice();
+  double afterConnect = 0;
+  long long rows = 0;
+  for (auto _ : state) {
+    const Run run = Search(Practice(), kBenchChart);
+    afterConnect += run.afterConnectSeconds;
+    rows = run.outcome.rowsChecked;
+  }
+  state.counters["rows"] = static_cast<double>(rows);
+  state.counters["after_connect_ms"] = afterConnect * 1000.0 / static_cast<double>(state.iterations());
+}
+BENCHMARK(OneChartOf1000Rows)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+}  // namespace
+
+BENCHMARK_MAIN();
