@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <cstdlib>
@@ -201,6 +202,8 @@ TEST_F(ShellBrowserDialogTest, WindowLayoutCaptionsAndStretching) {
     EXPECT_EQ(w.sizeGrip->geometry(), QRect(308 - extent, 358 - extent, extent, extent));
     w.show();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&w));
+    EXPECT_LE((w.frameGeometry().center() - w.screen()->availableGeometry().center()).manhattanLength(), 2)
+        << "centred on the screen";
     EXPECT_TRUE(w.cxStv->hasFocus());
     QTest::keyClick(w.cxStv, Qt::Key_Tab);
     EXPECT_TRUE(w.cxTeFolder->hasFocus()) << "the path box comes after the tree in the tab order";
