@@ -1,5 +1,8 @@
 #include <strings.h>
 
+#include <chrono>
+#include <thread>
+
 #include "tests/engine/EngineTestSupport.h"
 
 namespace lw::test {
@@ -157,6 +160,108 @@ TEST_F(Navigation, StaysCorrectWhileAnotherConnectionWrites) {
     rest.push_back(Int32(table, Record(table), "Entry Number"));
   }
   EXPECT_EQ((std::vector<std::int32_t>{4, 5, 6, 7}), rest);
+}
+
+}  // namespace
+}  // namespace lw::test
+
+namespace lw::test {
+namespace {
+
+class CompoundKeys : public EngineTest {
+ protected:
+  void SetUp() override {
+    // Chart / case / entry: the PRIMARY index's first keys.
+    const std::pair<const char*, int> rows[] = {{"B", 2}, {"A", 2}, {"B", 1}, {"A", 1}, {"B", 1}, {"C", 1}};
+    for (const auto& [chart, kase] : rows) {
+      practice.Insert("MWTRN", {{"Chart Number", std::string(chart)}, {"Case Number", std::int64_t(kase)}});
+    }
+    table = Open("MWTRN");
+    order = Index(table, "PRIMARY");
+  }
+
+  std::string Key(const char* chart, std::int32_t* kase) {
+    engine->AdsInitRawKey(order);
+    engine->AdsSetField(order, Field(table, "Chart Number"), chart, static_cast<std::uint32_t>(std::strlen(chart)));
+    if (kase != nullptr) engine->AdsSetFieldRaw(order, Field(table, "Case Number"), kase, 4);
+    char key[4083];
+    std::uint16_t length = sizeof key;
+    EXPECT_EQ(0u, engine->AdsBuildRawKey(order, key, &length));
+    return std::string(key, length);
+  }
+
+  void Scope(const std::string& top, const std::string& bottom) {
+    ASSERT_EQ(0u, engine->AdsSetScope(order, 1, top.data(), static_cast<std::uint16_t>(top.size()), 1)) << LastError();
+    ASSERT_EQ(0u, engine->AdsSetScope(order, 2, bottom.data(), static_cast<std::uint16_t>(bottom.size()), 1));
+  }
+
+  ADSHANDLE table = -1, order = -1;
+};
+
+TEST_F(CompoundKeys, OrdersByEveryKeyColumnThenRecordNumber) {
+  EXPECT_EQ((std::vector<std::int32_t>{4, 2, 3, 5, 1, 6}), Walk(order, table, "Entry Number"));
+  EXPECT_EQ((std::vector<std::int32_t>{6, 1, 5, 3, 2, 4}), Walk(order, table, "Entry Number", true));
+  std::uint16_t keyLength = 0;
+  engine->AdsGetKeyLength(order, &keyLength);
+  EXPECT_EQ(8 + 4 + 4 + 2, keyLength);
+}
+
+TEST_F(CompoundKeys, AKeyPrefixScopesOnItsColumnsAndAFullerKeyNarrows) {
+  std::string b = Key("B", nullptr);
+  EXPECT_EQ(8u, b.size());
+  Scope(b, b);
+  EXPECT_EQ((std::vector<std::int32_t>{3, 5, 1}), Walk(order, table, "Entry Number"));
+  std::int32_t one = 1;
+  std::string b1 = Key("B", &one);
+  Scope(b1, b1);
+  EXPECT_EQ((std::vector<std::int32_t>{3, 5}), Walk(order, table, "Entry Number"));
+  // A range between two charts, inclusive at both ends.
+  Scope(Key("A", nullptr), b);
+  EXPECT_EQ((std::vector<std::int32_t>{4, 2, 3, 5, 1}), Walk(order, table, "Entry Number"));
+  std::uint32_t count = 0;
+  engine->AdsGetRecordCount(order, 3, &count);
+  EXPECT_EQ(5u, count);
+  // A row reached some other way is not visible through the scoped order.
+  engine->AdsGotoRecord(table, 6);
+  std::uint16_t visible = 1;
+  ASSERT_EQ(0u, engine->AdsIsRecordVisible(order, &visible));
+  EXPECT_EQ(0, visible);
+  ASSERT_EQ(0u, engine->AdsIsRecordVisible(table, &visible));
+  EXPECT_EQ(1, visible);
+}
+
+TEST_F(CompoundKeys, TheNextMoveFollowsTheKeyOrderAfterTheCurrentRowsKeyChanged) {
+  engine->AdsGotoTop(order);
+  engine->AdsSkip(order, 1);  // on entry 2 (A, 2)
+  // Another user moves entry 3 (B, 1) before the cursor and entry 4 (A, 1) after it.
+  practice.Execute("UPDATE MWTRN SET \"Chart Number\" = 'A' WHERE \"Entry Number\" = 3");
+  practice.Execute("UPDATE MWTRN SET \"Chart Number\" = 'D' WHERE \"Entry Number\" = 4");
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));  // longer than a snapshot lives
+  std::vector<std::int32_t> rest;
+  for (;;) {
+    engine->AdsSkip(order, 1);
+    std::uint16_t eof = 0;
+    engine->AdsAtEOF(table, &eof);
+    if (eof) break;
+    rest.push_back(Int32(table, Record(table), "Entry Number"));
+  }
+  EXPECT_EQ((std::vector<std::int32_t>{5, 1, 6, 4}), rest);
+}
+
+TEST_F(CompoundKeys, ShortBuffersAreReportedWithTheSizeNeeded) {
+  engine->AdsGotoTop(order);
+  std::vector<std::uint8_t> small(10);
+  std::uint32_t length = 10;
+  EXPECT_EQ(ace::kInsufficientBuffer, engine->AdsGetRecord(table, small.data(), &length));
+  EXPECT_EQ(1035u, length);
+  char name[4];
+  std::uint16_t nameLength = sizeof name;
+  EXPECT_EQ(ace::kInsufficientBuffer, engine->AdsGetFieldName(table, 1, name, &nameLength));
+  EXPECT_EQ(12, nameLength);
+  std::uint16_t type = 0;
+  EXPECT_EQ(ace::kInvalidFieldNumber, engine->AdsGetFieldType(table, 123, &type));
+  EXPECT_EQ(ace::kInvalidFieldNumber, engine->AdsGetFieldType(table, 0, &type));
+  EXPECT_EQ(ace::kInvalidHandle, engine->AdsGetNumSegments(table, &type));  // a cursor is no index
 }
 
 }  // namespace
