@@ -46,8 +46,7 @@ class DialogShowHook : public QObject {
     if (event->type() != QEvent::Show || !watched->isWidgetType()) return false;
     auto* widget = static_cast<QWidget*>(watched);
     if (widget == &dialog_) HideRangeChoices();
-    if (widget->isWindow() && (widget == &dialog_ || widget->parentWidget() == &dialog_) &&
-        !widget->property(kCentred).toBool()) {
+    if (widget->isWindow() && OpenedFromDialog(widget) && !widget->property(kCentred).toBool()) {
       widget->setProperty(kCentred, true);
       CentreOnMonitor(*widget, anchor_);
     }
@@ -56,6 +55,13 @@ class DialogShowHook : public QObject {
 
  private:
   static constexpr const char* kCentred = "lwCentred";
+
+  bool OpenedFromDialog(const QWidget* window) const {
+    for (const QWidget* at = window; at != nullptr; at = at->parentWidget()) {
+      if (at == &dialog_) return true;
+    }
+    return false;
+  }
 
   void HideRangeChoices() {
     for (const char* name : {"gbPrintRange", "pageSetLabel", "pageSetCombo"}) {
