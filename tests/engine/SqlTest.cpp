@@ -111,3 +111,88 @@ TEST_F(Sql, LiteralsAreBoundNotPasted) {
 
 }  // namespace
 }  // namespace lw::test
+
+namespace lw::test {
+namespace {
+
+class SqlDialect : public EngineTest {
+ protected:
+  void SetUp() override {
+    practice.Insert("MWTRN", {{"Chart Number", std::string("AAA")}, {"Transaction Type", std::string("A")}, {"Amount", 10.0}});
+    practice.Insert("MWTRN", {{"Chart Number", std::string("ABB")}, {"Transaction Type", std::string("I")}, {"Amount", -4.5}});
+    practice.Insert("MWTRN", {{"Chart Number", std::string("BBB")}, {"Amount", 7.0}});
+    practice.Insert("MWTRN", {{"Chart Number", std::string("CCC")}, {"Transaction Type", std::string("S")}});
+    ASSERT_EQ(0u, engine->AdsCreateSQLStatement(Conn(), &statement));
+  }
+
+  std::vector<std::int32_t> Entries(const std::string& where) {
+    std::string sql = "SELECT \"Entry Number\" FROM MWTRN WHERE " + where;
+    EXPECT_EQ(0u, engine->AdsPrepareSQL(statement, sql.c_str())) << where << ": " << LastError();
+    ADSHANDLE cursor = -1;
+    EXPECT_EQ(0u, engine->AdsExecuteSQL(statement, &cursor)) << where << ": " << LastError();
+    if (cursor <= 0) return {};
+    auto entries = Walk(cursor, cursor, "Entry Number");
+    engine->AdsCloseTable(cursor);
+    return entries;
+  }
+
+  ADSHANDLE statement = -1;
+};
+
+TEST_F(SqlDialect, ConditionsOfTheDialect) {
+  using V = std::vector<std::int32_t>;
+  EXPECT_EQ((V{3}), Entries("\"Transaction Type\" IS NULL"));
+  EXPECT_EQ((V{1, 2, 4}), Entries("NOT \"Transaction Type\" IS NULL"));
+  EXPECT_EQ((V{1, 2}), Entries("\"Chart Number\" LIKE 'A%'"));
+  EXPECT_EQ((V{1, 4}), Entries("\"Transaction Type\" IN ('A', 'S')"));
+  EXPECT_EQ((V{1, 3}), Entries("\"Amount\" BETWEEN 5 AND 10.5"));
+  EXPECT_EQ((V{2, 3}), Entries("\"Amount\" < 8 AND (\"Chart Number\" <> 'AAA' OR \"Amount\" > 100)"));
+  EXPECT_EQ((V{2}), Entries("\"Amount\" * 2 = -9"));
+  EXPECT_EQ((V{1, 2}), Entries("Position('A' in \"Chart Number\") = 1"));
+  EXPECT_EQ((V{2}), Entries("SUBSTRING(\"Chart Number\" FROM 2 FOR 2) = 'BB' AND UPPER(\"Transaction Type\") = 'I'"));
+}
+
+TEST_F(SqlDialect, StarListsEveryColumnAndExpressionsGetTheirKind) {
+  ASSERT_EQ(0u, engine->AdsPrepareSQL(statement,
+                                      "SELECT *, \"Amount\" * 2 AS Twice, \"Chart Number\" || 'x' FROM MWTRN "
+                                      "ORDER BY \"Amount\" DESC"));
+  ADSHANDLE cursor = -1;
+  ASSERT_EQ(0u, engine->AdsExecuteSQL(statement, &cursor)) << LastError();
+  std::uint16_t fields = 0, type = 0;
+  engine->AdsGetNumFields(cursor, &fields);
+  EXPECT_EQ(124, fields);
+  char name[129];
+  std::uint16_t length = sizeof name;
+  engine->AdsGetFieldName(cursor, 123, name, &length);
+  EXPECT_STREQ("Twice", name);
+  engine->AdsGetFieldType(cursor, 123, &type);
+  EXPECT_EQ(10, type);
+  engine->AdsGetFieldType(cursor, 124, &type);
+  EXPECT_EQ(4, type);
+  engine->AdsGotoTop(cursor);
+  EXPECT_EQ(20.0, Double(cursor, Record(cursor), "Twice"));
+  EXPECT_EQ("AAAx", EngineTest::Text(cursor, Record(cursor), "EXPR124"));
+  // A static result cannot be edited.
+  EXPECT_EQ(ace::kTableReadOnly, engine->AdsSetField(cursor, 1, "X", 1));
+  std::uint32_t options = 0;
+  engine->AdsGetTableOpenOptions(cursor, &options);
+  EXPECT_EQ(0u, options & ace::kOptionUpdateRight);
+}
+
+TEST_F(SqlDialect, RefusesWhatItCannotRun) {
+  EXPECT_EQ(ace::kSqlError, engine->AdsPrepareSQL(statement, "SELECT * FROM MWTRN, MWPAX"));
+  EXPECT_NE(std::string::npos, LastError().find("NativeError = 2105;"));
+  EXPECT_EQ(ace::kSqlError, engine->AdsPrepareSQL(statement, "DROP TABLE MWTRN"));
+  EXPECT_NE(std::string::npos, LastError().find("NativeError = 2101;"));
+  EXPECT_EQ(ace::kSqlError, engine->AdsPrepareSQL(statement, "SELECT \"Amount\" FROM MWTRN WHERE \"Amount\" >"));
+  EXPECT_NE(std::string::npos, LastError().find("NativeError = 2101;"));
+  EXPECT_EQ(ace::kSqlError, engine->AdsPrepareSQL(statement, "SELECT x.\"Amount\" FROM MWTRN m"));
+  EXPECT_NE(std::string::npos, LastError().find("NativeError = 2104;"));
+  EXPECT_EQ(3, practice.QueryInt("SELECT count(*) FROM MWTRN WHERE \"Transaction Type\" IS NOT NULL"));
+  std::uint16_t parameters = 0;
+  ASSERT_EQ(0u, engine->AdsGetSQLStmtParams("SELECT * FROM MWTRN WHERE \"Chart Number\" = :chart AND 'x:y' = ?", &parameters));
+  EXPECT_EQ(2, parameters);
+}
+
+}  // namespace
+}  // namespace lw::test
