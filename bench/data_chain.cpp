@@ -21,6 +21,7 @@
 #include "data/ace/AceProvider.h"
 #include "data/ace/TracingAce.h"
 #include "engine/Dictionary.h"
+#include "engine/PracticeLayouts.h"
 #include "engine/SqliteEngine.h"
 
 namespace {
@@ -30,14 +31,6 @@ using lw::engine::FieldValue;
 long RowsWanted() {
   const char* rows = std::getenv("LEDGERWICK_BENCH_ROWS");
   return rows ? std::atol(rows) : 1000000;
-}
-
-lw::engine::TableSpec Spec(const lw::TableLayout& layout) {
-  lw::engine::TableSpec spec;
-  spec.name = layout.name;
-  for (const auto& c : layout.columns) spec.columns.push_back({c.name, c.typeCode, static_cast<std::uint32_t>(c.length), 0});
-  for (const auto& i : layout.indexes) spec.indexes.push_back({i.name, i.keyColumns, i.unique, i.name == "PRIMARY"});
-  return spec;
 }
 
 // Charges (three rows in five), insurance payments and guarantor payments, each payment
@@ -53,7 +46,7 @@ std::string Practice() {
   std::filesystem::create_directories(folder);
   lw::engine::CreateOptions options;
   options.withIndexes = false;
-  lw::engine::CreateDictionary(dictionary, {Spec(lw::MwtrnLayout()), Spec(lw::MwpaxLayout())}, options);
+  lw::engine::CreateDictionary(dictionary, lw::engine::PracticeTables(), options);
   lw::engine::DictionaryLoader loader(dictionary);
   loader.Begin();
   for (long i = 1; i <= rows; ++i) {

@@ -5,22 +5,11 @@
 #include <stdexcept>
 
 #include "data/TableLayouts.h"
+#include "engine/PracticeLayouts.h"
 
 namespace lw::test {
 
 namespace {
-
-engine::TableSpec SpecFrom(const TableLayout& layout) {
-  engine::TableSpec spec;
-  spec.name = layout.name;
-  for (const auto& column : layout.columns) {
-    spec.columns.push_back({column.name, column.typeCode, static_cast<std::uint32_t>(column.length), 0});
-  }
-  for (const auto& index : layout.indexes) {
-    spec.indexes.push_back({index.name, index.keyColumns, index.unique, index.name == "PRIMARY"});
-  }
-  return spec;
-}
 
 using Row = engine::Row;
 using V = engine::FieldValue;
@@ -38,14 +27,10 @@ Row Pax(V payment, std::int64_t charge, double amount) {
 
 }  // namespace
 
-engine::TableSpec MwtrnSpec() { return SpecFrom(MwtrnLayout()); }
-engine::TableSpec MwpaxSpec() { return SpecFrom(MwpaxLayout()); }
 
-std::string CreatePractice(const std::string& folder, const PracticeOptions& options) {
-  engine::TableSpec mwtrn = MwtrnSpec();
-  engine::TableSpec mwpax = MwpaxSpec();
-  mwtrn.defaultIndex = options.mwtrnDefaultIndex;
-  mwpax.defaultIndex = options.mwpaxDefaultIndex;
+std::string CreatePractice(const std::string& folder, const LayoutOptions& options) {
+  engine::TableSpec mwtrn = engine::SpecFromLayout(MwtrnLayout(), options.mwtrnDefaultIndex);
+  engine::TableSpec mwpax = engine::SpecFromLayout(MwpaxLayout(), options.mwpaxDefaultIndex);
   if (options.adjust) options.adjust(mwtrn, mwpax);
   const std::string path = folder + "/" + engine::kDictionaryFileName;
   engine::CreateDictionary(path, {mwtrn, mwpax});
@@ -108,7 +93,7 @@ void DataTest::TearDown() {
   engine_.reset();
 }
 
-std::string DataTest::Practice(const PracticeOptions& options) {
+std::string DataTest::Practice(const LayoutOptions& options) {
   if (dictionary_.empty()) dictionary_ = CreatePractice(dir_.Path().string(), options);
   return dir_.Path().string() + "\\MWDDF.ADD";
 }

@@ -19,7 +19,8 @@
 
 namespace lw::test {
 
-struct PracticeOptions {
+// The practice a data-layer test runs on: the stored layouts, or a variation of them.
+struct LayoutOptions {
   std::string mwtrnDefaultIndex;
   std::string mwpaxDefaultIndex;
   bool withRows = true;
@@ -27,12 +28,8 @@ struct PracticeOptions {
   std::function<void(engine::TableSpec& mwtrn, engine::TableSpec& mwpax)> adjust;
 };
 
-// The stored layouts as dictionary table specifications.
-engine::TableSpec MwtrnSpec();
-engine::TableSpec MwpaxSpec();
-
 // Creates MWDDF.ADD in `folder`; returns the dictionary path.
-std::string CreatePractice(const std::string& folder, const PracticeOptions& options = {});
+std::string CreatePractice(const std::string& folder, const LayoutOptions& options = {});
 
 // The rows CreatePractice loads, by "Entry Number":
 //   1 AAA charge "A", 2000-01-01, Ins 1 paid 19.99, applications from 2 (I/1, 50), 6 (S, 10),
@@ -54,7 +51,7 @@ class DataTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
   // Creates the practice (once) and returns its connect path "<folder>\MWDDF.ADD".
-  std::string Practice(const PracticeOptions& options = {});
+  std::string Practice(const LayoutOptions& options = {});
   // The window's components on the installed engine.
   PracticeComponents& Components();
 

@@ -11,7 +11,7 @@ namespace {
 class TableTest : public DataTest {
  protected:
   // The search run's opens: qryChg with the chart filter, then tblChg, tblPax, tblPay.
-  PracticeComponents& OpenChain(const std::string& chart = "", const PracticeOptions& options = {}) {
+  PracticeComponents& OpenChain(const std::string& chart = "", const LayoutOptions& options = {}) {
     PracticeComponents& c = Components();
     c.AdsConnection1.SetIsConnected(false);
     c.AdsConnection1.SetConnectPath(Practice(options));
@@ -192,7 +192,7 @@ TEST_F(TableTest, IndexFieldNamesChooseTheIndexByItsKeyColumns) {
 }
 
 TEST_F(TableTest, SecondSearchTakesAnIndexWhoseKeyBeginsWithTheColumn) {
-  PracticeOptions options;
+  LayoutOptions options;
   options.adjust = [](engine::TableSpec& mwtrn, engine::TableSpec&) {
     std::erase_if(mwtrn.indexes, [](const engine::IndexSpec& index) {
       return index.name == "IDXENTRYNUMBER";
@@ -210,7 +210,7 @@ TEST_F(TableTest, SecondSearchTakesAnIndexWhoseKeyBeginsWithTheColumn) {
 }
 
 TEST_F(TableTest, MissingIndexFailsTheOpenAndLeavesTheCursorClosed) {
-  PracticeOptions options;
+  LayoutOptions options;
   options.adjust = [](engine::TableSpec& mwtrn, engine::TableSpec&) {
     std::erase_if(mwtrn.indexes, [](const engine::IndexSpec& index) {
       return index.keyColumns.rfind("ENTRY NUMBER", 0) == 0;
@@ -234,7 +234,7 @@ TEST_F(TableTest, MissingIndexFailsTheOpenAndLeavesTheCursorClosed) {
 }
 
 TEST_F(TableTest, DefaultIndexFromTheDictionaryDecidesTheOrder) {
-  PracticeOptions options;
+  LayoutOptions options;
   options.mwtrnDefaultIndex = "IDXENTRYNUMBER";
   PracticeComponents& c = OpenChain("", options);
   EXPECT_EQ(c.tblChg.IndexName(), "ADS_DEFAULT");
