@@ -179,6 +179,12 @@ void Connection::Unregister(SnapshotClient* client) {
   clients_.erase(std::remove(clients_.begin(), clients_.end(), client), clients_.end());
 }
 
+ImageCache& Connection::Images(const TableDef& table) {
+  auto& cache = images_[table.tableNumber];
+  if (!cache) cache = std::make_unique<ImageCache>(table.recordLength, 1024);
+  return *cache;
+}
+
 std::string Connection::NextTempName() { return "lw_result_" + std::to_string(++tempCounter_); }
 
 }  // namespace lw::engine

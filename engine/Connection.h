@@ -11,11 +11,13 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/Catalog.h"
+#include "engine/ImageCache.h"
 #include "engine/RecordLocks.h"
 #include "engine/Sqlite.h"
 #include "engine/Status.h"
@@ -66,6 +68,9 @@ class Connection {
   void Register(SnapshotClient* client);
   void Unregister(SnapshotClient* client);
 
+  // The cache of built record images of a dictionary table (by its table number).
+  ImageCache& Images(const TableDef& table);
+
   // A temporary table name unique to this connection.
   std::string NextTempName();
 
@@ -85,6 +90,7 @@ class Connection {
   std::chrono::steady_clock::time_point lastRead_;
   std::vector<SnapshotClient*> clients_;
   int tempCounter_ = 0;
+  std::map<int, std::unique_ptr<ImageCache>> images_;
 };
 
 }  // namespace lw::engine

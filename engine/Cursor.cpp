@@ -48,6 +48,7 @@ Cursor::Cursor(Connection& connection, std::shared_ptr<const TableDef> table, st
     selectList_ += ", " + t.columns[i].keySqlName;
   }
   image_.assign(t.recordLength, 0);
+  if (!temporary_) images_ = &connection_.Images(t);
   keys_.resize(t.columns.size());
   scopes_.resize(t.indexes.size());
   rawKeys_.resize(t.indexes.size());
@@ -165,8 +166,12 @@ void Cursor::DropIteration() {
 void Cursor::CaptureFrom(sqlite3_stmt* stmt, bool image, bool keys) {
   const TableDef& t = *table_;
   if (image) {
-    for (std::size_t i = 0; i < t.columns.size(); ++i) {
-      WriteImageFromStatement(t.columns[i], stmt, static_cast<int>(i + 1), image_.data());
+    std::int64_t rowid = sqlite3_column_int64(stmt, 0);
+    if (images_ == nullptr || !images_->Get(rowid, connection_.Generation(), image_.data())) {
+      for (std::size_t i = 0; i < t.columns.size(); ++i) {
+        WriteImageFromStatement(t.columns[i], stmt, static_cast<int>(i + 1), image_.data());
+      }
+      if (images_ != nullptr) images_->Put(rowid, connection_.Generation(), image_.data());
     }
     imageReady_ = true;
   }

@@ -128,6 +128,7 @@ class Cursor : public SnapshotClient {
   std::int64_t rowid_ = 0;
   std::vector<std::uint8_t> image_;
   bool imageReady_ = false;
+  ImageCache* images_ = nullptr;  // the connection's, for dictionary tables
   std::vector<Value> keys_;  // per column; meaningful for key columns
   bool keysReady_ = false;
 
