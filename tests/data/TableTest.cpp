@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <map>
+
 #include "data/AdsErrors.h"
 #include "data/Fields.h"
 #include "data/ace/AceErrors.h"
+#include "engine/DemoPractice.h"
 #include "tests/data/DataFixture.h"
 
 namespace lw::test {
@@ -61,6 +65,71 @@ TEST_F(TableTest, ChainFollowsEveryQueryRowAsSqliteSeesIt) {
     EXPECT_EQ(seen, expected) << "charge " << entry;
   }
   EXPECT_EQ(rows, kRowsWithType);
+}
+
+TEST_F(TableTest, ChainMatchesSqliteOnAWholeDemoPractice) {
+  LayoutOptions options;
+  options.withRows = false;
+  Practice(options);
+  const engine::DemoSummary demo = engine::GenerateDemo(dictionary_, {.rows = 1500, .seed = 7});
+  ASSERT_GT(demo.applications, 0);
+  // Independently: the query rows, each charge's applications in key order, and the paying rows.
+  const auto queryRows =
+      SqliteColumn(dictionary_, "SELECT \"Entry Number\" FROM MWTRN WHERE \"Transaction Type\" IS NOT NULL ORDER BY rowid");
+  std::map<std::string, std::vector<std::string>> applications;
+  for (const std::string& line : SqliteColumn(dictionary_,
+                                              "SELECT \"Charge Reference\" || '|' || ifnull(\"Payment Reference\", 'NULL') "
+                                              "|| '|' || ifnull(\"Payment Amount\", 'NULL') FROM MWPAX "
+                                              "ORDER BY \"Charge Reference\", rowid")) {
+    applications[line.substr(0, line.find('|'))].push_back(line.substr(line.find('|') + 1));
+  }
+  std::map<std::string, std::string> payingRows;
+  for (const std::string& line : SqliteColumn(dictionary_,
+                                              "SELECT \"Entry Number\" || '|' || ifnull(\"Transaction Type\", '') || '|' "
+                                              "|| ifnull(\"Who Paid\", '') FROM MWTRN")) {
+    payingRows[line.substr(0, line.find('|'))] = line.substr(line.find('|') + 1);
+  }
+
+  PracticeComponents& c = OpenChain();
+  TField& queryEntry = c.qryChg.FieldByName("Entry Number");
+  TField& chargeEntry = c.tblChg.FieldByName("Entry Number");
+  TField& payment = c.tblPax.FieldByName("Payment Reference");
+  TField& amount = c.tblPax.FieldByName("Payment Amount");
+  TField& payEntry = c.tblPay.FieldByName("Entry Number");
+  std::vector<std::string> walked;
+  for (c.qryChg.MoveFirst(); !c.qryChg.AtEnd(); c.qryChg.MoveNext()) {
+    const std::string entry = std::to_string(queryEntry.AsInteger());
+    walked.push_back(entry);
+    ASSERT_EQ(std::to_string(chargeEntry.AsInteger()), entry);
+    std::vector<std::string> seen;
+    for (c.tblPax.MoveFirst(); !c.tblPax.AtEnd(); c.tblPax.MoveNext()) {
+      const std::string reference = payment.IsNull() ? "NULL" : std::to_string(payment.AsInteger());
+      char text[64];
+      std::snprintf(text, sizeof text, "%.15g", amount.AsFloat());
+      seen.push_back(reference + "|" + (amount.IsNull() ? "NULL" : text));
+      const auto paying = payingRows.find(reference);
+      if (paying == payingRows.end()) {
+        EXPECT_TRUE(payEntry.IsNull()) << "charge " << entry << " application " << reference;
+      } else {
+        EXPECT_EQ(std::to_string(payEntry.AsInteger()), reference);
+        EXPECT_EQ(c.tblPay.FieldByName("Transaction Type").AsString() + "|" + c.tblPay.FieldByName("Who Paid").AsString(),
+                  paying->second);
+      }
+    }
+    std::vector<std::string> expected = applications[entry];
+    for (std::string& line : expected) {
+      // SQLite prints doubles with up to 15 significant digits as well.
+      const auto bar = line.find('|');
+      if (line.substr(bar + 1) != "NULL") {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.15g", std::stod(line.substr(bar + 1)));
+        line = line.substr(0, bar + 1) + text;
+      }
+    }
+    EXPECT_EQ(seen, expected) << "charge " << entry;
+  }
+  EXPECT_EQ(walked, queryRows);
+  EXPECT_EQ(c.qryChg.RowCount(), static_cast<int>(queryRows.size()));
 }
 
 TEST_F(TableTest, ChargeRowValuesReadThroughTheirConversions) {
