@@ -97,7 +97,7 @@ DemoSummary GenerateDemo(const std::string& dictionaryPath, const DemoOptions& o
   std::int64_t sinceCommit = 0;
   while (summary.mwtrnRows < options.rows) {
     ++summary.charts;
-    char chart[16];
+    char chart[24];
     std::snprintf(chart, sizeof chart, "P%07lld", static_cast<long long>(summary.charts));
     int chargeCount = 1 + static_cast<int>(random.Below(5));
     int paymentCount = static_cast<int>(random.Below(4));

@@ -69,7 +69,9 @@ TEST(ValueText, EveryTypeReadsItsTextFormAndRefusesOthers) {
       EXPECT_NE(std::string::npos, status.text().find("column \"C\""));
       continue;
     }
-    if (*c.back) EXPECT_EQ(c.back, engine::TextFromValue(column, value)) << c.text;
+    if (*c.back) {
+      EXPECT_EQ(c.back, engine::TextFromValue(column, value)) << c.text;
+    }
   }
   Value empty;
   ASSERT_TRUE(engine::ValueFromText(Column(11, 4), "", empty).ok());
