@@ -143,8 +143,8 @@ sqlite3_stmt* Cursor::Statement(int order, int kind, const Scope* scope) {
   return raw;
 }
 
-int Cursor::BindScope(sqlite3_stmt* stmt, const Scope* scope) {
-  if (scope == nullptr) return 0;
+void Cursor::BindScope(sqlite3_stmt* stmt, const Scope* scope) {
+  if (scope == nullptr) return;
   if (scope->hasTop) {
     for (std::size_t i = 0; i < scope->top.size(); ++i) BindKey(stmt, static_cast<int>(kTopParam + i + 1), scope->top[i]);
   }
@@ -153,7 +153,6 @@ int Cursor::BindScope(sqlite3_stmt* stmt, const Scope* scope) {
       BindKey(stmt, static_cast<int>(kBottomParam + i + 1), scope->bottom[i]);
     }
   }
-  return 0;
 }
 
 void Cursor::DropIteration() {
@@ -284,11 +283,7 @@ Status Cursor::StepOnce(int order, int direction) {
                    iterGeneration_ == connection_.Generation() &&
                    iterScopeVersion_ == (order == kNaturalOrder ? 0 : scopes_[order].version) &&
                    position_ == Position::Row;
-  if (!continues) {
-    LW_RETURN_IF_ERROR(StartIteration(order, direction, position_ != Position::Row));
-  } else if (!keysReady_ && iterPhase_ == Phase::SameKey) {
-    // Nothing to keep: the same-key statement already holds the seek key.
-  }
+  if (!continues) LW_RETURN_IF_ERROR(StartIteration(order, direction, position_ != Position::Row));
   for (;;) {
     int rc = sqlite3_step(iter_);
     if (rc == SQLITE_ROW) {

@@ -101,7 +101,7 @@ class Cursor : public SnapshotClient {
   };
 
   sqlite3_stmt* Statement(int order, int kind, const Scope* scope);
-  int BindScope(sqlite3_stmt* stmt, const Scope* scope);
+  void BindScope(sqlite3_stmt* stmt, const Scope* scope);
   Status StepOnce(int order, int direction);
   Status StartIteration(int order, int direction, bool fromEnd);
   void TakeRow(int order);

@@ -107,11 +107,12 @@ ADSHANDLE SqliteEngine::NewHandle(HandleEntry entry) {
 ADSHANDLE SqliteEngine::AddCursor(ADSHANDLE connection, std::unique_ptr<Cursor> cursor, ADSHANDLE statement) {
   Cursor* raw = cursor.get();
   ADSHANDLE handle = NewHandle({HandleKind::Cursor, connection, raw, kNaturalOrder, nullptr});
+  handles_[handle].cursorHandle = handle;
   OpenCursor open;
   open.cursor = std::move(cursor);
   open.statement = statement;
   for (std::size_t i = 0; i < raw->Table().indexes.size(); ++i) {
-    open.indexes.push_back(NewHandle({HandleKind::Index, connection, raw, static_cast<int>(i), nullptr}));
+    open.indexes.push_back(NewHandle({HandleKind::Index, connection, raw, static_cast<int>(i), nullptr, handle}));
   }
   cursors_.emplace(handle, std::move(open));
   connections_.at(connection).cursors.push_back(handle);

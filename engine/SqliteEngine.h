@@ -119,6 +119,7 @@ class SqliteEngine final : public ace::AceApi {
     Cursor* cursor = nullptr;
     int order = kNaturalOrder;
     SqlStatement* statement = nullptr;
+    ADSHANDLE cursorHandle = 0;  // cursors and indexes: the cursor's own handle
   };
   struct OpenConnection {
     std::unique_ptr<Connection> connection;

@@ -220,13 +220,7 @@ std::uint32_t SqliteEngine::AdsGetAllIndexes(ADSHANDLE table, ADSHANDLE* indexes
   LW_OUT(count);
   Cursor* c;
   LW_TRY(CursorOnly(table, c));
-  ADSHANDLE owner = handles_.at(table).kind == HandleKind::Cursor ? table : 0;
-  if (owner == 0) {
-    for (const auto& [handle, open] : cursors_) {
-      if (open.cursor.get() == c) owner = handle;
-    }
-  }
-  const std::vector<ADSHANDLE>& all = cursors_.at(owner).indexes;
+  const std::vector<ADSHANDLE>& all = cursors_.at(handles_.at(table).cursorHandle).indexes;
   std::size_t room = *count;
   if (indexes == nullptr) room = 0;
   for (std::size_t i = 0; i < all.size() && i < room; ++i) indexes[i] = all[i];
@@ -248,10 +242,7 @@ std::uint32_t SqliteEngine::AdsGetIndexHandle(ADSHANDLE table, const char* index
   LW_OUT(index);
   Cursor* c;
   LW_TRY(CursorOnly(table, c));
-  ADSHANDLE owner = 0;
-  for (const auto& [handle, open] : cursors_) {
-    if (open.cursor.get() == c) owner = handle;
-  }
+  ADSHANDLE owner = handles_.at(table).cursorHandle;
   if (indexName == nullptr || *indexName == '\0') {
     *index = owner;
     return 0;
