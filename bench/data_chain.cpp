@@ -137,6 +137,14 @@ std::int64_t CheckRow(lw::PracticeComponents& c, ChainFields& f) {
   return sum;
 }
 
+// The query rows walked and the time per row.
+void ReportRows(benchmark::State& state, long rows) {
+  state.counters["query_rows"] = static_cast<double>(rows);
+  state.counters["us_per_row"] = benchmark::Counter(static_cast<double>(rows) * state.iterations(),
+                                                    benchmark::Counter::kIsRate | benchmark::Counter::kInvert,
+                                                    benchmark::Counter::kIs1000);
+}
+
 void BM_QueryOpenAndWalk(benchmark::State& state) {
   const std::string folder = Practice();
   Engine engine;
@@ -151,10 +159,7 @@ void BM_QueryOpenAndWalk(benchmark::State& state) {
     for (c.qryChg.MoveFirst(); !c.qryChg.AtEnd(); c.qryChg.MoveNext(), ++rows) sum += entry.AsInteger();
     benchmark::DoNotOptimize(sum);
   }
-  state.counters["query_rows"] = static_cast<double>(rows);
-  state.counters["us_per_row"] = benchmark::Counter(static_cast<double>(rows) * state.iterations(),
-                                                    benchmark::Counter::kIsRate | benchmark::Counter::kInvert,
-                                                    benchmark::Counter::kIs1000);
+  ReportRows(state, rows);
 }
 
 void BM_CursorChain(benchmark::State& state) {
@@ -171,10 +176,7 @@ void BM_CursorChain(benchmark::State& state) {
     for (c.qryChg.MoveFirst(); !c.qryChg.AtEnd(); c.qryChg.MoveNext(), ++rows) sum += CheckRow(c, fields);
     benchmark::DoNotOptimize(sum);
   }
-  state.counters["query_rows"] = static_cast<double>(rows);
-  state.counters["us_per_row"] = benchmark::Counter(static_cast<double>(rows) * state.iterations(),
-                                                    benchmark::Counter::kIsRate | benchmark::Counter::kInvert,
-                                                    benchmark::Counter::kIs1000);
+  ReportRows(state, rows);
 }
 
 // The same look-ups as prepared SQLite statements on the same file, through the engine's own
@@ -226,10 +228,7 @@ void BM_PlainSqliteLookups(benchmark::State& state) {
     benchmark::DoNotOptimize(sum);
   }
   sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-  state.counters["query_rows"] = static_cast<double>(rows);
-  state.counters["us_per_row"] = benchmark::Counter(static_cast<double>(rows) * state.iterations(),
-                                                    benchmark::Counter::kIsRate | benchmark::Counter::kInvert,
-                                                    benchmark::Counter::kIs1000);
+  ReportRows(state, rows);
 }
 
 // Engine calls per query row, counted through the tracing decorator over the first rows.
