@@ -2,6 +2,9 @@
 
 #include "app/ErrorDisplay.h"
 #include "app/Fonts.h"
+#include "app/MessagePump.h"
+#include "app/WindowSearchPorts.h"
+#include "reconcile/SearchRun.h"
 
 namespace lw {
 
@@ -22,8 +25,11 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent, Qt::Window) {
   Button1 = std::make_unique<QPushButton>(QStringLiteral("Search"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
   Button1->setGeometry(720, 9, 75, 25);
+  ConnectClick(Button1.get(), this, &TfrmMain::Button1Click);
 
   cxShellBrowserDialog1 = std::make_unique<TcxShellBrowserDialog>(this);
+
+  Components = std::make_unique<PracticeComponents>(nullptr);
 
   RichEdit1 = std::make_unique<TRichEdit>(this);
   RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
@@ -64,6 +70,16 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent, Qt::Window) {
 }
 
 TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::Button1Click(QObject* Sender) {
+  ButtonPort button(*Button1);
+  FolderDialogPort folder(*cxShellBrowserDialog1);
+  WindowMessagePump pump;
+  ChartEditPort chart(*edtChart);
+  CheckBoxFixFlag fix(*cbFixData);
+  SearchFrontEnd frontEnd{button, folder, *RichEdit1, pump, chart, *cxProgressBar1, fix};
+  RunSearch(*Components, frontEnd);
+}
 
 void TfrmMain::Button2Click(QObject* Sender) {
   if (PrintDialog1->Execute()) RichEdit1->PrintReport(windowTitle());

@@ -14,6 +14,7 @@
 #include "app/RichEdit.h"
 #include "app/ShellBrowserDialog.h"
 #include "app/UpperCaseEdit.h"
+#include "data/PracticeComponents.h"
 
 namespace lw {
 
@@ -31,7 +32,10 @@ class TfrmMain : public QWidget {
   // own are added here, at their place in the order, as they are built.
   std::unique_ptr<QPushButton> Button1;  // "Search"
   std::unique_ptr<TcxShellBrowserDialog> cxShellBrowserDialog1;  // the practice folder dialog
-  // AdsConnection1, tblChg, tblPax, tblPay, dsTblChg, dsPax, dsQryChg, qryChg go here.
+  // AdsConnection1, tblChg, tblPax, tblPay, dsTblChg, dsPax, dsQryChg and qryChg, created and
+  // destroyed together in that order: closed and disconnected until the first search run.
+  // REQUIRES: an engine is installed (lw::ace::SetAce) while the window exists.
+  std::unique_ptr<PracticeComponents> Components;
   std::unique_ptr<TRichEdit> RichEdit1;  // the read-only report area
   std::unique_ptr<QPushButton> Button2;  // "Print"
   std::unique_ptr<TPrintDialog> PrintDialog1;  // the printer selection of the Print command
@@ -44,8 +48,11 @@ class TfrmMain : public QWidget {
   // named after the window's caption. A cancelled dialog does nothing.
   void Button2Click(QObject* Sender);
 
-  // Button1Click, the search run, goes here: it takes the clicked object and is connected with
-  // ConnectClick (app/ErrorDisplay.h), so its errors reach the default error display.
+  // The Search command: confirm the practice folder, then check every selected transaction row,
+  // reporting each discrepancy and, with "Fix Balances" ticked, rewriting it. Errors end the run
+  // and reach the default error display; Search is enabled again whatever happens. Closing the
+  // window during a run stops it between two rows, and the program then ends.
+  void Button1Click(QObject* Sender);
 };
 
 }  // namespace lw

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "app/Application.h"
+#include "data/ace/AceProvider.h"
+#include "engine/Engine.h"
 
 int main(int argc, char** argv) {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -15,6 +17,9 @@ int main(int argc, char** argv) {
     QFile::setPermissions(runtimeDir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     setenv("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit().constData(), 1);
   }
+  // The main window's data components need an engine from their construction on.
+  const auto engine = lw::engine::CreateSqliteEngine();
+  lw::ace::ScopedAce installed(*engine);
   lw::TApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
