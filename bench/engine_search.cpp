@@ -152,10 +152,17 @@ struct SqliteSide {
     int n = sqlite3_column_count(stmt);
     for (int i = 0; i < n; ++i) {
       switch (sqlite3_column_type(stmt, i)) {
-        case SQLITE_INTEGER: benchmark::DoNotOptimize(sqlite3_column_int64(stmt, i)); break;
-        case SQLITE_FLOAT: benchmark::DoNotOptimize(sqlite3_column_double(stmt, i)); break;
-        case SQLITE_TEXT: benchmark::DoNotOptimize(sqlite3_column_text(stmt, i)); break;
-        default: break;
+        case SQLITE_INTEGER:
+          benchmark::DoNotOptimize(sqlite3_column_int64(stmt, i));
+          break;
+        case SQLITE_FLOAT:
+          benchmark::DoNotOptimize(sqlite3_column_double(stmt, i));
+          break;
+        case SQLITE_TEXT:
+          benchmark::DoNotOptimize(sqlite3_column_text(stmt, i));
+          break;
+        default:
+          break;
       }
     }
   }
@@ -243,7 +250,8 @@ BENCHMARK(ScopedLookup)->Unit(benchmark::kMicrosecond);
 void QueryWholePractice(benchmark::State& state) {
   EngineSide side;
   const char* sql =
-      "Select \r\n \"Entry Number\"\r\nFrom MWTRN\r\nWhere\r\n Position(\"Transaction Type\" in 'ABCDEFGH') > -1 \r\n\r\n";
+      "Select \r\n \"Entry Number\"\r\nFrom MWTRN\r\nWhere\r\n Position(\"Transaction Type\" in 'ABCDEFGH') > -1 "
+      "\r\n\r\n";
   std::int64_t rows = 0;
   for (auto _ : state) {
     ADSHANDLE statement = -1, cursor = -1;

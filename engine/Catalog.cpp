@@ -30,10 +30,23 @@ int TableDef::FindIndex(std::string_view indexName) const {
 
 Storage StorageOf(std::uint16_t type) {
   switch (type) {
-    case 1: case 11: case 12: case 13: case 15: case 18: return Storage::Integer;
-    case 2: case 10: case 17: return Storage::Real;
-    case 6: case 7: case 16: return Storage::Blob;
-    default: return Storage::Text;
+    case 1:
+    case 11:
+    case 12:
+    case 13:
+    case 15:
+    case 18:
+      return Storage::Integer;
+    case 2:
+    case 10:
+    case 17:
+      return Storage::Real;
+    case 6:
+    case 7:
+    case 16:
+      return Storage::Blob;
+    default:
+      return Storage::Text;
   }
 }
 
@@ -41,10 +54,14 @@ bool IsKnownColumnType(std::uint16_t type) { return type >= 1 && type <= 20 && t
 
 const char* SqlTypeOf(Storage storage) {
   switch (storage) {
-    case Storage::Integer: return "INTEGER";
-    case Storage::Real: return "REAL";
-    case Storage::Blob: return "BLOB";
-    case Storage::Text: return "TEXT";
+    case Storage::Integer:
+      return "INTEGER";
+    case Storage::Real:
+      return "REAL";
+    case Storage::Blob:
+      return "BLOB";
+    case Storage::Text:
+      return "TEXT";
   }
   return "TEXT";
 }

@@ -95,9 +95,7 @@ Status Connection::Open(const std::string& connectPath, const std::string& user,
   return {};
 }
 
-Connection::~Connection() {
-  EndRead();
-}
+Connection::~Connection() { EndRead(); }
 
 Status Connection::ResolveTable(const std::string& name, std::shared_ptr<const TableDef>& table) const {
   std::string candidate = Normalized(name);

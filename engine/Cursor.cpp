@@ -115,17 +115,29 @@ sqlite3_stmt* Cursor::Statement(int order, int kind, const Scope* scope) {
   std::string rowid = std::string("?") + std::to_string(kRowidParam);
   std::string sql;
   switch (kind) {
-    case kFetch: sql = "SELECT " + selectList_ + " FROM " + t.sqlName + " WHERE rowid = " + rowid; break;
-    case kVisible: add("rowid = " + rowid); sql = "SELECT 1 FROM " + t.sqlName + where; break;
-    case kCount: sql = "SELECT count(*) FROM " + t.sqlName + where; break;
-    case kFirstForward: sql = "SELECT " + selectList_ + " FROM " + t.sqlName + where + orderBy(true); break;
-    case kFirstBackward: sql = "SELECT " + selectList_ + " FROM " + t.sqlName + where + orderBy(false); break;
+    case kFetch:
+      sql = "SELECT " + selectList_ + " FROM " + t.sqlName + " WHERE rowid = " + rowid;
+      break;
+    case kVisible:
+      add("rowid = " + rowid);
+      sql = "SELECT 1 FROM " + t.sqlName + where;
+      break;
+    case kCount:
+      sql = "SELECT count(*) FROM " + t.sqlName + where;
+      break;
+    case kFirstForward:
+      sql = "SELECT " + selectList_ + " FROM " + t.sqlName + where + orderBy(true);
+      break;
+    case kFirstBackward:
+      sql = "SELECT " + selectList_ + " FROM " + t.sqlName + where + orderBy(false);
+      break;
     case kSameKeyForward:
     case kSameKeyBackward: {
       bool forward = kind == kSameKeyForward;
       for (std::size_t i = 0; i < keys.size(); ++i) add(keys[i] + " = ?" + std::to_string(i + 1));
       add("rowid " + std::string(forward ? "> " : "< ") + rowid);
-      sql = "SELECT " + selectList_ + " FROM " + t.sqlName + where + (forward ? " ORDER BY rowid" : " ORDER BY rowid DESC");
+      sql = "SELECT " + selectList_ + " FROM " + t.sqlName + where +
+            (forward ? " ORDER BY rowid" : " ORDER BY rowid DESC");
       break;
     }
     case kAfterKeyForward:
@@ -135,7 +147,8 @@ sqlite3_stmt* Cursor::Statement(int order, int kind, const Scope* scope) {
       sql = "SELECT " + selectList_ + " FROM " + t.sqlName + where + orderBy(forward);
       break;
     }
-    default: return nullptr;
+    default:
+      return nullptr;
   }
   Stmt stmt = Prepare(connection_.db(), sql);
   sqlite3_stmt* raw = stmt.get();
@@ -146,7 +159,8 @@ sqlite3_stmt* Cursor::Statement(int order, int kind, const Scope* scope) {
 void Cursor::BindScope(sqlite3_stmt* stmt, const Scope* scope) {
   if (scope == nullptr) return;
   if (scope->hasTop) {
-    for (std::size_t i = 0; i < scope->top.size(); ++i) BindKey(stmt, static_cast<int>(kTopParam + i + 1), scope->top[i]);
+    for (std::size_t i = 0; i < scope->top.size(); ++i)
+      BindKey(stmt, static_cast<int>(kTopParam + i + 1), scope->top[i]);
   }
   if (scope->hasBottom) {
     for (std::size_t i = 0; i < scope->bottom.size(); ++i) {
@@ -522,7 +536,8 @@ Status Cursor::SetColumn(int column, const std::uint8_t* bytes, std::uint32_t le
   if (length != def.length && !(def.type == 4 || def.type == 20)) {
     return ColumnError(ace::kValueDoesNotFit, def, "expected " + std::to_string(def.length) + " bytes");
   }
-  if (def.type >= 5 && def.type <= 8) return ColumnError(ace::kColumnNotWritable, def, "large columns are not written here");
+  if (def.type >= 5 && def.type <= 8)
+    return ColumnError(ace::kColumnNotWritable, def, "large columns are not written here");
   if (def.type == 15 && !appending_) {
     return ColumnError(ace::kColumnNotWritable, def);
   }
@@ -553,7 +568,8 @@ Status Cursor::SetColumnText(int column, const char* text, std::uint32_t length)
     if (value.size() > def.length) return ColumnError(ace::kValueDoesNotFit, def, "longer than the column");
     // An empty text is NULL, as an ADT character column stores it.
     if (value.find_first_not_of('\0') == std::string::npos) return SetColumnNull(column);
-    return SetColumn(column, reinterpret_cast<const std::uint8_t*>(value.data()), static_cast<std::uint32_t>(value.size()));
+    return SetColumn(column, reinterpret_cast<const std::uint8_t*>(value.data()),
+                     static_cast<std::uint32_t>(value.size()));
   }
   Value parsed;
   LW_RETURN_IF_ERROR(ValueFromText(def, value, parsed));

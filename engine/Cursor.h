@@ -118,8 +118,8 @@ class Cursor : public SnapshotClient {
   std::uint32_t options_;
   bool temporary_;
   std::string selectList_;
-  std::vector<int> keyColumns_;   // columns with a generated key column, in select order
-  std::vector<int> keySlot_;      // per column: its key's result column, or -1
+  std::vector<int> keyColumns_;  // columns with a generated key column, in select order
+  std::vector<int> keySlot_;     // per column: its key's result column, or -1
   std::unordered_map<std::uint64_t, Stmt> statements_;
 
   Position position_ = Position::Bof;
@@ -129,7 +129,7 @@ class Cursor : public SnapshotClient {
   std::vector<std::uint8_t> image_;
   bool imageReady_ = false;
   ImageCache* images_ = nullptr;  // the connection's, for dictionary tables
-  std::vector<Value> keys_;  // per column; meaningful for key columns
+  std::vector<Value> keys_;       // per column; meaningful for key columns
   bool keysReady_ = false;
 
   // The statement of the last move, still standing on the current row while `live_`.

@@ -59,13 +59,13 @@ Payer PickPayer(Random& random, DemoSummary& summary) {
   }
   ++summary.blankOrLowerCaseCodes;
   if (kind < 95) return {jo, "g", true, kNoBucket};  // lower case: applied total only
-  return {" ", "G", true, kNoBucket};                 // blank type: applied total only
+  return {" ", "G", true, kNoBucket};                // blank type: applied total only
 }
 
 std::string Money(std::int64_t cents) {
   char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%s%lld.%02lld", cents < 0 ? "-" : "", static_cast<long long>(std::llabs(cents) / 100),
-                static_cast<long long>(std::llabs(cents) % 100));
+  std::snprintf(buffer, sizeof buffer, "%s%lld.%02lld", cents < 0 ? "-" : "",
+                static_cast<long long>(std::llabs(cents) / 100), static_cast<long long>(std::llabs(cents) % 100));
   return buffer;
 }
 
@@ -82,7 +82,8 @@ DemoSummary GenerateDemo(const std::string& dictionaryPath, const DemoOptions& o
   DemoSummary summary;
   Random random(options.seed);
   DictionaryLoader loader(dictionaryPath);
-  static const char* kProcedures[] = {"99213", "99214", "99203", "90837", "85025", "80053", "71046", "93000", "36415", "J1100"};
+  static const char* kProcedures[] = {"99213", "99214", "99203", "90837", "85025",
+                                      "80053", "71046", "93000", "36415", "J1100"};
   static const char* kProviders[] = {"DRA", "DRB", "DRC", "NPJ"};
   struct PendingApplication {
     std::int64_t payment;
@@ -162,8 +163,10 @@ DemoSummary GenerateDemo(const std::string& dictionaryPath, const DemoOptions& o
         const Payer& payer = payers[a.payment];
         if (!payer.counted) continue;
         applied += a.cents;
-        if (payer.bucket != kNoBucket) buckets[payer.bucket] += a.cents;
-        else buckets[kGuarantor] += a.cents;  // entered by hand under the guarantor
+        if (payer.bucket != kNoBucket)
+          buckets[payer.bucket] += a.cents;
+        else
+          buckets[kGuarantor] += a.cents;  // entered by hand under the guarantor
       }
       std::array<std::optional<std::int64_t>, 6> recorded;
       for (int b = 0; b < 6; ++b) {

@@ -41,9 +41,14 @@ Status ToStored(const ColumnDef& column, const FieldValue& field, Value& value) 
   if (const auto* text = std::get_if<std::string>(&field)) return ValueFromText(column, *text, value);
   if (const auto* integer = std::get_if<std::int64_t>(&field)) {
     switch (column.storage) {
-      case Storage::Real: value = Value::Real(static_cast<double>(*integer)); break;
-      case Storage::Integer: value = Value::Int(column.type == 18 ? *integer * 10000 : *integer); break;
-      default: return ValueFromText(column, std::to_string(*integer), value);
+      case Storage::Real:
+        value = Value::Real(static_cast<double>(*integer));
+        break;
+      case Storage::Integer:
+        value = Value::Int(column.type == 18 ? *integer * 10000 : *integer);
+        break;
+      default:
+        return ValueFromText(column, std::to_string(*integer), value);
     }
     return CheckStoredValue(column, value);
   }
@@ -150,8 +155,8 @@ std::int64_t DictionaryLoader::Insert(const std::string& table, const Row& row) 
   for (const auto& [name, field] : row) {
     int column = def.FindColumn(name);
     if (column < 0) {
-      Check(Status::WithText(ace::kColumnNotFound, std::string(ace::AceErrorText(ace::kColumnNotFound)) +
-                                                       " column \"" + name + "\" in table " + def.name + "."));
+      Check(Status::WithText(ace::kColumnNotFound, std::string(ace::AceErrorText(ace::kColumnNotFound)) + " column \"" +
+                                                       name + "\" in table " + def.name + "."));
     }
     Check(ToStored(def.columns[column], field, values[column]));
     given[column] = true;

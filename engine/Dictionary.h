@@ -62,8 +62,7 @@ struct CreateOptions {
 };
 
 // Creates a new dictionary file with the given tables. Fails when the file exists.
-void CreateDictionary(const std::string& path, const std::vector<TableSpec>& tables,
-                      const CreateOptions& options = {});
+void CreateDictionary(const std::string& path, const std::vector<TableSpec>& tables, const CreateOptions& options = {});
 
 // The table's column names in table order, from a dictionary file.
 std::vector<std::string> DictionaryColumnNames(const std::string& path, const std::string& table);
@@ -93,9 +92,9 @@ class DictionaryLoader {
 
   // Calls `visit` for every row of the table in record-number order with the stored values as
   // text (the forms above; NULL -> empty text, `isNull` tells them apart).
-  void ForEachRow(const std::string& table,
-                  const std::function<void(const std::vector<std::string>& values,
-                                           const std::vector<bool>& isNull)>& visit);
+  void ForEachRow(
+      const std::string& table,
+      const std::function<void(const std::vector<std::string>& values, const std::vector<bool>& isNull)>& visit);
 
   // The update history, oldest first, one entry per changed column.
   struct HistoryEntry {

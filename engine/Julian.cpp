@@ -52,8 +52,8 @@ bool IsValidCivil(int year, int month, int day) {
 
 std::optional<std::int64_t> ParseIsoDate(std::string_view text) {
   int y, m, d;
-  if (text.size() != 10 || text[4] != '-' || text[7] != '-' || !Digits(text, 0, 4, y) ||
-      !Digits(text, 5, 2, m) || !Digits(text, 8, 2, d) || !IsValidCivil(y, m, d)) {
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-' || !Digits(text, 0, 4, y) || !Digits(text, 5, 2, m) ||
+      !Digits(text, 8, 2, d) || !IsValidCivil(y, m, d)) {
     return std::nullopt;
   }
   return JulianFromCivil(y, m, d);
@@ -84,8 +84,8 @@ std::string FormatCompactDate(std::int64_t julian) {
 
 std::optional<std::int64_t> ParseIsoTime(std::string_view text) {
   int h, mi, s, ms = 0;
-  if (text.size() < 8 || text[2] != ':' || text[5] != ':' || !Digits(text, 0, 2, h) ||
-      !Digits(text, 3, 2, mi) || !Digits(text, 6, 2, s) || h > 23 || mi > 59 || s > 59) {
+  if (text.size() < 8 || text[2] != ':' || text[5] != ':' || !Digits(text, 0, 2, h) || !Digits(text, 3, 2, mi) ||
+      !Digits(text, 6, 2, s) || h > 23 || mi > 59 || s > 59) {
     return std::nullopt;
   }
   if (text.size() > 8) {

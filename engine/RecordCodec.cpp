@@ -137,12 +137,18 @@ std::string FormatDouble(double value) {
 
 bool IntegerFits(std::uint16_t type, std::int64_t v) {
   switch (type) {
-    case 11: return v > std::numeric_limits<std::int32_t>::min() && v <= std::numeric_limits<std::int32_t>::max();
-    case 15: return v >= 0 && v <= std::numeric_limits<std::int32_t>::max();
-    case 12: return v > std::numeric_limits<std::int16_t>::min() && v <= std::numeric_limits<std::int16_t>::max();
-    case 13: return v >= 0 && v < 86400000;
-    case 1: return v == 0 || v == 1;
-    default: return true;
+    case 11:
+      return v > std::numeric_limits<std::int32_t>::min() && v <= std::numeric_limits<std::int32_t>::max();
+    case 15:
+      return v >= 0 && v <= std::numeric_limits<std::int32_t>::max();
+    case 12:
+      return v > std::numeric_limits<std::int16_t>::min() && v <= std::numeric_limits<std::int16_t>::max();
+    case 13:
+      return v >= 0 && v < 86400000;
+    case 1:
+      return v == 0 || v == 1;
+    default:
+      return true;
   }
 }
 
@@ -151,10 +157,14 @@ bool IntegerFits(std::uint16_t type, std::int64_t v) {
 bool Value::operator==(const Value& other) const {
   if (kind != other.kind) return false;
   switch (kind) {
-    case Kind::Null: return true;
-    case Kind::Integer: return integer == other.integer;
-    case Kind::Real: return real == other.real;
-    default: return bytes == other.bytes;
+    case Kind::Null:
+      return true;
+    case Kind::Integer:
+      return integer == other.integer;
+    case Kind::Real:
+      return real == other.real;
+    default:
+      return bytes == other.bytes;
   }
 }
 
@@ -169,14 +179,34 @@ void WriteNullImage(const ColumnDef& column, std::uint8_t* image) {
   std::uint32_t length = column.length;
   std::memset(dst, 0, length);
   switch (column.type) {
-    case 1: if (length > 0) dst[0] = ' '; break;
-    case 10: case 17: if (length >= 8) { Put<std::int32_t>(dst, 32); Put<std::uint32_t>(dst + 4, 0x80000000u); } break;
-    case 11: if (length >= 4) Put<std::int32_t>(dst, std::numeric_limits<std::int32_t>::min()); break;
-    case 12: if (length >= 2) Put<std::uint16_t>(dst, 0x8000); break;
-    case 13: case 15: if (length >= 4) Put<std::int32_t>(dst, -1); break;
-    case 14: if (length >= 8) Put<std::int32_t>(dst + 4, -1); break;
-    case 18: if (length >= 8) Put<std::uint32_t>(dst + 4, 0x80000000u); break;
-    default: break;
+    case 1:
+      if (length > 0) dst[0] = ' ';
+      break;
+    case 10:
+    case 17:
+      if (length >= 8) {
+        Put<std::int32_t>(dst, 32);
+        Put<std::uint32_t>(dst + 4, 0x80000000u);
+      }
+      break;
+    case 11:
+      if (length >= 4) Put<std::int32_t>(dst, std::numeric_limits<std::int32_t>::min());
+      break;
+    case 12:
+      if (length >= 2) Put<std::uint16_t>(dst, 0x8000);
+      break;
+    case 13:
+    case 15:
+      if (length >= 4) Put<std::int32_t>(dst, -1);
+      break;
+    case 14:
+      if (length >= 8) Put<std::int32_t>(dst + 4, -1);
+      break;
+    case 18:
+      if (length >= 8) Put<std::uint32_t>(dst + 4, 0x80000000u);
+      break;
+    default:
+      break;
   }
 }
 
@@ -189,7 +219,8 @@ void WriteImageFromStatement(const ColumnDef& column, sqlite3_stmt* stmt, int in
   std::uint8_t* dst = image + column.offset;
   std::uint32_t length = column.length;
   switch (column.type) {
-    case 4: case 20: {
+    case 4:
+    case 20: {
       const unsigned char* text = sqlite3_column_text(stmt, index);
       std::uint32_t n = static_cast<std::uint32_t>(sqlite3_column_bytes(stmt, index));
       if (n > length) n = length;
@@ -197,13 +228,29 @@ void WriteImageFromStatement(const ColumnDef& column, sqlite3_stmt* stmt, int in
       std::memset(dst + n, ' ', length - n);
       return;
     }
-    case 1: dst[0] = sqlite3_column_int64(stmt, index) != 0 ? 'T' : 'F'; return;
-    case 2: PutNumericText(column, sqlite3_column_double(stmt, index), dst); return;
-    case 10: case 17: Put<double>(dst, sqlite3_column_double(stmt, index)); return;
-    case 11: case 13: case 15: Put<std::int32_t>(dst, static_cast<std::int32_t>(sqlite3_column_int64(stmt, index))); return;
-    case 12: Put<std::int16_t>(dst, static_cast<std::int16_t>(sqlite3_column_int64(stmt, index))); return;
-    case 18: Put<std::int64_t>(dst, sqlite3_column_int64(stmt, index)); return;
-    case 3: case 9: {
+    case 1:
+      dst[0] = sqlite3_column_int64(stmt, index) != 0 ? 'T' : 'F';
+      return;
+    case 2:
+      PutNumericText(column, sqlite3_column_double(stmt, index), dst);
+      return;
+    case 10:
+    case 17:
+      Put<double>(dst, sqlite3_column_double(stmt, index));
+      return;
+    case 11:
+    case 13:
+    case 15:
+      Put<std::int32_t>(dst, static_cast<std::int32_t>(sqlite3_column_int64(stmt, index)));
+      return;
+    case 12:
+      Put<std::int16_t>(dst, static_cast<std::int16_t>(sqlite3_column_int64(stmt, index)));
+      return;
+    case 18:
+      Put<std::int64_t>(dst, sqlite3_column_int64(stmt, index));
+      return;
+    case 3:
+    case 9: {
       const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
       auto julian = ParseIsoDate(std::string_view(text, sqlite3_column_bytes(stmt, index)));
       if (!julian) break;
@@ -226,7 +273,10 @@ void WriteImageFromStatement(const ColumnDef& column, sqlite3_stmt* stmt, int in
       Put<std::uint32_t>(dst + 4, static_cast<std::uint32_t>(stamp->milliseconds));
       return;
     }
-    case 5: case 6: case 7: case 8: {
+    case 5:
+    case 6:
+    case 7:
+    case 8: {
       std::memset(dst, 0, length);
       if (length >= 4) Put<std::int32_t>(dst, sqlite3_column_bytes(stmt, index) > 0 ? 1 : 0);
       return;
@@ -239,7 +289,8 @@ void WriteImageFromStatement(const ColumnDef& column, sqlite3_stmt* stmt, int in
       std::memset(dst + n, 0, length - n);
       return;
     }
-    default: break;
+    default:
+      break;
   }
   WriteNullImage(column, image);
 }
@@ -252,7 +303,8 @@ Status ValueFromImage(const ColumnDef& column, const std::uint8_t* bytes, Value&
       if (bytes[0] == ' ') return {};
       value = Value::Int(bytes[0] == 'T' || bytes[0] == 't' || bytes[0] == 'Y' || bytes[0] == 'y' || bytes[0] == '1');
       return {};
-    case 4: case 20: {
+    case 4:
+    case 20: {
       if (AllZero(bytes, length)) return {};
       std::uint32_t n = 0;
       while (n < length && bytes[n] != 0) ++n;
@@ -275,11 +327,13 @@ Status ValueFromImage(const ColumnDef& column, const std::uint8_t* bytes, Value&
       if (length == 4) {
         julian = Get<std::int32_t>(bytes);
       } else {
-        auto parsed = ParseCompactDate(std::string_view(reinterpret_cast<const char*>(bytes), std::min<std::uint32_t>(8, length)));
+        auto parsed = ParseCompactDate(
+            std::string_view(reinterpret_cast<const char*>(bytes), std::min<std::uint32_t>(8, length)));
         if (!parsed) return ColumnError(ace::kValueDoesNotFit, column, "not a date");
         julian = *parsed;
       }
-      if (julian < kFirstJulian || julian > kLastJulian) return ColumnError(ace::kValueDoesNotFit, column, "not a date");
+      if (julian < kFirstJulian || julian > kLastJulian)
+        return ColumnError(ace::kValueDoesNotFit, column, "not a date");
       value = Value::Text(FormatIsoDate(julian));
       return {};
     }
@@ -292,10 +346,14 @@ Status ValueFromImage(const ColumnDef& column, const std::uint8_t* bytes, Value&
       value = Value::Text(FormatIsoDate(JulianFromCivil(year, month, day)));
       return {};
     }
-    case 5: case 6: case 7: case 8:
+    case 5:
+    case 6:
+    case 7:
+    case 8:
       if (Get<std::int32_t>(bytes) == 0) return {};
       return ColumnError(ace::kColumnNotWritable, column, "large columns are not written from record images");
-    case 10: case 17:
+    case 10:
+    case 17:
       if (Get<std::int32_t>(bytes) == 32 && Get<std::uint32_t>(bytes + 4) == 0x80000000u) return {};
       value = Value::Real(Get<double>(bytes));
       if (!std::isfinite(value.real)) return ColumnError(ace::kValueDoesNotFit, column, "not a finite number");
@@ -310,7 +368,8 @@ Status ValueFromImage(const ColumnDef& column, const std::uint8_t* bytes, Value&
       if (static_cast<std::uint16_t>(v) != 0x8000) value = Value::Int(v);
       return {};
     }
-    case 13: case 15: {
+    case 13:
+    case 15: {
       std::int32_t v = Get<std::int32_t>(bytes);
       if (v != -1) value = Value::Int(v);
       return {};
@@ -348,16 +407,32 @@ Status WriteImageFromValue(const ColumnDef& column, const Value& value, std::uin
   std::uint8_t* dst = image + column.offset;
   std::uint32_t length = column.length;
   switch (column.type) {
-    case 4: case 20:
+    case 4:
+    case 20:
       std::memset(dst, ' ', length);
       std::memcpy(dst, value.bytes.data(), value.bytes.size());
       return {};
-    case 1: dst[0] = value.integer != 0 ? 'T' : 'F'; return {};
-    case 2: PutNumericText(column, value.kind == Value::Kind::Real ? value.real : static_cast<double>(value.integer), dst); return {};
-    case 10: case 17: Put<double>(dst, value.kind == Value::Kind::Real ? value.real : static_cast<double>(value.integer)); return {};
-    case 11: case 13: case 15: Put<std::int32_t>(dst, static_cast<std::int32_t>(value.integer)); return {};
-    case 12: Put<std::int16_t>(dst, static_cast<std::int16_t>(value.integer)); return {};
-    case 18: Put<std::int64_t>(dst, value.integer); return {};
+    case 1:
+      dst[0] = value.integer != 0 ? 'T' : 'F';
+      return {};
+    case 2:
+      PutNumericText(column, value.kind == Value::Kind::Real ? value.real : static_cast<double>(value.integer), dst);
+      return {};
+    case 10:
+    case 17:
+      Put<double>(dst, value.kind == Value::Kind::Real ? value.real : static_cast<double>(value.integer));
+      return {};
+    case 11:
+    case 13:
+    case 15:
+      Put<std::int32_t>(dst, static_cast<std::int32_t>(value.integer));
+      return {};
+    case 12:
+      Put<std::int16_t>(dst, static_cast<std::int16_t>(value.integer));
+      return {};
+    case 18:
+      Put<std::int64_t>(dst, value.integer);
+      return {};
     case 3: {
       std::int64_t julian = *ParseIsoDate(value.bytes);
       if (length == 4) {
@@ -369,14 +444,19 @@ Status WriteImageFromValue(const ColumnDef& column, const Value& value, std::uin
       }
       return {};
     }
-    case 9: PutCompactDate(*ParseIsoDate(value.bytes), dst); return {};
+    case 9:
+      PutCompactDate(*ParseIsoDate(value.bytes), dst);
+      return {};
     case 14: {
       Timestamp stamp = *ParseIsoTimestamp(value.bytes);
       Put<std::uint32_t>(dst, static_cast<std::uint32_t>(stamp.julian));
       Put<std::uint32_t>(dst + 4, static_cast<std::uint32_t>(stamp.milliseconds));
       return {};
     }
-    case 5: case 6: case 7: case 8:
+    case 5:
+    case 6:
+    case 7:
+    case 8:
       std::memset(dst, 0, length);
       Put<std::int32_t>(dst, value.bytes.empty() ? 0 : 1);
       return {};
@@ -392,17 +472,26 @@ Status WriteImageFromValue(const ColumnDef& column, const Value& value, std::uin
 Status CheckStoredValue(const ColumnDef& column, const Value& value) {
   if (value.IsNull()) return {};
   switch (column.type) {
-    case 4: case 20:
+    case 4:
+    case 20:
       if (value.kind != Value::Kind::Text) return ColumnError(ace::kValueDoesNotFit, column, "text expected");
       if (value.bytes.size() > column.length) {
-        return ColumnError(ace::kValueDoesNotFit, column, "longer than " + std::to_string(column.length) + " characters");
+        return ColumnError(ace::kValueDoesNotFit, column,
+                           "longer than " + std::to_string(column.length) + " characters");
       }
       return {};
-    case 1: case 11: case 12: case 13: case 15: case 18:
+    case 1:
+    case 11:
+    case 12:
+    case 13:
+    case 15:
+    case 18:
       if (value.kind != Value::Kind::Integer) return ColumnError(ace::kValueDoesNotFit, column, "integer expected");
       if (!IntegerFits(column.type, value.integer)) return ColumnError(ace::kValueDoesNotFit, column, "out of range");
       return {};
-    case 2: case 10: case 17:
+    case 2:
+    case 10:
+    case 17:
       if (value.kind != Value::Kind::Real && value.kind != Value::Kind::Integer) {
         return ColumnError(ace::kValueDoesNotFit, column, "number expected");
       }
@@ -410,10 +499,12 @@ Status CheckStoredValue(const ColumnDef& column, const Value& value) {
         char buffer[64];
         double v = value.kind == Value::Kind::Real ? value.real : static_cast<double>(value.integer);
         int n = std::snprintf(buffer, sizeof buffer, "%.*f", column.decimals, v);
-        if (n < 0 || static_cast<std::uint32_t>(n) > column.length) return ColumnError(ace::kValueDoesNotFit, column, "too wide");
+        if (n < 0 || static_cast<std::uint32_t>(n) > column.length)
+          return ColumnError(ace::kValueDoesNotFit, column, "too wide");
       }
       return {};
-    case 3: case 9:
+    case 3:
+    case 9:
       if (value.kind != Value::Kind::Text || !ParseIsoDate(value.bytes)) {
         return ColumnError(ace::kValueDoesNotFit, column, "date YYYY-MM-DD expected");
       }
@@ -433,8 +524,10 @@ Status CheckStoredValue(const ColumnDef& column, const Value& value) {
 
 Value ValueFromStatement(sqlite3_stmt* stmt, int index) {
   switch (sqlite3_column_type(stmt, index)) {
-    case SQLITE_INTEGER: return Value::Int(sqlite3_column_int64(stmt, index));
-    case SQLITE_FLOAT: return Value::Real(sqlite3_column_double(stmt, index));
+    case SQLITE_INTEGER:
+      return Value::Int(sqlite3_column_int64(stmt, index));
+    case SQLITE_FLOAT:
+      return Value::Real(sqlite3_column_double(stmt, index));
     case SQLITE_TEXT:
       return Value::Text(std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, index)),
                                      sqlite3_column_bytes(stmt, index)));
@@ -442,15 +535,22 @@ Value ValueFromStatement(sqlite3_stmt* stmt, int index) {
       const void* blob = sqlite3_column_blob(stmt, index);
       return Value::Blob(std::string(static_cast<const char*>(blob), sqlite3_column_bytes(stmt, index)));
     }
-    default: return Value();
+    default:
+      return Value();
   }
 }
 
 void BindValue(sqlite3_stmt* stmt, int parameter, const Value& value) {
   switch (value.kind) {
-    case Value::Kind::Null: sqlite3_bind_null(stmt, parameter); break;
-    case Value::Kind::Integer: sqlite3_bind_int64(stmt, parameter, value.integer); break;
-    case Value::Kind::Real: sqlite3_bind_double(stmt, parameter, value.real); break;
+    case Value::Kind::Null:
+      sqlite3_bind_null(stmt, parameter);
+      break;
+    case Value::Kind::Integer:
+      sqlite3_bind_int64(stmt, parameter, value.integer);
+      break;
+    case Value::Kind::Real:
+      sqlite3_bind_double(stmt, parameter, value.real);
+      break;
     case Value::Kind::Text:
       sqlite3_bind_text(stmt, parameter, value.bytes.data(), static_cast<int>(value.bytes.size()), SQLITE_STATIC);
       break;
@@ -474,20 +574,29 @@ Status ValueFromText(const ColumnDef& column, const std::string& text, Value& va
   switch (column.type) {
     case 1: {
       std::string t = Trimmed(text);
-      if (t == "T" || t == "t" || t == "Y" || t == "y" || t == "1") value = Value::Int(1);
-      else if (t == "F" || t == "f" || t == "N" || t == "n" || t == "0") value = Value::Int(0);
-      else return ColumnError(ace::kValueDoesNotFit, column, "logical T or F expected, got \"" + text + "\"");
+      if (t == "T" || t == "t" || t == "Y" || t == "y" || t == "1")
+        value = Value::Int(1);
+      else if (t == "F" || t == "f" || t == "N" || t == "n" || t == "0")
+        value = Value::Int(0);
+      else
+        return ColumnError(ace::kValueDoesNotFit, column, "logical T or F expected, got \"" + text + "\"");
       return {};
     }
-    case 2: case 10: case 17: {
+    case 2:
+    case 10:
+    case 17: {
       double v;
-      if (!ParseDouble(text, v)) return ColumnError(ace::kValueDoesNotFit, column, "number expected, got \"" + text + "\"");
+      if (!ParseDouble(text, v))
+        return ColumnError(ace::kValueDoesNotFit, column, "number expected, got \"" + text + "\"");
       value = Value::Real(v);
       break;
     }
-    case 11: case 12: case 15: {
+    case 11:
+    case 12:
+    case 15: {
       std::int64_t v;
-      if (!ParseInteger(text, v)) return ColumnError(ace::kValueDoesNotFit, column, "integer expected, got \"" + text + "\"");
+      if (!ParseInteger(text, v))
+        return ColumnError(ace::kValueDoesNotFit, column, "integer expected, got \"" + text + "\"");
       value = Value::Int(v);
       break;
     }
@@ -499,11 +608,13 @@ Status ValueFromText(const ColumnDef& column, const std::string& text, Value& va
     }
     case 18: {
       std::int64_t count;
-      if (!ParseMoney(text, count)) return ColumnError(ace::kValueDoesNotFit, column, "amount expected, got \"" + text + "\"");
+      if (!ParseMoney(text, count))
+        return ColumnError(ace::kValueDoesNotFit, column, "amount expected, got \"" + text + "\"");
       value = Value::Int(count);
       break;
     }
-    case 3: case 9: {
+    case 3:
+    case 9: {
       auto julian = ParseIsoDate(Trimmed(text));
       if (!julian) return ColumnError(ace::kValueDoesNotFit, column, "date YYYY-MM-DD expected, got \"" + text + "\"");
       value = Value::Text(FormatIsoDate(*julian));
@@ -515,7 +626,9 @@ Status ValueFromText(const ColumnDef& column, const std::string& text, Value& va
       value = Value::Text(FormatIsoTimestamp(*stamp));
       break;
     }
-    case 6: case 7: case 16:
+    case 6:
+    case 7:
+    case 16:
       value = Value::Blob(text);
       break;
     default: {
@@ -532,14 +645,17 @@ Status ValueFromText(const ColumnDef& column, const std::string& text, Value& va
 
 std::string TextFromValue(const ColumnDef& column, const Value& value) {
   switch (value.kind) {
-    case Value::Kind::Null: return {};
+    case Value::Kind::Null:
+      return {};
     case Value::Kind::Integer:
       if (column.type == 1) return value.integer != 0 ? "T" : "F";
       if (column.type == 18) return FormatMoney(value.integer);
       if (column.type == 13) return FormatIsoTime(value.integer);
       return std::to_string(value.integer);
-    case Value::Kind::Real: return FormatDouble(value.real);
-    default: return value.bytes;
+    case Value::Kind::Real:
+      return FormatDouble(value.real);
+    default:
+      return value.bytes;
   }
 }
 

@@ -21,10 +21,30 @@ struct Value {
   double real = 0;
   std::string bytes;  // text or blob
 
-  static Value Int(std::int64_t v) { Value x; x.kind = Kind::Integer; x.integer = v; return x; }
-  static Value Real(double v) { Value x; x.kind = Kind::Real; x.real = v; return x; }
-  static Value Text(std::string v) { Value x; x.kind = Kind::Text; x.bytes = std::move(v); return x; }
-  static Value Blob(std::string v) { Value x; x.kind = Kind::Blob; x.bytes = std::move(v); return x; }
+  static Value Int(std::int64_t v) {
+    Value x;
+    x.kind = Kind::Integer;
+    x.integer = v;
+    return x;
+  }
+  static Value Real(double v) {
+    Value x;
+    x.kind = Kind::Real;
+    x.real = v;
+    return x;
+  }
+  static Value Text(std::string v) {
+    Value x;
+    x.kind = Kind::Text;
+    x.bytes = std::move(v);
+    return x;
+  }
+  static Value Blob(std::string v) {
+    Value x;
+    x.kind = Kind::Blob;
+    x.bytes = std::move(v);
+    return x;
+  }
   bool IsNull() const { return kind == Kind::Null; }
   bool operator==(const Value& other) const;
 };

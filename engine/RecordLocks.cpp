@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 namespace lw::engine {

@@ -89,7 +89,8 @@ Status UpdateRow(Connection& connection, const TableDef& table, std::int64_t row
   if (rc == SQLITE_DONE) return Status::Error(ace::kRecordNotFound);
   if (rc != SQLITE_ROW) return SqliteFailure(db, rc);
   std::vector<Value> oldValues;
-  for (std::size_t i = 0; i < columns.size(); ++i) oldValues.push_back(ValueFromStatement(old.get(), static_cast<int>(i)));
+  for (std::size_t i = 0; i < columns.size(); ++i)
+    oldValues.push_back(ValueFromStatement(old.get(), static_cast<int>(i)));
   old.reset();
   Stmt write = Prepare(db, update);
   if (!write) return SqliteFailure(db, sqlite3_errcode(db));

@@ -26,8 +26,8 @@ std::string TableDdl(const TableDef& table) {
   for (std::size_t i = 0; i < table.columns.size(); ++i) {
     const ColumnDef& column = table.columns[i];
     if (column.keySqlName.empty()) continue;
-    sql += ", " + column.keySqlName + (column.type == 20 ? " COLLATE NOCASE" : "") +
-           " GENERATED ALWAYS AS (ifnull(" + column.sqlName + ", " + kNullKeySql + ")) VIRTUAL";
+    sql += ", " + column.keySqlName + (column.type == 20 ? " COLLATE NOCASE" : "") + " GENERATED ALWAYS AS (ifnull(" +
+           column.sqlName + ", " + kNullKeySql + ")) VIRTUAL";
   }
   sql += ")";
   return sql;
@@ -40,7 +40,8 @@ TableDef DefFromSpec(const TableSpec& spec, int number, Status& status) {
   table.defaultIndex = spec.defaultIndex;
   for (const ColumnSpec& c : spec.columns) {
     if (!IsKnownColumnType(c.type)) {
-      status = Status::Error(ace::kInvalidArgument, "column " + c.name + " has the unknown type " + std::to_string(c.type));
+      status =
+          Status::Error(ace::kInvalidArgument, "column " + c.name + " has the unknown type " + std::to_string(c.type));
     }
     ColumnDef column;
     column.name = c.name;
@@ -59,8 +60,10 @@ TableDef DefFromSpec(const TableSpec& spec, int number, Status& status) {
       std::size_t end = i.keyColumns.find(';', start);
       if (end == std::string::npos) end = i.keyColumns.size();
       int column = table.FindColumn(i.keyColumns.substr(start, end - start));
-      if (column < 0) status = Status::Error(ace::kInvalidArgument, "index " + i.name + " names an unknown column");
-      else index.segments.push_back(column);
+      if (column < 0)
+        status = Status::Error(ace::kInvalidArgument, "index " + i.name + " names an unknown column");
+      else
+        index.segments.push_back(column);
       start = end + 1;
     }
     table.indexes.push_back(std::move(index));
@@ -78,10 +81,16 @@ Status Exec(sqlite3* db, const std::string& sql) {
 
 Status SqliteFailure(sqlite3* db, int rc) {
   switch (rc & 0xff) {
-    case SQLITE_BUSY: case SQLITE_LOCKED: return Status::Error(ace::kDatabaseBusy);
-    case SQLITE_CONSTRAINT: return Status::Error(ace::kDuplicateKey, ErrorText(db));
-    case SQLITE_CORRUPT: case SQLITE_NOTADB: return Status::Error(ace::kDictionaryDamaged, ErrorText(db));
-    default: return Status::Error(ace::kStorageError, ErrorText(db));
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return Status::Error(ace::kDatabaseBusy);
+    case SQLITE_CONSTRAINT:
+      return Status::Error(ace::kDuplicateKey, ErrorText(db));
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+      return Status::Error(ace::kDictionaryDamaged, ErrorText(db));
+    default:
+      return Status::Error(ace::kStorageError, ErrorText(db));
   }
 }
 
@@ -170,8 +179,10 @@ Status CreateSchema(sqlite3* db, const std::vector<TableSpec>& tables, const Cre
     TableDef def = DefFromSpec(spec, number, specStatus);
     if (!specStatus.ok()) return fail(specStatus);
     sqlite3_bind_text(table.get(), 1, spec.name.c_str(), -1, SQLITE_STATIC);
-    if (spec.defaultIndex.empty()) sqlite3_bind_null(table.get(), 2);
-    else sqlite3_bind_text(table.get(), 2, spec.defaultIndex.c_str(), -1, SQLITE_STATIC);
+    if (spec.defaultIndex.empty())
+      sqlite3_bind_null(table.get(), 2);
+    else
+      sqlite3_bind_text(table.get(), 2, spec.defaultIndex.c_str(), -1, SQLITE_STATIC);
     sqlite3_bind_int(table.get(), 3, number);
     if (!(status = run(table.get())).ok()) return fail(status);
     for (std::size_t i = 0; i < spec.columns.size(); ++i) {

@@ -46,11 +46,12 @@ Status SqlStatement::ExecuteSelect(std::unique_ptr<Cursor>& result) {
                     translated_.fromWhereOrder;
   Stmt create = engine::Prepare(db, sql);
   if (!create) return SqlRejection(ace::kNativeSyntaxError, ErrorText(db) + ".");
-  for (std::size_t i = 0; i < translated_.binds.size(); ++i) BindValue(create.get(), static_cast<int>(i + 1), translated_.binds[i]);
+  for (std::size_t i = 0; i < translated_.binds.size(); ++i)
+    BindValue(create.get(), static_cast<int>(i + 1), translated_.binds[i]);
   int rc = sqlite3_step(create.get());
   if (rc != SQLITE_DONE) {
-    Status failure = (rc & 0xff) == SQLITE_ERROR ? SqlRejection(ace::kNativeEvaluation, ErrorText(db) + ".")
-                                                 : SqliteFailure(db, rc);
+    Status failure =
+        (rc & 0xff) == SQLITE_ERROR ? SqlRejection(ace::kNativeEvaluation, ErrorText(db) + ".") : SqliteFailure(db, rc);
     Exec(db, "DROP TABLE IF EXISTS temp." + QuoteIdentifier(name));
     return failure;
   }
@@ -77,9 +78,9 @@ Status SqlStatement::ExecuteSelect(std::unique_ptr<Cursor>& result) {
   // An expression column takes the kind of its first value: integer, double or text.
   for (int i : expressions) {
     std::string c = "c" + std::to_string(i + 1);
-    Stmt probe = engine::Prepare(db, "SELECT (SELECT typeof(" + c + ") FROM temp." + QuoteIdentifier(name) + " WHERE " +
-                                         c + " IS NOT NULL LIMIT 1), max(length(" + c + ")) FROM temp." +
-                                         QuoteIdentifier(name));
+    Stmt probe =
+        engine::Prepare(db, "SELECT (SELECT typeof(" + c + ") FROM temp." + QuoteIdentifier(name) + " WHERE " + c +
+                                " IS NOT NULL LIMIT 1), max(length(" + c + ")) FROM temp." + QuoteIdentifier(name));
     std::string kind = "text";
     int length = 1;
     if (probe && sqlite3_step(probe.get()) == SQLITE_ROW) {
@@ -113,7 +114,8 @@ Status SqlStatement::ExecuteWrite() {
     connection_.RollbackWrite();
     return SqlRejection(ace::kNativeSyntaxError, ErrorText(db) + ".");
   }
-  for (std::size_t i = 0; i < translated_.binds.size(); ++i) BindValue(stmt.get(), static_cast<int>(i + 1), translated_.binds[i]);
+  for (std::size_t i = 0; i < translated_.binds.size(); ++i)
+    BindValue(stmt.get(), static_cast<int>(i + 1), translated_.binds[i]);
   int rc = sqlite3_step(stmt.get());
   if (rc != SQLITE_DONE) {
     Status failure = SqliteFailure(db, rc);

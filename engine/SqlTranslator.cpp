@@ -32,15 +32,24 @@ Status Tokenize(const std::string& text, std::vector<Token>& tokens) {
   };
   while (i < n) {
     char c = text[i];
-    if (c == '\n') { ++line; ++i; continue; }
-    if (std::isspace(static_cast<unsigned char>(c))) { ++i; continue; }
+    if (c == '\n') {
+      ++line;
+      ++i;
+      continue;
+    }
+    if (std::isspace(static_cast<unsigned char>(c))) {
+      ++i;
+      continue;
+    }
     if (c == '-' && i + 1 < n && text[i + 1] == '-') {
       while (i < n && text[i] != '\n') ++i;
       continue;
     }
     if (c == '/' && i + 1 < n && text[i + 1] == '*') {
       std::size_t end = text.find("*/", i + 2);
-      if (end == std::string::npos) return SqlRejection(ace::kNativeUnterminatedText, "a comment is not closed (line " + std::to_string(line) + ").");
+      if (end == std::string::npos)
+        return SqlRejection(ace::kNativeUnterminatedText,
+                            "a comment is not closed (line " + std::to_string(line) + ").");
       for (std::size_t k = i; k < end; ++k) line += text[k] == '\n';
       i = end + 2;
       continue;
@@ -65,13 +74,14 @@ Status Tokenize(const std::string& text, std::vector<Token>& tokens) {
       }
       if (!closed) {
         return SqlRejection(ace::kNativeUnterminatedText, std::string(c == '\'' ? "a text literal" : "a quoted name") +
-                                                         " is not closed (line " + std::to_string(line) + ").");
+                                                              " is not closed (line " + std::to_string(line) + ").");
       }
       push(c == '\'' ? Token::Type::String : Token::Type::Quoted, value);
       i = k + 1;
       continue;
     }
-    if (std::isdigit(static_cast<unsigned char>(c)) || (c == '.' && i + 1 < n && std::isdigit(static_cast<unsigned char>(text[i + 1])))) {
+    if (std::isdigit(static_cast<unsigned char>(c)) ||
+        (c == '.' && i + 1 < n && std::isdigit(static_cast<unsigned char>(text[i + 1])))) {
       std::size_t k = i;
       while (k < n && (std::isdigit(static_cast<unsigned char>(text[k])) || text[k] == '.')) ++k;
       if (k < n && (text[k] == 'e' || text[k] == 'E')) {
@@ -100,7 +110,11 @@ Status Tokenize(const std::string& text, std::vector<Token>& tokens) {
       i = k;
       continue;
     }
-    if (c == '?') { push(Token::Type::Param, "?"); ++i; continue; }
+    if (c == '?') {
+      push(Token::Type::Param, "?");
+      ++i;
+      continue;
+    }
     static const char* kPairs[] = {"<=", ">=", "<>", "!=", "||"};
     bool matched = false;
     for (const char* pair : kPairs) {
@@ -117,25 +131,29 @@ Status Tokenize(const std::string& text, std::vector<Token>& tokens) {
       ++i;
       continue;
     }
-    return SqlRejection(ace::kNativeSyntaxError, std::string("unexpected character '") + c + "' (line " + std::to_string(line) + ").");
+    return SqlRejection(ace::kNativeSyntaxError,
+                        std::string("unexpected character '") + c + "' (line " + std::to_string(line) + ").");
   }
   return {};
 }
 
 const std::set<std::string>& Keywords() {
   static const std::set<std::string> words = {
-      "SELECT", "FROM", "WHERE", "AND", "OR", "NOT", "IS", "NULL", "IN", "LIKE", "BETWEEN", "ESCAPE", "ASC",
-      "DESC", "CASE", "WHEN", "THEN", "ELSE", "END", "DISTINCT", "ALL", "AS", "ORDER", "BY", "GROUP", "HAVING",
-      "UPDATE", "SET", "DELETE", "INSERT", "INTO", "VALUES"};
+      "SELECT", "FROM", "WHERE", "AND",    "OR",     "NOT",  "IS",     "NULL",   "IN",       "LIKE",  "BETWEEN",
+      "ESCAPE", "ASC",  "DESC",  "CASE",   "WHEN",   "THEN", "ELSE",   "END",    "DISTINCT", "ALL",   "AS",
+      "ORDER",  "BY",   "GROUP", "HAVING", "UPDATE", "SET",  "DELETE", "INSERT", "INTO",     "VALUES"};
   return words;
 }
 
 const char* FunctionName(const std::string& upper) {
   static const std::pair<const char*, const char*> kFunctions[] = {
-      {"UPPER", "upper"}, {"LOWER", "lower"}, {"UCASE", "upper"}, {"LCASE", "lower"}, {"TRIM", "trim"},
-      {"LTRIM", "ltrim"}, {"RTRIM", "rtrim"}, {"ABS", "abs"}, {"ROUND", "round"}, {"COUNT", "count"},
-      {"SUM", "sum"}, {"MIN", "min"}, {"MAX", "max"}, {"AVG", "avg"}, {"IFNULL", "ifnull"},
-      {"COALESCE", "coalesce"}, {"LENGTH", "length"}, {"CHAR_LENGTH", "length"}, {"SUBSTRING", "substr"}};
+      {"UPPER", "upper"},       {"LOWER", "lower"},   {"UCASE", "upper"},
+      {"LCASE", "lower"},       {"TRIM", "trim"},     {"LTRIM", "ltrim"},
+      {"RTRIM", "rtrim"},       {"ABS", "abs"},       {"ROUND", "round"},
+      {"COUNT", "count"},       {"SUM", "sum"},       {"MIN", "min"},
+      {"MAX", "max"},           {"AVG", "avg"},       {"IFNULL", "ifnull"},
+      {"COALESCE", "coalesce"}, {"LENGTH", "length"}, {"CHAR_LENGTH", "length"},
+      {"SUBSTRING", "substr"}};
   for (const auto& [from, to] : kFunctions) {
     if (upper == from) return to;
   }
@@ -170,8 +188,9 @@ class Translator {
       if (end_ < 2 || tokens_[1].upper != "INTO") return SqlRejection(ace::kNativeSyntaxError, "INSERT needs INTO.");
       tableAt = 2;
     } else {
-      return SqlRejection(ace::kNativeSyntaxError, "unexpected \"" + tokens_[0].text + "\" at the start of the statement (line " +
-                                                    std::to_string(tokens_[0].line) + ").");
+      return SqlRejection(ace::kNativeSyntaxError, "unexpected \"" + tokens_[0].text +
+                                                       "\" at the start of the statement (line " +
+                                                       std::to_string(tokens_[0].line) + ").");
     }
     LW_RETURN_IF_ERROR(ResolveTable(tableAt));
     if (out_.kind == TranslatedSql::Kind::Select) {
@@ -261,7 +280,7 @@ class Translator {
     std::string table = Upper(out_.table->name);
     if (name == table || name == table + ".ADT" || (!alias_.empty() && name == alias_)) return {};
     return SqlRejection(ace::kNativeUnknownTable, "unknown table or alias \"" + tokens_[i].text + "\" (line " +
-                                                   std::to_string(tokens_[i].line) + ").");
+                                                      std::to_string(tokens_[i].line) + ").");
   }
 
   // A table name or alias before "." is checked and dropped: the statement reads one table.
@@ -283,7 +302,8 @@ class Translator {
           return {};
         }
       }
-      return SqlRejection(ace::kNativeUnknownColumn, "column not found: \"" + token.text + "\" (line " + std::to_string(token.line) + ").");
+      return SqlRejection(ace::kNativeUnknownColumn,
+                          "column not found: \"" + token.text + "\" (line " + std::to_string(token.line) + ").");
     }
     if (column != nullptr) *column = found;
     out += out_.table->columns[found].sqlName;
@@ -298,7 +318,8 @@ class Translator {
   Status Emit(std::size_t begin, std::size_t end, std::string& out) {
     for (std::size_t i = begin; i < end; ++i) {
       const Token& t = tokens_[i];
-      if (!out.empty() && out.back() != '(' && !(t.type == Token::Type::Symbol && (t.text == ")" || t.text == ","))) out += ' ';
+      if (!out.empty() && out.back() != '(' && !(t.type == Token::Type::Symbol && (t.text == ")" || t.text == ",")))
+        out += ' ';
       if (i == tableAt_) {
         out += out_.table->sqlName;
         continue;
@@ -308,7 +329,9 @@ class Translator {
         continue;
       }
       switch (t.type) {
-        case Token::Type::String: Bind(Value::Text(t.text), out); break;
+        case Token::Type::String:
+          Bind(Value::Text(t.text), out);
+          break;
         case Token::Type::Number: {
           if (t.text.find_first_of(".eE") == std::string::npos && t.text.size() < 19) {
             Bind(Value::Int(std::strtoll(t.text.c_str(), nullptr, 10)), out);
@@ -317,7 +340,9 @@ class Translator {
           }
           break;
         }
-        case Token::Type::Param: Bind(Value(), out); break;
+        case Token::Type::Param:
+          Bind(Value(), out);
+          break;
         case Token::Type::Symbol:
           if (out.size() > 0 && out.back() == ' ' && (t.text == ")" || t.text == ",")) out.pop_back();
           out += t.text == "!=" ? "<>" : t.text;
@@ -338,7 +363,10 @@ class Translator {
             for (std::size_t k = i + 2; k < close; ++k) {
               if (tokens_[k].type == Token::Type::Symbol && tokens_[k].text == "(") ++depth;
               if (tokens_[k].type == Token::Type::Symbol && tokens_[k].text == ")") --depth;
-              if (depth == 0 && tokens_[k].type == Token::Type::Word && tokens_[k].upper == "IN") { in = k; break; }
+              if (depth == 0 && tokens_[k].type == Token::Type::Word && tokens_[k].upper == "IN") {
+                in = k;
+                break;
+              }
             }
             if (in == npos) return SqlRejection(ace::kNativeSyntaxError, "POSITION needs the form POSITION(a IN b).");
             std::string needle, haystack;
@@ -431,8 +459,9 @@ class Translator {
         LW_RETURN_IF_ERROR(Qualifier(b));
         nameAt = b + 2;
       }
-      bool single = exprEnd - nameAt == 1 && (tokens_[nameAt].type == Token::Type::Quoted ||
-                                              (tokens_[nameAt].type == Token::Type::Word && !Keywords().count(tokens_[nameAt].upper)));
+      bool single = exprEnd - nameAt == 1 &&
+                    (tokens_[nameAt].type == Token::Type::Quoted ||
+                     (tokens_[nameAt].type == Token::Type::Word && !Keywords().count(tokens_[nameAt].upper)));
       if (single) {
         std::string expression;
         int column = -1;
@@ -448,7 +477,6 @@ class Translator {
     return {};
   }
 
-
   const std::vector<Token>& tokens_;
   const Catalog& catalog_;
   TranslatedSql& out_;
@@ -462,8 +490,8 @@ class Translator {
 }  // namespace
 
 Status SqlRejection(int nativeError, const std::string& detail) {
-  return Status::WithText(ace::kSqlError, std::string(ace::AceErrorText(ace::kSqlError)) + " NativeError = " +
-                                              std::to_string(nativeError) + "; " + detail);
+  return Status::WithText(ace::kSqlError, std::string(ace::AceErrorText(ace::kSqlError)) +
+                                              " NativeError = " + std::to_string(nativeError) + "; " + detail);
 }
 
 Status ScanSql(const std::string& text, int& parameters) {

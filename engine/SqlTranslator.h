@@ -27,9 +27,9 @@ struct TranslatedSql {
   std::shared_ptr<const TableDef> table;  // the table the statement reads or writes
   std::string sql;                        // SQLite text; literals are ?1, ?2, ...
   std::vector<Value> binds;
-  std::vector<SqlResultColumn> results;   // SELECT only, in select-list order
-  std::string selectList;                 // SELECT only: the translated list, aliased c1, c2, ...
-  std::string fromWhereOrder;             // SELECT only: everything after the select list
+  std::vector<SqlResultColumn> results;  // SELECT only, in select-list order
+  std::string selectList;                // SELECT only: the translated list, aliased c1, c2, ...
+  std::string fromWhereOrder;            // SELECT only: everything after the select list
 };
 
 // Translates one statement. Table names are looked up in `catalog` (keys upper case; ".ADT"
@@ -37,7 +37,7 @@ struct TranslatedSql {
 Status TranslateSql(const std::string& text, const Catalog& catalog, TranslatedSql& out);
 
 // Checks that the text scans (quotes closed, brackets balanced) and counts its parameters
-// (":name" outside quotes, "?"). 
+// (":name" outside quotes, "?").
 Status ScanSql(const std::string& text, int& parameters);
 
 // The rejection text: "Error 7200: The SQL statement was rejected. NativeError = N; <detail>".

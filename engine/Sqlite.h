@@ -36,8 +36,7 @@ class StmtReset {
 // Prepares a statement; on failure returns null and leaves the error in the connection.
 inline Stmt Prepare(sqlite3* db, std::string_view sql) {
   sqlite3_stmt* stmt = nullptr;
-  sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &stmt,
-                     nullptr);
+  sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
   return Stmt(stmt);
 }
 

@@ -79,7 +79,8 @@ Status SqliteEngine::CursorOnly(ADSHANDLE handle, Cursor*& cursor) const {
 
 Status SqliteEngine::IndexOf(ADSHANDLE handle, Cursor*& cursor, int& order) const {
   const HandleEntry* entry = Find(handle);
-  if (entry == nullptr || entry->kind != HandleKind::Index) return Status::Error(ace::kInvalidHandle, "(an index handle is needed)");
+  if (entry == nullptr || entry->kind != HandleKind::Index)
+    return Status::Error(ace::kInvalidHandle, "(an index handle is needed)");
   cursor = entry->cursor;
   order = entry->order;
   return {};
@@ -244,10 +245,18 @@ std::uint32_t SqliteEngine::AdsGetHandleType(ADSHANDLE handle, std::uint16_t* ty
   const HandleEntry* entry = Find(handle);
   if (entry == nullptr || type == nullptr) return Finish(Status::Error(ace::kInvalidHandle));
   switch (entry->kind) {
-    case HandleKind::Connection: *type = ace::kHandleConnection; break;
-    case HandleKind::Cursor: *type = entry->cursor->IsResult() ? ace::kHandleCursor : ace::kHandleTable; break;
-    case HandleKind::Index: *type = ace::kHandleIndex; break;
-    case HandleKind::Statement: *type = ace::kHandleStatement; break;
+    case HandleKind::Connection:
+      *type = ace::kHandleConnection;
+      break;
+    case HandleKind::Cursor:
+      *type = entry->cursor->IsResult() ? ace::kHandleCursor : ace::kHandleTable;
+      break;
+    case HandleKind::Index:
+      *type = ace::kHandleIndex;
+      break;
+    case HandleKind::Statement:
+      *type = ace::kHandleStatement;
+      break;
   }
   return 0;
 }
@@ -260,13 +269,13 @@ std::uint32_t SqliteEngine::AdsGetSQLStmtParams(const char* statement, std::uint
   return Finish(status);
 }
 
-#define LW_STATEMENT_OPTION(Name, Field)                                   \
+#define LW_STATEMENT_OPTION(Name, Field)                                       \
   std::uint32_t SqliteEngine::Name(ADSHANDLE statement, std::uint16_t value) { \
-    std::lock_guard lock(mutex_);                                          \
-    SqlStatement* s;                                                       \
-    if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st); \
-    Field;                                                                 \
-    return 0;                                                              \
+    std::lock_guard lock(mutex_);                                              \
+    SqlStatement* s;                                                           \
+    if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st);    \
+    Field;                                                                     \
+    return 0;                                                                  \
   }
 LW_STATEMENT_OPTION(AdsStmtSetTableLockType, (void)value)
 LW_STATEMENT_OPTION(AdsStmtSetTableCharType, (void)value)

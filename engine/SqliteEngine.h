@@ -27,9 +27,11 @@ class SqliteEngine final : public ace::AceApi {
   SqliteEngine();
   ~SqliteEngine() override;
 
-  std::uint32_t AdsConnect60(const char* connectPath, std::uint16_t serverTypes, const char* userName, const char* password, std::uint32_t options, ADSHANDLE* connection) override;
+  std::uint32_t AdsConnect60(const char* connectPath, std::uint16_t serverTypes, const char* userName,
+                             const char* password, std::uint32_t options, ADSHANDLE* connection) override;
   std::uint32_t AdsDisconnect(ADSHANDLE connection) override;
-  std::uint32_t AdsDDGetTableProperty(ADSHANDLE connection, const char* tableName, std::uint16_t property, void* buffer, std::uint16_t* length) override;
+  std::uint32_t AdsDDGetTableProperty(ADSHANDLE connection, const char* tableName, std::uint16_t property, void* buffer,
+                                      std::uint16_t* length) override;
   std::uint32_t AdsGetLastError(std::uint32_t* errorCode, char* buffer, std::uint16_t* length) override;
   std::uint32_t AdsSetLastError(std::uint32_t errorCode, const char* text) override;
   std::uint32_t AdsShowError(const char* title) override;
@@ -47,7 +49,9 @@ class SqliteEngine final : public ace::AceApi {
   std::uint32_t AdsExecuteSQL(ADSHANDLE statement, ADSHANDLE* cursor) override;
   std::uint32_t AdsSqlPeekStatement(ADSHANDLE cursor, std::uint16_t* isLive) override;
   std::uint32_t AdsCloseSQLStatement(ADSHANDLE statement) override;
-  std::uint32_t AdsOpenTable(ADSHANDLE connection, const char* name, const char* alias, std::uint16_t tableType, std::uint16_t charType, std::uint16_t lockType, std::uint16_t checkRights, std::uint32_t options, ADSHANDLE* table) override;
+  std::uint32_t AdsOpenTable(ADSHANDLE connection, const char* name, const char* alias, std::uint16_t tableType,
+                             std::uint16_t charType, std::uint16_t lockType, std::uint16_t checkRights,
+                             std::uint32_t options, ADSHANDLE* table) override;
   std::uint32_t AdsCloseTable(ADSHANDLE table) override;
   std::uint32_t AdsGetTableType(ADSHANDLE table, std::uint16_t* tableType) override;
   std::uint32_t AdsGetTableCharType(ADSHANDLE table, std::uint16_t* charType) override;
@@ -72,7 +76,8 @@ class SqliteEngine final : public ace::AceApi {
   std::uint32_t AdsGetIndexHandle(ADSHANDLE table, const char* indexName, ADSHANDLE* index) override;
   std::uint32_t AdsGetIndexPageSize(ADSHANDLE index, std::uint32_t* pageSize) override;
   std::uint32_t AdsGetNumSegments(ADSHANDLE index, std::uint16_t* count) override;
-  std::uint32_t AdsGetSegmentFieldname(ADSHANDLE index, std::uint16_t segment, char* buffer, std::uint16_t* length) override;
+  std::uint32_t AdsGetSegmentFieldname(ADSHANDLE index, std::uint16_t segment, char* buffer,
+                                       std::uint16_t* length) override;
   std::uint32_t AdsIsIndexDescending(ADSHANDLE index, std::uint16_t* descending) override;
   std::uint32_t AdsIsIndexUnique(ADSHANDLE index, std::uint16_t* unique) override;
   std::uint32_t AdsIsIndexPrimaryKey(ADSHANDLE index, std::uint16_t* primary) override;
@@ -86,7 +91,8 @@ class SqliteEngine final : public ace::AceApi {
   std::uint32_t AdsAtBOF(ADSHANDLE table, std::uint16_t* atBof) override;
   std::uint32_t AdsIsRecordVisible(ADSHANDLE handle, std::uint16_t* visible) override;
   std::uint32_t AdsGetRecord(ADSHANDLE table, void* buffer, std::uint32_t* length) override;
-  std::uint32_t AdsGetField(ADSHANDLE table, std::uint32_t field, char* buffer, std::uint32_t* length, std::uint16_t options) override;
+  std::uint32_t AdsGetField(ADSHANDLE table, std::uint32_t field, char* buffer, std::uint32_t* length,
+                            std::uint16_t options) override;
   std::uint32_t AdsIsEmpty(ADSHANDLE handle, std::uint32_t field, std::uint16_t* empty) override;
   std::uint32_t AdsGetBookmarkLength(ADSHANDLE handle, std::uint32_t* length) override;
   std::uint32_t AdsGetBookmark60(ADSHANDLE handle, void* bookmark, std::uint32_t* length) override;
@@ -102,7 +108,8 @@ class SqliteEngine final : public ace::AceApi {
   std::uint32_t AdsSetEmpty(ADSHANDLE handle, std::uint32_t field) override;
   std::uint32_t AdsBuildRawKey(ADSHANDLE index, void* key, std::uint16_t* length) override;
   std::uint32_t AdsStepIndexKey(ADSHANDLE index, void* key, std::uint16_t length, std::int16_t direction) override;
-  std::uint32_t AdsSetScope(ADSHANDLE index, std::uint16_t scopeOption, const void* key, std::uint16_t length, std::uint16_t dataType) override;
+  std::uint32_t AdsSetScope(ADSHANDLE index, std::uint16_t scopeOption, const void* key, std::uint16_t length,
+                            std::uint16_t dataType) override;
   std::uint32_t AdsClearAllScopes(ADSHANDLE table) override;
   std::uint32_t AdsLockRecord(ADSHANDLE table, std::uint32_t recordNumber) override;
   std::uint32_t AdsUnlockRecord(ADSHANDLE table, std::uint32_t recordNumber) override;

@@ -248,7 +248,8 @@ std::uint32_t SqliteEngine::AdsInitRawKey(ADSHANDLE index) {
   return 0;
 }
 
-std::uint32_t SqliteEngine::AdsSetField(ADSHANDLE handle, std::uint32_t field, const char* value, std::uint32_t length) {
+std::uint32_t SqliteEngine::AdsSetField(ADSHANDLE handle, std::uint32_t field, const char* value,
+                                        std::uint32_t length) {
   LW_LOCK;
   LW_OUT(value);
   Cursor* c;
@@ -290,7 +291,8 @@ std::uint32_t SqliteEngine::AdsSetFieldRaw(ADSHANDLE handle, std::uint32_t field
 std::uint32_t SqliteEngine::AdsSetEmpty(ADSHANDLE handle, std::uint32_t field) {
   LW_LOCK;
   const HandleEntry* entry = Find(handle);
-  if (entry != nullptr && entry->kind == HandleKind::Statement) return Finish(entry->statement->SetParameterNull(field));
+  if (entry != nullptr && entry->kind == HandleKind::Statement)
+    return Finish(entry->statement->SetParameterNull(field));
   Cursor* c;
   int order;
   int column;
@@ -329,8 +331,12 @@ std::uint32_t SqliteEngine::AdsStepIndexKey(ADSHANDLE index, void* key, std::uin
   if (values.empty()) return Finish(Status::Error(ace::kInvalidArgument, "(an empty key cannot be stepped)"));
   Value& last = values.back();
   switch (last.kind) {
-    case Value::Kind::Integer: last.integer += direction > 0 ? 1 : -1; break;
-    case Value::Kind::Real: last.real = std::nextafter(last.real, direction > 0 ? INFINITY : -INFINITY); break;
+    case Value::Kind::Integer:
+      last.integer += direction > 0 ? 1 : -1;
+      break;
+    case Value::Kind::Real:
+      last.real = std::nextafter(last.real, direction > 0 ? INFINITY : -INFINITY);
+      break;
     case Value::Kind::Text:
       if (direction > 0) {
         last.bytes += '\x01';
@@ -338,7 +344,8 @@ std::uint32_t SqliteEngine::AdsStepIndexKey(ADSHANDLE index, void* key, std::uin
         last.bytes.back() = static_cast<char>(last.bytes.back() - 1);
       }
       break;
-    default: break;
+    default:
+      break;
   }
   std::string stepped;
   LW_TRY(c->EncodeKey(order, values, stepped));
@@ -364,12 +371,15 @@ std::uint32_t SqliteEngine::AdsSetScope(ADSHANDLE index, std::uint16_t scopeOpti
     LW_TRY(c->DecodeRawKey(order, bytes, length, values));
   } else if (dataType == ace::kStringKey) {
     Value value;
-    LW_TRY(ValueFromText(first, std::string(reinterpret_cast<const char*>(bytes), strnlen(reinterpret_cast<const char*>(bytes), length)), value));
+    LW_TRY(ValueFromText(
+        first, std::string(reinterpret_cast<const char*>(bytes), strnlen(reinterpret_cast<const char*>(bytes), length)),
+        value));
     values.push_back(std::move(value));
   } else if (dataType == ace::kDoubleKey && length >= sizeof(double)) {
     double number;
     std::memcpy(&number, bytes, sizeof number);
-    values.push_back(first.storage == Storage::Integer ? Value::Int(static_cast<std::int64_t>(number)) : Value::Real(number));
+    values.push_back(first.storage == Storage::Integer ? Value::Int(static_cast<std::int64_t>(number))
+                                                       : Value::Real(number));
   } else {
     return Finish(Status::Error(ace::kInvalidArgument, "(unknown key type)"));
   }

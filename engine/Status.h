@@ -32,10 +32,10 @@ class Status {
   std::string text_;
 };
 
-#define LW_RETURN_IF_ERROR(expr)        \
-  do {                                  \
+#define LW_RETURN_IF_ERROR(expr)           \
+  do {                                     \
     ::lw::engine::Status status_ = (expr); \
-    if (!status_.ok()) return status_;  \
+    if (!status_.ok()) return status_;     \
   } while (false)
 
 }  // namespace lw::engine

@@ -59,7 +59,8 @@ TEST_F(Connecting, ResolvesTableNamesAndTheFolderQualifiedRetry) {
 TEST_F(Connecting, DefaultIndexPropertyAnswersNameOrNoDefault) {
   char buffer[200];
   std::uint16_t length = sizeof buffer;
-  EXPECT_EQ(ace::kNoDefaultIndex, engine->AdsDDGetTableProperty(Conn(), "MWTRN.ADT", ace::kDDDefaultIndex, buffer, &length));
+  EXPECT_EQ(ace::kNoDefaultIndex,
+            engine->AdsDDGetTableProperty(Conn(), "MWTRN.ADT", ace::kDDDefaultIndex, buffer, &length));
   PracticeOptions options;
   options.mwtrnDefaultIndex = "IDXENTRYNUMBER";
   PracticeFixture withDefault(options);
@@ -69,7 +70,8 @@ TEST_F(Connecting, DefaultIndexPropertyAnswersNameOrNoDefault) {
   ASSERT_EQ(0u, engine->AdsDDGetTableProperty(connection, "MWTRN", ace::kDDDefaultIndex, buffer, &length));
   EXPECT_STREQ("IDXENTRYNUMBER", buffer);
   length = sizeof buffer;
-  EXPECT_EQ(ace::kNotInDictionary, engine->AdsDDGetTableProperty(connection, "NOSUCH", ace::kDDDefaultIndex, buffer, &length));
+  EXPECT_EQ(ace::kNotInDictionary,
+            engine->AdsDDGetTableProperty(connection, "NOSUCH", ace::kDDDefaultIndex, buffer, &length));
 }
 
 TEST_F(Connecting, DescribesTheStoredIndexListAndChoosesByKeyColumns) {

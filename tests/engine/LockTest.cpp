@@ -68,7 +68,8 @@ TEST_F(Locks, AnotherProcessHoldsTheLockUntilItIsKilled) {
     ADSHANDLE connection = 0, table = -1;
     char result = 'F';
     if (own->AdsConnect60(practice.ConnectPath().c_str(), 1, "user", "vortelin", 0, &connection) == 0 &&
-        own->AdsOpenTable(connection, "MWTRN", nullptr, 0, 1, 1, 1, 0, &table) == 0 && own->AdsLockRecord(table, 1) == 0) {
+        own->AdsOpenTable(connection, "MWTRN", nullptr, 0, 1, 1, 1, 0, &table) == 0 &&
+        own->AdsLockRecord(table, 1) == 0) {
       result = 'L';
     }
     (void)!write(ready[1], &result, 1);

@@ -91,7 +91,8 @@ TEST_F(PracticeTool, DemoIsDeterministicAndPrintsTheDiscrepanciesASearchFinds) {
   EXPECT_GT(printed, 0);
   // The rules, computed independently in SQL: counted applications are those whose paying row
   // exists and whose type is not P or Z; amounts compared in cents.
-  std::int64_t found = Count(a,
+  std::int64_t found = Count(
+      a,
       "WITH applied AS (SELECT x.\"Charge Reference\" AS c, sum(round(ifnull(x.\"Payment Amount\", 0) * 100)) AS a "
       " FROM MWPAX x JOIN MWTRN p ON p.\"Entry Number\" = x.\"Payment Reference\" "
       " WHERE p.\"Transaction Type\" IS NULL OR p.\"Transaction Type\" NOT IN ('P', 'Z') GROUP BY 1) "

@@ -18,7 +18,8 @@ class Sql : public EngineTest {
   }
 
   static std::string Query(const std::string& filter) {
-    return "Select \r\n \"Entry Number\"\r\nFrom MWTRN\r\nWhere\r\n Position(\"Transaction Type\" in 'ABCDEFGH') > -1 \r\n" +
+    return "Select \r\n \"Entry Number\"\r\nFrom MWTRN\r\nWhere\r\n Position(\"Transaction Type\" in 'ABCDEFGH') > -1 "
+           "\r\n" +
            filter + "\r\n";
   }
 
@@ -85,7 +86,8 @@ TEST_F(Sql, AnApostropheInTheChartTextIsRejectedWithTheNativeError) {
 }
 
 TEST_F(Sql, AStatementThatIsNotASelectYieldsNoCursorAndCountsRows) {
-  ASSERT_EQ(0u, engine->AdsPrepareSQL(statement, "UPDATE MWTRN SET \"Description\" = 'x' WHERE \"Chart Number\" = 'AAA'"))
+  ASSERT_EQ(0u,
+            engine->AdsPrepareSQL(statement, "UPDATE MWTRN SET \"Description\" = 'x' WHERE \"Chart Number\" = 'AAA'"))
       << LastError();
   ADSHANDLE cursor = -1;
   ASSERT_EQ(0u, engine->AdsExecuteSQL(statement, &cursor)) << LastError();
@@ -118,8 +120,10 @@ namespace {
 class SqlDialect : public EngineTest {
  protected:
   void SetUp() override {
-    practice.Insert("MWTRN", {{"Chart Number", std::string("AAA")}, {"Transaction Type", std::string("A")}, {"Amount", 10.0}});
-    practice.Insert("MWTRN", {{"Chart Number", std::string("ABB")}, {"Transaction Type", std::string("I")}, {"Amount", -4.5}});
+    practice.Insert("MWTRN",
+                    {{"Chart Number", std::string("AAA")}, {"Transaction Type", std::string("A")}, {"Amount", 10.0}});
+    practice.Insert("MWTRN",
+                    {{"Chart Number", std::string("ABB")}, {"Transaction Type", std::string("I")}, {"Amount", -4.5}});
     practice.Insert("MWTRN", {{"Chart Number", std::string("BBB")}, {"Amount", 7.0}});
     practice.Insert("MWTRN", {{"Chart Number", std::string("CCC")}, {"Transaction Type", std::string("S")}});
     ASSERT_EQ(0u, engine->AdsCreateSQLStatement(Conn(), &statement));
@@ -190,7 +194,8 @@ TEST_F(SqlDialect, RefusesWhatItCannotRun) {
   EXPECT_NE(std::string::npos, LastError().find("NativeError = 2104;"));
   EXPECT_EQ(3, practice.QueryInt("SELECT count(*) FROM MWTRN WHERE \"Transaction Type\" IS NOT NULL"));
   std::uint16_t parameters = 0;
-  ASSERT_EQ(0u, engine->AdsGetSQLStmtParams("SELECT * FROM MWTRN WHERE \"Chart Number\" = :chart AND 'x:y' = ?", &parameters));
+  ASSERT_EQ(0u, engine->AdsGetSQLStmtParams("SELECT * FROM MWTRN WHERE \"Chart Number\" = :chart AND 'x:y' = ?",
+                                            &parameters));
   EXPECT_EQ(2, parameters);
 }
 

@@ -37,8 +37,10 @@ TEST_F(Writes, OnlyTheColumnsSetAreWrittenAndTheHistoryKeepsOldAndNew) {
   EXPECT_EQ("theirs", practice.QueryText("SELECT \"Description\" FROM MWTRN WHERE rowid = 1"));
   EXPECT_EQ(12.5, practice.QueryDouble("SELECT \"Guarantor Amount Paid\" FROM MWTRN WHERE rowid = 1"));
   EXPECT_EQ(2, practice.QueryInt("SELECT count(*) FROM lw_history WHERE change = 1 AND action = 'update'"));
-  EXPECT_EQ(10.0, practice.QueryDouble("SELECT old_value FROM lw_history WHERE column_name = 'Insurance 1 Amount Paid'"));
-  EXPECT_EQ(12.5, practice.QueryDouble("SELECT new_value FROM lw_history WHERE column_name = 'Insurance 1 Amount Paid'"));
+  EXPECT_EQ(10.0,
+            practice.QueryDouble("SELECT old_value FROM lw_history WHERE column_name = 'Insurance 1 Amount Paid'"));
+  EXPECT_EQ(12.5,
+            practice.QueryDouble("SELECT new_value FROM lw_history WHERE column_name = 'Insurance 1 Amount Paid'"));
   EXPECT_FALSE(practice.QueryDouble("SELECT old_value FROM lw_history WHERE column_name = 'Guarantor Amount Paid'"));
   EXPECT_EQ("user", practice.QueryText("SELECT user_name FROM lw_history LIMIT 1"));
   EXPECT_EQ(1, practice.QueryInt("SELECT record_number FROM lw_history LIMIT 1"));
@@ -130,14 +132,16 @@ TEST(WriterKilled, EveryRowHoldsAllItsOldOrAllItsNewValues) {
     waitpid(child, &status, 0);
   }
   EXPECT_EQ("ok", practice.QueryText("PRAGMA integrity_check"));
-  EXPECT_EQ(0, practice.QueryInt(
-                   "SELECT count(*) FROM MWTRN WHERE NOT (\"Insurance 1 Amount Paid\" IS \"Insurance 2 Amount Paid\" AND "
-                   "\"Insurance 2 Amount Paid\" IS \"Insurance 3 Amount Paid\" AND \"Insurance 3 Amount Paid\" IS "
-                   "\"Guarantor Amount Paid\" AND \"Guarantor Amount Paid\" IS \"Adjustment Amount\" AND "
-                   "\"Adjustment Amount\" IS \"Attorney Amount Paid\")"));
+  EXPECT_EQ(0,
+            practice.QueryInt(
+                "SELECT count(*) FROM MWTRN WHERE NOT (\"Insurance 1 Amount Paid\" IS \"Insurance 2 Amount Paid\" AND "
+                "\"Insurance 2 Amount Paid\" IS \"Insurance 3 Amount Paid\" AND \"Insurance 3 Amount Paid\" IS "
+                "\"Guarantor Amount Paid\" AND \"Guarantor Amount Paid\" IS \"Adjustment Amount\" AND "
+                "\"Adjustment Amount\" IS \"Attorney Amount Paid\")"));
   EXPECT_GT(practice.QueryInt("SELECT count(*) FROM MWTRN WHERE \"Attorney Amount Paid\" IS NOT NULL").value_or(0), 0);
   // The history saw every committed write: one change per write, six columns each.
-  EXPECT_EQ(0, practice.QueryInt("SELECT count(*) FROM (SELECT change FROM lw_history GROUP BY change HAVING count(*) <> 6)"));
+  EXPECT_EQ(0, practice.QueryInt(
+                   "SELECT count(*) FROM (SELECT change FROM lw_history GROUP BY change HAVING count(*) <> 6)"));
 }
 
 }  // namespace

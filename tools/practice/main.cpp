@@ -7,9 +7,10 @@
 //   history DIR                     the engine's update history
 // Exit codes: 0 success, 1 the command failed, 2 bad usage.
 
+#include <strings.h>
+
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -50,23 +51,30 @@ struct Help {
 
 const std::map<std::string, Help>& Helps() {
   static const std::map<std::string, Help> helps = {
-      {"create", {"create DIR", "Creates DIR (if needed) and a new practice dictionary MWDDF.ADD in it, with the tables\n"
-                                "MWTRN and MWPAX in their stored layout and the program's dictionary user.\n"
-                                "Fails if DIR already holds MWDDF.ADD.\n"}},
-      {"demo", {"demo DIR [--rows N] [--seed S]",
-                "Creates a practice in DIR as 'create' does and fills it with realistic demo data:\n"
-                "N rows of MWTRN (default 2000) and their payment applications in MWPAX, with a known\n"
-                "number of discrepancies, which is printed. The same seed (default 1) gives the same data.\n"}},
-      {"import", {"import DIR TABLE FILE.csv",
-                  "Imports rows into TABLE. The first line names the columns (any order, any subset).\n"
-                  "An empty field is NULL (\"\" is a blank text); dates YYYY-MM-DD; timestamps\n"
-                  "YYYY-MM-DD HH:MM:SS; logicals T or F; numbers with '.' as decimal separator.\n"
-                  "Auto-increment values given are kept; later rows continue above the highest.\n"
-                  "A bad row is reported with its line number and nothing of the file is imported.\n"}},
-      {"export", {"export DIR TABLE", "Writes every row of TABLE as CSV (header of column names) to standard output.\n"}},
+      {"create",
+       {"create DIR",
+        "Creates DIR (if needed) and a new practice dictionary MWDDF.ADD in it, with the tables\n"
+        "MWTRN and MWPAX in their stored layout and the program's dictionary user.\n"
+        "Fails if DIR already holds MWDDF.ADD.\n"}},
+      {"demo",
+       {"demo DIR [--rows N] [--seed S]",
+        "Creates a practice in DIR as 'create' does and fills it with realistic demo data:\n"
+        "N rows of MWTRN (default 2000) and their payment applications in MWPAX, with a known\n"
+        "number of discrepancies, which is printed. The same seed (default 1) gives the same data.\n"}},
+      {"import",
+       {"import DIR TABLE FILE.csv",
+        "Imports rows into TABLE. The first line names the columns (any order, any subset).\n"
+        "An empty field is NULL (\"\" is a blank text); dates YYYY-MM-DD; timestamps\n"
+        "YYYY-MM-DD HH:MM:SS; logicals T or F; numbers with '.' as decimal separator.\n"
+        "Auto-increment values given are kept; later rows continue above the highest.\n"
+        "A bad row is reported with its line number and nothing of the file is imported.\n"}},
+      {"export",
+       {"export DIR TABLE", "Writes every row of TABLE as CSV (header of column names) to standard output.\n"}},
       {"set-current", {"set-current DIR", "Records DIR as \"Current Practice\" in the per-user settings store.\n"}},
-      {"history", {"history DIR", "Lists the engine's update history: every change with its table, record number,\n"
-                                  "time, user, column, old and new value.\n"}},
+      {"history",
+       {"history DIR",
+        "Lists the engine's update history: every change with its table, record number,\n"
+        "time, user, column, old and new value.\n"}},
   };
   return helps;
 }
@@ -82,7 +90,9 @@ int CommandUsage(const std::string& command, const std::string& message) {
   return kUsage;
 }
 
-std::string DictionaryIn(const std::string& folder) { return (std::filesystem::path(folder) / engine::kDictionaryFileName).string(); }
+std::string DictionaryIn(const std::string& folder) {
+  return (std::filesystem::path(folder) / engine::kDictionaryFileName).string();
+}
 
 int RequireDictionary(const std::string& command, const std::string& folder, std::string& path) {
   path = DictionaryIn(folder);
@@ -134,8 +144,10 @@ int Demo(const std::vector<std::string>& args) {
       if (!ParseCount(args[i + 1], value, args[i] == "--rows" ? 1 : 0)) {
         return CommandUsage("demo", "not a valid number for " + args[i] + ": " + args[i + 1]);
       }
-      if (args[i] == "--rows") options.rows = value;
-      else options.seed = static_cast<std::uint64_t>(value);
+      if (args[i] == "--rows")
+        options.rows = value;
+      else
+        options.seed = static_cast<std::uint64_t>(value);
       ++i;
     } else if (!args[i].empty() && args[i][0] == '-') {
       return CommandUsage("demo", "unknown option " + args[i]);
@@ -154,9 +166,10 @@ int Demo(const std::vector<std::string>& args) {
               static_cast<long long>(s.payments), static_cast<long long>(s.applications));
   std::printf("Payments with no application: %lld\nApplications whose paying row is missing: %lld\n",
               static_cast<long long>(s.unappliedPayments), static_cast<long long>(s.missingPayingRows));
-  std::printf("Applications of excluded payment types (P, Z): %lld\nBlank or lower-case codes: %lld\nNULL amounts: %lld\n",
-              static_cast<long long>(s.excludedApplications), static_cast<long long>(s.blankOrLowerCaseCodes),
-              static_cast<long long>(s.nullAmounts));
+  std::printf(
+      "Applications of excluded payment types (P, Z): %lld\nBlank or lower-case codes: %lld\nNULL amounts: %lld\n",
+      static_cast<long long>(s.excludedApplications), static_cast<long long>(s.blankOrLowerCaseCodes),
+      static_cast<long long>(s.nullAmounts));
   std::printf("Discrepancies: %lld\n", static_cast<long long>(s.discrepancies));
   return kOk;
 }
@@ -216,7 +229,8 @@ int Import(const std::vector<std::string>& args) {
     }
     loader.Commit();
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "ledgerwick-practice import: %s:%d: %s\nNothing was imported.\n", args[2].c_str(), line, e.what());
+    std::fprintf(stderr, "ledgerwick-practice import: %s:%d: %s\nNothing was imported.\n", args[2].c_str(), line,
+                 e.what());
     return kFailed;
   }
   std::printf("Imported %lld rows into %s\n", static_cast<long long>(rows), args[1].c_str());
