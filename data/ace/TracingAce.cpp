@@ -219,7 +219,7 @@ std::uint32_t TracingAce::AdsEnableEncryption(ADSHANDLE table, const char* passw
 std::uint32_t TracingAce::AdsOpenIndex(ADSHANDLE table, const char* indexFile, ADSHANDLE* indexes,
                                        std::uint16_t* count) {
   return Record("AdsOpenIndex",
-                std::to_string(table) + ", " + Text(indexFile) + ", " + InOut(indexes) + ", " + InOut(count),
+                std::to_string(table) + ", " + Text(indexFile) + ", " + "out" + ", " + InOut(count),
                 [&] { return inner_.AdsOpenIndex(table, indexFile, indexes, count); });
 }
 
@@ -285,7 +285,7 @@ std::uint32_t TracingAce::AdsGetNumIndexes(ADSHANDLE table, std::uint16_t* count
 }
 
 std::uint32_t TracingAce::AdsGetAllIndexes(ADSHANDLE table, ADSHANDLE* indexes, std::uint16_t* count) {
-  return Record("AdsGetAllIndexes", std::to_string(table) + ", " + InOut(indexes) + ", " + InOut(count),
+  return Record("AdsGetAllIndexes", std::to_string(table) + ", " + "out" + ", " + InOut(count),
                 [&] { return inner_.AdsGetAllIndexes(table, indexes, count); });
 }
 
