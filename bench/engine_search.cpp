@@ -6,6 +6,7 @@
 //   SearchRowEngine    - per charge: its MWTRN look-up, the MWPAX scan of its applications and
 //                        one paying-row look-up per application, with the calls a search run makes
 //   SearchRowSqlite    - the same look-ups through plain prepared SQLite statements on the file
+//   SearchRunOrder...  - both again for charges in entry order, as a search run meets them
 // Peak memory (VmHWM) is reported as a counter.
 
 #include <benchmark/benchmark.h>
@@ -286,6 +287,28 @@ void SearchRowEngine(benchmark::State& state) {
   state.counters["peak_MiB"] = PeakMemoryMiB();
 }
 BENCHMARK(SearchRowEngine)->Unit(benchmark::kMicrosecond);
+
+// As a search run meets them: consecutive entry numbers, so a payment applied to several charges
+// of one chart is read again soon after.
+void SearchRunOrderEngine(benchmark::State& state) {
+  EngineSide side;
+  std::int32_t entry = 1;
+  std::int64_t rows = 0;
+  for (auto _ : state) rows += side.CheckCharge(entry++);
+  state.SetItemsProcessed(state.iterations());
+  state.counters["rows_per_charge"] = static_cast<double>(rows) / static_cast<double>(state.iterations());
+}
+BENCHMARK(SearchRunOrderEngine)->Unit(benchmark::kMicrosecond);
+
+void SearchRunOrderSqlite(benchmark::State& state) {
+  SqliteSide side;
+  std::int32_t entry = 1;
+  std::int64_t rows = 0;
+  for (auto _ : state) rows += side.CheckCharge(entry++);
+  state.SetItemsProcessed(state.iterations());
+  state.counters["rows_per_charge"] = static_cast<double>(rows) / static_cast<double>(state.iterations());
+}
+BENCHMARK(SearchRunOrderSqlite)->Unit(benchmark::kMicrosecond);
 
 void SearchRowSqlite(benchmark::State& state) {
   SqliteSide side;
