@@ -29,13 +29,19 @@ Status Run(sqlite3* db, sqlite3_stmt* stmt) {
   return rc == SQLITE_DONE || rc == SQLITE_ROW ? Status() : SqliteFailure(db, rc);
 }
 
+}  // namespace
+
 Status RecordHistory(Connection& connection, const TableDef& table, std::int64_t rowid, const char* action,
                      const std::vector<int>& columns, const std::vector<Value>& oldValues,
-                     const std::vector<Value>& newValues) {
+                     const std::vector<Value>& newValues, std::int64_t* changeNumber) {
   sqlite3* db = connection.db();
-  Stmt next = Prepare(db, "SELECT ifnull(max(change), 0) + 1 FROM lw_history");
-  if (!next || sqlite3_step(next.get()) != SQLITE_ROW) return SqliteFailure(db, sqlite3_errcode(db));
-  std::int64_t change = sqlite3_column_int64(next.get(), 0);
+  std::int64_t change = changeNumber != nullptr ? *changeNumber : 0;
+  if (change == 0) {
+    Stmt next = Prepare(db, "SELECT ifnull(max(change), 0) + 1 FROM lw_history");
+    if (!next || sqlite3_step(next.get()) != SQLITE_ROW) return SqliteFailure(db, sqlite3_errcode(db));
+    change = sqlite3_column_int64(next.get(), 0);
+    if (changeNumber != nullptr) *changeNumber = change;
+  }
   Stmt insert = Prepare(db,
                         "INSERT INTO lw_history (change, table_name, record_number, changed_at, user_name, action,"
                         " column_name, old_value, new_value) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
@@ -57,8 +63,6 @@ Status RecordHistory(Connection& connection, const TableDef& table, std::int64_t
   }
   return {};
 }
-
-}  // namespace
 
 std::string HistoryTimeNow() {
   auto now = std::chrono::system_clock::now();
@@ -148,29 +152,6 @@ Status InsertRow(Connection& connection, const TableDef& table, const std::vecto
   std::vector<Value> none(columns.size());
   LW_RETURN_IF_ERROR(RecordHistory(connection, table, rowid, "insert", columns, none, values));
   return transaction.Commit();
-}
-
-}  // namespace lw::engine
-
-namespace lw::engine {
-
-Status RecordStatementHistory(Connection& connection, const TableDef& table, const std::string& statement,
-                              std::int64_t rowsChanged) {
-  sqlite3* db = connection.db();
-  Stmt insert = Prepare(db,
-                        "INSERT INTO lw_history (change, table_name, record_number, changed_at, user_name, action,"
-                        " column_name, old_value, new_value)"
-                        " SELECT ifnull(max(change), 0) + 1, ?1, 0, ?2, ?3, 'sql', NULL, ?4, ?5 FROM lw_history");
-  if (!insert) return SqliteFailure(db, sqlite3_errcode(db));
-  std::string now = HistoryTimeNow();
-  sqlite3_bind_text(insert.get(), 1, table.name.c_str(), -1, SQLITE_STATIC);
-  sqlite3_bind_text(insert.get(), 2, now.c_str(), -1, SQLITE_STATIC);
-  sqlite3_bind_text(insert.get(), 3, connection.User().c_str(), -1, SQLITE_STATIC);
-  std::string rows = std::to_string(rowsChanged) + " rows";
-  sqlite3_bind_text(insert.get(), 4, rows.c_str(), -1, SQLITE_STATIC);
-  sqlite3_bind_text(insert.get(), 5, statement.c_str(), -1, SQLITE_STATIC);
-  int rc = sqlite3_step(insert.get());
-  return rc == SQLITE_DONE ? Status() : SqliteFailure(db, rc);
 }
 
 }  // namespace lw::engine

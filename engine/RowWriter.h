@@ -22,16 +22,14 @@ Status UpdateRow(Connection& connection, const TableDef& table, std::int64_t row
 Status InsertRow(Connection& connection, const TableDef& table, const std::vector<int>& columns,
                  const std::vector<Value>& values, std::int64_t& rowid);
 
+// Adds one history entry per column. `change` numbers the change the entries belong to: 0 (or
+// null) asks for a new number, which is handed back so several rows can share one change.
+// REQUIRES: inside the write transaction of the change.
+Status RecordHistory(Connection& connection, const TableDef& table, std::int64_t rowid, const char* action,
+                     const std::vector<int>& columns, const std::vector<Value>& oldValues,
+                     const std::vector<Value>& newValues, std::int64_t* change = nullptr);
+
 // The current time as the history records it (UTC, "YYYY-MM-DD HH:MM:SS.mmm").
 std::string HistoryTimeNow();
-
-}  // namespace lw::engine
-
-namespace lw::engine {
-
-// Records an SQL statement that changed rows: one entry with the statement text and the count
-// of rows it changed. REQUIRES: inside the statement's write transaction.
-Status RecordStatementHistory(Connection& connection, const TableDef& table, const std::string& statement,
-                              std::int64_t rowsChanged);
 
 }  // namespace lw::engine

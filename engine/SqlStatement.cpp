@@ -106,29 +106,96 @@ Status SqlStatement::ExecuteSelect(std::unique_ptr<Cursor>& result) {
   return {};
 }
 
+namespace {
+
+struct RowValues {
+  std::int64_t rowid;
+  std::vector<Value> values;
+};
+
+// Every column of the rows a condition selects, for the history of an SQL write.
+Status ReadRows(sqlite3* db, const TableDef& table, const std::string& where, const std::vector<Value>& binds,
+                std::vector<RowValues>& rows) {
+  std::string sql = "SELECT rowid";
+  for (const ColumnDef& column : table.columns) sql += ", " + column.sqlName;
+  sql += " FROM " + table.sqlName + (where.empty() ? "" : " WHERE " + where);
+  Stmt stmt = engine::Prepare(db, sql);
+  if (!stmt) return SqlRejection(ace::kNativeSyntaxError, ErrorText(db) + ".");
+  for (std::size_t i = 0; i < binds.size(); ++i) BindValue(stmt.get(), static_cast<int>(i + 1), binds[i]);
+  int rc;
+  while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+    RowValues row{sqlite3_column_int64(stmt.get(), 0), {}};
+    for (std::size_t c = 0; c < table.columns.size(); ++c) {
+      row.values.push_back(ValueFromStatement(stmt.get(), static_cast<int>(c + 1)));
+    }
+    rows.push_back(std::move(row));
+  }
+  return rc == SQLITE_DONE ? Status() : SqliteFailure(db, rc);
+}
+
+}  // namespace
+
 Status SqlStatement::ExecuteWrite() {
   sqlite3* db = connection_.db();
+  const TableDef& table = *translated_.table;
   LW_RETURN_IF_ERROR(connection_.BeginWrite());
+  auto fail = [&](Status status) {
+    connection_.RollbackWrite();
+    return status;
+  };
+  using Kind = TranslatedSql::Kind;
+  std::vector<RowValues> before;
+  if (translated_.kind != Kind::Insert) {
+    Status read = ReadRows(db, table, translated_.whereSql, translated_.binds, before);
+    if (!read.ok()) return fail(read);
+  }
   Stmt stmt = engine::Prepare(db, translated_.sql);
-  if (!stmt) {
-    connection_.RollbackWrite();
-    return SqlRejection(ace::kNativeSyntaxError, ErrorText(db) + ".");
-  }
-  for (std::size_t i = 0; i < translated_.binds.size(); ++i)
+  if (!stmt) return fail(SqlRejection(ace::kNativeSyntaxError, ErrorText(db) + "."));
+  for (std::size_t i = 0; i < translated_.binds.size(); ++i) {
     BindValue(stmt.get(), static_cast<int>(i + 1), translated_.binds[i]);
-  int rc = sqlite3_step(stmt.get());
-  if (rc != SQLITE_DONE) {
-    Status failure = SqliteFailure(db, rc);
-    stmt.reset();
-    connection_.RollbackWrite();
-    return failure;
   }
+  int rc = sqlite3_step(stmt.get());
   stmt.reset();
+  if (rc != SQLITE_DONE) return fail(SqliteFailure(db, rc));
   rowsAffected_ = sqlite3_changes(db);
-  Status history = RecordStatementHistory(connection_, *translated_.table, text_, rowsAffected_);
-  if (!history.ok()) {
-    connection_.RollbackWrite();
-    return history;
+  // One change number for the statement; one entry per changed column of every row.
+  std::int64_t change = 0;
+  std::vector<int> all;
+  for (std::size_t c = 0; c < table.columns.size(); ++c) all.push_back(static_cast<int>(c));
+  std::vector<RowValues> after;
+  if (translated_.kind == Kind::Insert) {
+    Status read = ReadRows(db, table, "rowid = " + std::to_string(sqlite3_last_insert_rowid(db)), {}, after);
+    if (!read.ok()) return fail(read);
+    for (const RowValues& row : after) {
+      std::vector<int> columns;
+      std::vector<Value> none, values;
+      for (int c : all) {
+        if (row.values[c].IsNull()) continue;
+        columns.push_back(c);
+        none.emplace_back();
+        values.push_back(row.values[c]);
+      }
+      Status history = RecordHistory(connection_, table, row.rowid, "insert", columns, none, values, &change);
+      if (!history.ok()) return fail(history);
+    }
+  }
+  for (const RowValues& old : before) {
+    std::vector<RowValues> now;
+    Status read = ReadRows(db, table, "rowid = " + std::to_string(old.rowid), {}, now);
+    if (!read.ok()) return fail(read);
+    std::vector<int> columns;
+    std::vector<Value> oldValues, newValues;
+    for (int c : all) {
+      Value current = now.empty() ? Value() : now[0].values[c];
+      if (current == old.values[c]) continue;
+      columns.push_back(c);
+      oldValues.push_back(old.values[c]);
+      newValues.push_back(std::move(current));
+    }
+    if (columns.empty()) continue;
+    Status history = RecordHistory(connection_, table, old.rowid, now.empty() ? "delete" : "update", columns, oldValues,
+                                   newValues, &change);
+    if (!history.ok()) return fail(history);
   }
   return connection_.CommitWrite();
 }

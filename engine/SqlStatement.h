@@ -22,8 +22,8 @@ class SqlStatement {
   Status Prepare(const std::string& text);
   bool Prepared() const { return prepared_; }
   // Runs the prepared statement. A SELECT materialises its rows once into a result table of the
-  // connection and yields a cursor over it; any other statement yields none and sets the count
-  // of rows affected (and a history entry with the statement text per affected table).
+  // connection and yields a cursor over it; any other statement yields none, sets the count of
+  // rows affected and records the old and new values of every changed row in the history.
   Status Execute(std::unique_ptr<Cursor>& result);
   // -1 after a SELECT (no count of rows affected).
   std::int64_t RowsAffected() const { return rowsAffected_; }

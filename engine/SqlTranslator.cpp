@@ -209,6 +209,10 @@ class Translator {
       out_.sql = "SELECT " + out_.selectList + " " + rest;
     } else {
       LW_RETURN_IF_ERROR(Emit(0, end_, out_.sql));
+      std::size_t where = FindTopLevel("WHERE", 1);
+      if (out_.kind != TranslatedSql::Kind::Insert && where != npos) {
+        LW_RETURN_IF_ERROR(Emit(where + 1, end_, out_.whereSql));
+      }
     }
     return {};
   }

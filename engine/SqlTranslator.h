@@ -30,6 +30,8 @@ struct TranslatedSql {
   std::vector<SqlResultColumn> results;  // SELECT only, in select-list order
   std::string selectList;                // SELECT only: the translated list, aliased c1, c2, ...
   std::string fromWhereOrder;            // SELECT only: everything after the select list
+  std::string whereSql;                  // UPDATE and DELETE: the condition alone (empty: every row), its
+                                         // literals bound again under numbers of their own
 };
 
 // Translates one statement. Table names are looked up in `catalog` (keys upper case; ".ADT"

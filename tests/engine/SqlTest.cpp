@@ -96,7 +96,17 @@ TEST_F(Sql, AStatementThatIsNotASelectYieldsNoCursorAndCountsRows) {
   ASSERT_EQ(0u, engine->AdsGetRecordCount(statement, 2, &affected));
   EXPECT_EQ(3u, affected);
   EXPECT_EQ(3, practice.QueryInt("SELECT count(*) FROM MWTRN WHERE \"Description\" = 'x'"));
-  EXPECT_EQ(1, practice.QueryInt("SELECT count(*) FROM lw_history WHERE action = 'sql'"));
+  // The history holds the old and new value of every changed row, as one change.
+  EXPECT_EQ(3, practice.QueryInt("SELECT count(*) FROM lw_history WHERE action = 'update' AND change = 1 AND "
+                                 "column_name = 'Description' AND old_value IS NULL AND new_value = 'x'"));
+  EXPECT_EQ(3, practice.QueryInt("SELECT count(*) FROM lw_history"));
+  ASSERT_EQ(0u, engine->AdsPrepareSQL(statement, "DELETE FROM MWTRN WHERE \"Entry Number\" = 5"));
+  ASSERT_EQ(0u, engine->AdsExecuteSQL(statement, &cursor)) << LastError();
+  // Chart Number, Entry Number and Transaction Type were not NULL.
+  EXPECT_EQ(3, practice.QueryInt("SELECT count(*) FROM lw_history WHERE action = 'delete' AND record_number = 5"));
+  ASSERT_EQ(0u, engine->AdsPrepareSQL(statement, "INSERT INTO MWTRN (\"Chart Number\") VALUES ('NEW')"));
+  ASSERT_EQ(0u, engine->AdsExecuteSQL(statement, &cursor)) << LastError();
+  EXPECT_EQ(1, practice.QueryInt("SELECT count(*) FROM lw_history WHERE action = 'insert' AND new_value = 'NEW'"));
   std::uint16_t type = 0;
   ASSERT_EQ(0u, engine->AdsGetHandleType(statement, &type));
   EXPECT_EQ(ace::kHandleStatement, type);

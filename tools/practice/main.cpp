@@ -271,14 +271,9 @@ int History(const std::vector<std::string>& args) {
   auto entries = loader.History();
   if (entries.empty()) std::printf("No changes recorded.\n");
   for (const auto& e : entries) {
-    if (e.action == "sql") {
-      std::printf("#%lld %s %s %s: SQL statement (%s): %s\n", static_cast<long long>(e.change), e.time.c_str(),
-                  e.user.c_str(), e.table.c_str(), e.oldValue.c_str(), e.newValue.c_str());
-    } else {
-      std::printf("#%lld %s %s %s %s record %lld: %s: %s -> %s\n", static_cast<long long>(e.change), e.time.c_str(),
-                  e.user.c_str(), e.action.c_str(), e.table.c_str(), static_cast<long long>(e.recordNumber),
-                  e.column.c_str(), e.oldValue.c_str(), e.newValue.c_str());
-    }
+    std::printf("#%lld %s %s %s %s record %lld: %s: %s -> %s\n", static_cast<long long>(e.change), e.time.c_str(),
+                e.user.c_str(), e.action.c_str(), e.table.c_str(), static_cast<long long>(e.recordNumber),
+                e.column.c_str(), e.oldValue.c_str(), e.newValue.c_str());
   }
   return kOk;
 }
