@@ -11,16 +11,16 @@
 namespace lw::engine {
 
 inline TableSpec SpecFromLayout(const TableLayout& layout, std::string defaultIndex = {}) {
-  TableSpec spec;
-  spec.name = layout.name;
+  TableSpec tableSpec;
+  tableSpec.name = layout.name;
   for (const ColumnLayout& column : layout.columns) {
-    spec.columns.push_back({column.name, column.typeCode, static_cast<std::uint32_t>(column.length), 0});
+    tableSpec.columns.push_back({column.name, column.typeCode, static_cast<std::uint32_t>(column.length), 0});
   }
   for (const IndexLayout& index : layout.indexes) {
-    spec.indexes.push_back({index.name, index.keyColumns, index.unique, index.name == "PRIMARY"});
+    tableSpec.indexes.push_back({index.name, index.keyColumns, index.unique, index.name == "PRIMARY"});
   }
-  spec.defaultIndex = std::move(defaultIndex);
-  return spec;
+  tableSpec.defaultIndex = std::move(defaultIndex);
+  return tableSpec;
 }
 
 // MWTRN and MWPAX exactly as a practice stores them, with no default index named.

@@ -33,12 +33,12 @@ std::string TableDdl(const TableDef& table) {
   return sql;
 }
 
-TableDef DefFromSpec(const TableSpec& spec, int number, Status& status) {
+TableDef DefFromSpec(const TableSpec& tableSpec, int number, Status& status) {
   TableDef table;
-  table.name = spec.name;
+  table.name = tableSpec.name;
   table.tableNumber = number;
-  table.defaultIndex = spec.defaultIndex;
-  for (const ColumnSpec& c : spec.columns) {
+  table.defaultIndex = tableSpec.defaultIndex;
+  for (const ColumnSpec& c : tableSpec.columns) {
     if (!IsKnownColumnType(c.type)) {
       status =
           Status::Error(ace::kInvalidArgument, "column " + c.name + " has the unknown type " + std::to_string(c.type));
@@ -50,7 +50,7 @@ TableDef DefFromSpec(const TableSpec& spec, int number, Status& status) {
     column.decimals = c.decimals;
     table.columns.push_back(std::move(column));
   }
-  for (const IndexSpec& i : spec.indexes) {
+  for (const IndexSpec& i : tableSpec.indexes) {
     IndexDef index;
     index.name = i.name;
     index.unique = i.unique;
@@ -173,21 +173,21 @@ Status CreateSchema(sqlite3* db, const std::vector<TableSpec>& tables, const Cre
   sqlite3_bind_text(user.get(), 2, hash.c_str(), -1, SQLITE_STATIC);
   if (!(status = run(user.get())).ok()) return fail(status);
   int number = 0;
-  for (const TableSpec& spec : tables) {
+  for (const TableSpec& tableSpec : tables) {
     ++number;
     Status specStatus;
-    TableDef def = DefFromSpec(spec, number, specStatus);
+    TableDef def = DefFromSpec(tableSpec, number, specStatus);
     if (!specStatus.ok()) return fail(specStatus);
-    sqlite3_bind_text(table.get(), 1, spec.name.c_str(), -1, SQLITE_STATIC);
-    if (spec.defaultIndex.empty())
+    sqlite3_bind_text(table.get(), 1, tableSpec.name.c_str(), -1, SQLITE_STATIC);
+    if (tableSpec.defaultIndex.empty())
       sqlite3_bind_null(table.get(), 2);
     else
-      sqlite3_bind_text(table.get(), 2, spec.defaultIndex.c_str(), -1, SQLITE_STATIC);
+      sqlite3_bind_text(table.get(), 2, tableSpec.defaultIndex.c_str(), -1, SQLITE_STATIC);
     sqlite3_bind_int(table.get(), 3, number);
     if (!(status = run(table.get())).ok()) return fail(status);
-    for (std::size_t i = 0; i < spec.columns.size(); ++i) {
-      const ColumnSpec& c = spec.columns[i];
-      sqlite3_bind_text(column.get(), 1, spec.name.c_str(), -1, SQLITE_STATIC);
+    for (std::size_t i = 0; i < tableSpec.columns.size(); ++i) {
+      const ColumnSpec& c = tableSpec.columns[i];
+      sqlite3_bind_text(column.get(), 1, tableSpec.name.c_str(), -1, SQLITE_STATIC);
       sqlite3_bind_int(column.get(), 2, static_cast<int>(i + 1));
       sqlite3_bind_text(column.get(), 3, c.name.c_str(), -1, SQLITE_STATIC);
       sqlite3_bind_int(column.get(), 4, c.type);
@@ -195,9 +195,9 @@ Status CreateSchema(sqlite3* db, const std::vector<TableSpec>& tables, const Cre
       sqlite3_bind_int(column.get(), 6, c.decimals);
       if (!(status = run(column.get())).ok()) return fail(status);
     }
-    for (std::size_t i = 0; i < spec.indexes.size(); ++i) {
-      const IndexSpec& x = spec.indexes[i];
-      sqlite3_bind_text(index.get(), 1, spec.name.c_str(), -1, SQLITE_STATIC);
+    for (std::size_t i = 0; i < tableSpec.indexes.size(); ++i) {
+      const IndexSpec& x = tableSpec.indexes[i];
+      sqlite3_bind_text(index.get(), 1, tableSpec.name.c_str(), -1, SQLITE_STATIC);
       sqlite3_bind_int(index.get(), 2, static_cast<int>(i + 1));
       sqlite3_bind_text(index.get(), 3, x.name.c_str(), -1, SQLITE_STATIC);
       sqlite3_bind_text(index.get(), 4, x.keyColumns.c_str(), -1, SQLITE_STATIC);
