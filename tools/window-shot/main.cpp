@@ -8,6 +8,8 @@
 #include "app/Application.h"
 #include "app/TfrmMain.h"
 #include "common/RegionalSettings.h"
+#include "data/ace/AceProvider.h"
+#include "engine/Engine.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -16,6 +18,8 @@ int main(int argc, char** argv) {
   }
   lw::SetCurrentRegionalSettings(lw::ReadRegionalSettings());
   lw::TApplication application(argc, argv);
+  const auto engine = lw::engine::CreateSqliteEngine();
+  lw::ace::ScopedAce installed(*engine);
   auto frmMain = std::make_unique<lw::TfrmMain>();
   application.SetMainForm(*frmMain);
   bool saved = false;
