@@ -7,6 +7,8 @@
 #include "app/Application.h"
 #include "app/MessagePump.h"
 #include "app/TfrmMain.h"
+#include "data/ace/AceProvider.h"
+#include "engine/Engine.h"
 
 namespace {
 
@@ -41,6 +43,8 @@ BENCHMARK(BM_RowProgressAndPump);
 
 int main(int argc, char** argv) {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  const auto engine = lw::engine::CreateSqliteEngine();
+  lw::ace::ScopedAce installed(*engine);
   lw::TApplication application(argc, argv);
   lw::TfrmMain frmMain;
   frmMain.show();
