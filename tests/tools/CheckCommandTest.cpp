@@ -1,0 +1,152 @@
+// ledgerwick-check end to end on real practice files: report lines on stdout, messages and the
+// summary on stderr, and the exit status.
+#include "tools/check/CheckCommand.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "common/SettingsStore.h"
+#include "data/ace/AceProvider.h"
+#include "engine/Engine.h"
+#include "tests/support/PracticeFixture.h"
+#include "tests/support/TempDir.h"
+#include "tools/check/CheckOptions.h"
+#include "tools/check/ConsoleProgress.h"
+
+namespace lw::check {
+namespace {
+
+using engine::Row;
+
+std::string ReadAll(std::FILE* file) {
+  std::fflush(file);
+  std::rewind(file);
+  std::string text;
+  char buffer[4096];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
+  return text;
+}
+
+class CheckCommandTest : public ::testing::Test {
+ protected:
+  CheckCommandTest() : engine_(engine::CreateSqliteEngine()), installed_(*engine_) {
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    hadConfig_ = old != nullptr;
+    if (old != nullptr) oldConfig_ = old;
+    setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1);
+  }
+  ~CheckCommandTest() override {
+    if (hadConfig_) setenv("XDG_CONFIG_HOME", oldConfig_.c_str(), 1);
+    else unsetenv("XDG_CONFIG_HOME");
+  }
+
+  int Check(std::vector<std::string> arguments) {
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    const int status = RunCheckCommand(arguments, out, err, false);
+    stdout_ = ReadAll(out);
+    stderr_ = ReadAll(err);
+    std::fclose(out);
+    std::fclose(err);
+    return status;
+  }
+  std::int64_t Charge(const std::string& chart, double recorded) {
+    return practice_.Insert("MWTRN", Row{{"Chart Number", chart},
+                                         {"Case Number", std::int64_t{3}},
+                                         {"Date From", std::string("2023-01-31")},
+                                         {"Procedure Code", std::string("80053")},
+                                         {"Transaction Type", std::string("C")},
+                                         {"Adjustment Amount", recorded}});
+  }
+  std::string Header() const { return practice_.Folder() + "\\MWDDF.ADD\n\n"; }
+
+  test::TempDir config_;
+  test::PracticeFixture practice_;
+  std::unique_ptr<ace::AceApi> engine_;
+  ace::ScopedAce installed_;
+  std::string stdout_, stderr_, oldConfig_;
+  bool hadConfig_ = false;
+};
+
+TEST_F(CheckCommandTest, PrintsTheReportAndExitsOneForDiscrepancies) {
+  Charge("ADAMS", 0.0);
+  Charge("BAKER", -7.25);
+  EXPECT_EQ(Check({"--folder", practice_.Folder()}), kDiscrepancies);
+  EXPECT_EQ(stdout_, Header() +
+                         "Chart: BAKER Case Number: 3 Date From: 01/31/2023 Procedure Code: 80053 Difference: -7.25\n");
+  EXPECT_NE(stderr_.find("2 rows checked, 1 discrepancies, 0 rows fixed"), std::string::npos) << stderr_;
+}
+
+TEST_F(CheckCommandTest, FixThenCheckAgainFindsNothing) {
+  Charge("BAKER", -7.25);
+  EXPECT_EQ(Check({"--folder", practice_.Folder(), "--fix"}), kDiscrepancies);
+  EXPECT_NE(stderr_.find("1 rows fixed"), std::string::npos) << stderr_;
+  EXPECT_EQ(Check({"--folder=" + practice_.Folder()}), kNoDiscrepancy);
+  EXPECT_EQ(stdout_, Header());
+}
+
+TEST_F(CheckCommandTest, UsesTheCurrentPracticeAndNormalisesTheChart) {
+  Charge("BAKER", 1.0);
+  Charge("ADAMS", 2.0);
+  WriteCurrentPractice(practice_.Folder());
+  EXPECT_EQ(Check({"--chart", "adams"}), kDiscrepancies);
+  EXPECT_NE(stdout_.find("Chart: ADAMS"), std::string::npos);
+  EXPECT_EQ(stdout_.find("Chart: BAKER"), std::string::npos);
+  EXPECT_NE(stderr_.find("\"adams\" used as \"ADAMS\""), std::string::npos) << stderr_;
+}
+
+TEST_F(CheckCommandTest, ErrorsExitTwoWithTheMessageAsTheWindowShowsIt) {
+  EXPECT_EQ(Check({}), kError);  // nothing recorded
+  EXPECT_NE(stderr_.find("No current practice is recorded"), std::string::npos) << stderr_;
+
+  test::TempDir empty;
+  EXPECT_EQ(Check({"--folder", empty.Path().string()}), kError);
+  EXPECT_EQ(stdout_, empty.Path().string() + "\\MWDDF.ADD\n\n");
+  EXPECT_NE(stderr_.find("MWDDF.ADD"), std::string::npos) << stderr_;
+  EXPECT_EQ(stderr_.substr(stderr_.size() - 2), ".\n");
+
+  EXPECT_EQ(Check({"--bogus"}), kError);
+  EXPECT_NE(stderr_.find("unknown argument '--bogus'"), std::string::npos);
+  EXPECT_EQ(Check({"--folder"}), kError);
+  EXPECT_NE(stderr_.find("--folder needs a value"), std::string::npos);
+  EXPECT_EQ(Check({"--help"}), kNoDiscrepancy);
+  EXPECT_NE(stdout_.find("usage: ledgerwick-check"), std::string::npos);
+}
+
+TEST(CheckOptions, ChartIsUpperCasedAndCutToEightCharacters) {
+  EXPECT_EQ(NormalizeChart("smith0123x"), "SMITH012");
+  EXPECT_EQ(NormalizeChart("o'b"), "O'B");
+  const CheckOptions options = ParseCheckOptions({"--chart=abc", "--fix"});
+  EXPECT_EQ(options.chart, "ABC");
+  EXPECT_EQ(options.chartAsGiven, "abc");
+  EXPECT_TRUE(options.fix);
+  EXPECT_FALSE(options.folder.has_value());
+}
+
+TEST(ConsoleProgress, LogsALineEveryFewSecondsWhenNotATerminal) {
+  double now = 100.0;
+  std::FILE* err = std::tmpfile();
+  ConsoleProgress progress(err, false, [&] { return now; });
+  progress.SetMaximum(1000);
+  for (int row = 1; row <= 1000; ++row) {
+    now += 0.02;  // 50 rows a second: 20 s in all
+    progress.SetPosition(row);
+  }
+  const std::string text = ReadAll(err);
+  std::fclose(err);
+  int lines = 0;
+  for (char c : text) lines += c == '\n';
+  EXPECT_GE(lines, 3);
+  EXPECT_LE(lines, 5);
+  EXPECT_NE(text.find("rows/s"), std::string::npos);
+  EXPECT_NE(text.find("s left"), std::string::npos);
+  EXPECT_EQ(GroupThousands(1234567), "1,234,567");
+}
+
+}  // namespace
+}  // namespace lw::check
