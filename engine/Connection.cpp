@@ -17,6 +17,16 @@ namespace {
 // so writes made by other programs show up too.
 constexpr auto kSnapshotLifetime = std::chrono::milliseconds(500);
 
+// SQLite's allocation statistics take a process-wide mutex around every allocation and free;
+// nothing here reads them. Settable only before SQLite starts, hence at load time (if SQLite
+// already runs, the call is refused and nothing changes).
+const bool kStatisticsOff = [] { return sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK; }();
+
+// Per-connection lookaside: a cursor's statement copies every text column of a row into its own
+// small buffers and frees them on each reset; from this pool that costs no malloc.
+constexpr int kLookasideSlotSize = 1200;
+constexpr int kLookasideSlots = 400;
+
 std::string Upper(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return text;
@@ -58,6 +68,8 @@ Status Connection::Open(const std::string& connectPath, const std::string& user,
   int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   c->db_.reset(raw);
   if (rc != SQLITE_OK) return Status::Error(ace::kStorageError, path + ": " + ErrorText(raw));
+  (void)kStatisticsOff;
+  sqlite3_db_config(raw, SQLITE_DBCONFIG_LOOKASIDE, nullptr, kLookasideSlotSize, kLookasideSlots);
   sqlite3_extended_result_codes(raw, 1);
   // A file that is no SQLite database, or one without our catalog, is refused before anything
   // is written to it.

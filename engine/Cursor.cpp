@@ -23,6 +23,9 @@ enum Kind : int {
   kCount,
 };
 
+// Parameters by number: key values from 1, scope bounds from 101 and 201, the record number 300.
+// Every user binds all of a statement's parameters before each step, so bindings are never
+// cleared.
 constexpr int kTopParam = 100;
 constexpr int kBottomParam = 200;
 constexpr int kRowidParam = 300;
@@ -189,7 +192,7 @@ void Cursor::CaptureFrom(sqlite3_stmt* stmt, bool image, bool keys) {
     imageReady_ = true;
   }
   if (keys) {
-    for (int column : keyColumns_) keys_[column] = ValueFromStatement(stmt, keySlot_[column]);
+    for (int column : keyColumns_) AssignValueFromStatement(stmt, keySlot_[column], keys_[column]);
     keysReady_ = true;
   }
 }
@@ -257,19 +260,21 @@ Status Cursor::StartIteration(int order, int direction, bool fromEnd) {
   if (fromEnd) {
     stmt = Statement(order, direction > 0 ? kFirstForward : kFirstBackward, scope);
     if (stmt == nullptr) return SqliteFailure(connection_.db(), sqlite3_errcode(connection_.db()));
-    sqlite3_clear_bindings(stmt);
     BindScope(stmt, scope);
     iterPhase_ = Phase::AfterKey;
   } else {
     LW_RETURN_IF_ERROR(EnsureKeys());
     stmt = Statement(order, direction > 0 ? kSameKeyForward : kSameKeyBackward, scope);
     if (stmt == nullptr) return SqliteFailure(connection_.db(), sqlite3_errcode(connection_.db()));
-    sqlite3_clear_bindings(stmt);
     BindScope(stmt, scope);
-    seekKey_.clear();
     seekRowid_ = rowid_;
-    if (order != kNaturalOrder) {
-      for (int column : table_->indexes[order].segments) seekKey_.push_back(keys_[column]);
+    // Assigned in place: the key texts keep their buffers from one seek to the next.
+    if (order == kNaturalOrder) {
+      seekKey_.clear();
+    } else {
+      const std::vector<int>& segments = table_->indexes[order].segments;
+      seekKey_.resize(segments.size());
+      for (std::size_t i = 0; i < segments.size(); ++i) AssignValue(seekKey_[i], keys_[segments[i]]);
     }
     for (std::size_t i = 0; i < seekKey_.size(); ++i) BindKey(stmt, static_cast<int>(i + 1), seekKey_[i]);
     sqlite3_bind_int64(stmt, kRowidParam, seekRowid_);
@@ -314,7 +319,6 @@ Status Cursor::StepOnce(int order, int direction) {
       sqlite3_reset(iter_);
       sqlite3_stmt* next = Statement(order, direction > 0 ? kAfterKeyForward : kAfterKeyBackward, scope);
       if (next == nullptr) return SqliteFailure(connection_.db(), sqlite3_errcode(connection_.db()));
-      sqlite3_clear_bindings(next);
       BindScope(next, scope);
       for (std::size_t i = 0; i < seekKey_.size(); ++i) BindKey(next, static_cast<int>(i + 1), seekKey_[i]);
       iter_ = next;

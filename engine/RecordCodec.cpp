@@ -523,21 +523,53 @@ Status CheckStoredValue(const ColumnDef& column, const Value& value) {
 }
 
 Value ValueFromStatement(sqlite3_stmt* stmt, int index) {
+  Value value;
+  AssignValueFromStatement(stmt, index, value);
+  return value;
+}
+
+void AssignValueFromStatement(sqlite3_stmt* stmt, int index, Value& value) {
+  value.integer = 0;
+  value.real = 0;
   switch (sqlite3_column_type(stmt, index)) {
     case SQLITE_INTEGER:
-      return Value::Int(sqlite3_column_int64(stmt, index));
+      value.kind = Value::Kind::Integer;
+      value.integer = sqlite3_column_int64(stmt, index);
+      value.bytes.clear();
+      return;
     case SQLITE_FLOAT:
-      return Value::Real(sqlite3_column_double(stmt, index));
+      value.kind = Value::Kind::Real;
+      value.real = sqlite3_column_double(stmt, index);
+      value.bytes.clear();
+      return;
     case SQLITE_TEXT:
-      return Value::Text(std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, index)),
-                                     sqlite3_column_bytes(stmt, index)));
+      value.kind = Value::Kind::Text;
+      value.bytes.assign(reinterpret_cast<const char*>(sqlite3_column_text(stmt, index)),
+                         static_cast<std::size_t>(sqlite3_column_bytes(stmt, index)));
+      return;
     case SQLITE_BLOB: {
+      value.kind = Value::Kind::Blob;
       const void* blob = sqlite3_column_blob(stmt, index);
-      return Value::Blob(std::string(static_cast<const char*>(blob), sqlite3_column_bytes(stmt, index)));
+      std::size_t size = static_cast<std::size_t>(sqlite3_column_bytes(stmt, index));
+      if (size == 0) {
+        value.bytes.clear();
+      } else {
+        value.bytes.assign(static_cast<const char*>(blob), size);
+      }
+      return;
     }
     default:
-      return Value();
+      value.kind = Value::Kind::Null;
+      value.bytes.clear();
+      return;
   }
+}
+
+void AssignValue(Value& target, const Value& source) {
+  target.kind = source.kind;
+  target.integer = source.integer;
+  target.real = source.real;
+  target.bytes.assign(source.bytes);
 }
 
 void BindValue(sqlite3_stmt* stmt, int parameter, const Value& value) {

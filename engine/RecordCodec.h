@@ -65,6 +65,10 @@ Status WriteImageFromValue(const ColumnDef& column, const Value& value, std::uin
 
 // Reads result column `index` as a Value.
 Value ValueFromStatement(sqlite3_stmt* stmt, int index);
+// The same into an existing Value, reusing its text buffer (no allocation once it is big enough).
+void AssignValueFromStatement(sqlite3_stmt* stmt, int index, Value& value);
+// Copies a value into an existing one, reusing its text buffer.
+void AssignValue(Value& target, const Value& source);
 
 // Binds a value as a stored column value (Null -> SQL NULL).
 void BindValue(sqlite3_stmt* stmt, int parameter, const Value& value);

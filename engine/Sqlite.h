@@ -18,14 +18,13 @@ struct StmtFinalizer {
 using Db = std::unique_ptr<sqlite3, DbCloser>;
 using Stmt = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
 
-// Resets a statement when the scope ends, so a reused statement never holds a read open.
+// Resets a statement when the scope ends, so a reused statement never holds a read open. The
+// bindings stay: every user binds all of a statement's parameters before each step, and clearing
+// walks every parameter slot (hundreds, for the cursors' numbered parameters).
 class StmtReset {
  public:
   explicit StmtReset(sqlite3_stmt* stmt) : stmt_(stmt) {}
-  ~StmtReset() {
-    sqlite3_reset(stmt_);
-    sqlite3_clear_bindings(stmt_);
-  }
+  ~StmtReset() { sqlite3_reset(stmt_); }
   StmtReset(const StmtReset&) = delete;
   StmtReset& operator=(const StmtReset&) = delete;
 
