@@ -198,10 +198,11 @@ void DictionaryLoader::ForEachRow(
   if (!stmt) Check(SqliteFailure(impl_->db.get(), sqlite3_errcode(impl_->db.get())));
   std::vector<std::string> values(t.columns.size());
   std::vector<bool> isNull(t.columns.size());
+  Value value;  // one for every column, so its text buffer is reused
   int rc;
   while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
     for (std::size_t i = 0; i < t.columns.size(); ++i) {
-      Value value = ValueFromStatement(stmt.get(), static_cast<int>(i));
+      AssignValueFromStatement(stmt.get(), static_cast<int>(i), value);
       isNull[i] = value.IsNull();
       values[i] = TextFromValue(t.columns[i], value);
     }

@@ -1,6 +1,7 @@
 #include "engine/RecordCodec.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -127,12 +128,16 @@ std::string FormatMoney(std::int64_t count) {
 }
 
 std::string FormatDouble(double value) {
+  // As printf's %.15g, %.16g or %.17g, whichever first reads back as the same number; to_chars
+  // gives those exact texts without the locale and format-string work.
   char buffer[40];
   for (int precision = 15; precision <= 17; ++precision) {
-    std::snprintf(buffer, sizeof buffer, "%.*g", precision, value);
-    if (std::strtod(buffer, nullptr) == value) break;
+    auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, precision);
+    double back = 0;
+    std::from_chars(buffer, written.ptr, back);
+    if (back == value || precision == 17) return std::string(buffer, written.ptr);
   }
-  return buffer;
+  return {};
 }
 
 bool IntegerFits(std::uint16_t type, std::int64_t v) {
