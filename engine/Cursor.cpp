@@ -51,6 +51,8 @@ Cursor::Cursor(Connection& connection, std::shared_ptr<const TableDef> table, st
     selectList_ += ", " + t.columns[i].keySqlName;
   }
   image_.assign(t.recordLength, 0);
+  nullImage_.assign(t.recordLength, 0);
+  for (const ColumnDef& column : t.columns) WriteNullImage(column, nullImage_.data());
   if (!temporary_) images_ = &connection_.Images(t);
   keys_.resize(t.columns.size());
   scopes_.resize(t.indexes.size());
@@ -184,8 +186,12 @@ void Cursor::CaptureFrom(sqlite3_stmt* stmt, bool image, bool keys) {
   if (image) {
     std::int64_t rowid = sqlite3_column_int64(stmt, 0);
     if (images_ == nullptr || !images_->Get(rowid, connection_.Generation(), image_.data())) {
+      // Start from the all-NULL image: most columns of a practice row are NULL, and one copy
+      // beats writing each marker. The statement's values are read under the engine lock.
+      std::memcpy(image_.data(), nullImage_.data(), nullImage_.size());
       for (std::size_t i = 0; i < t.columns.size(); ++i) {
-        WriteImageFromStatement(t.columns[i], stmt, static_cast<int>(i + 1), image_.data());
+        sqlite3_value* value = sqlite3_column_value(stmt, static_cast<int>(i + 1));
+        if (sqlite3_value_type(value) != SQLITE_NULL) WriteImageFromStoredValue(t.columns[i], value, image_.data());
       }
       if (images_ != nullptr) images_->Put(rowid, connection_.Generation(), image_.data());
     }

@@ -127,6 +127,7 @@ class Cursor : public SnapshotClient {
   bool atEof_ = false;
   std::int64_t rowid_ = 0;
   std::vector<std::uint8_t> image_;
+  std::vector<std::uint8_t> nullImage_;  // every column's NULL marker
   bool imageReady_ = false;
   ImageCache* images_ = nullptr;  // the connection's, for dictionary tables
   std::vector<Value> keys_;       // per column; meaningful for key columns

@@ -215,49 +215,44 @@ void WriteNullImage(const ColumnDef& column, std::uint8_t* image) {
   }
 }
 
-void WriteImageFromStatement(const ColumnDef& column, sqlite3_stmt* stmt, int index, std::uint8_t* image) {
-  int sqlType = sqlite3_column_type(stmt, index);
-  if (sqlType == SQLITE_NULL) {
-    WriteNullImage(column, image);
-    return;
-  }
+void WriteImageFromStoredValue(const ColumnDef& column, sqlite3_value* value, std::uint8_t* image) {
   std::uint8_t* dst = image + column.offset;
   std::uint32_t length = column.length;
   switch (column.type) {
     case 4:
     case 20: {
-      const unsigned char* text = sqlite3_column_text(stmt, index);
-      std::uint32_t n = static_cast<std::uint32_t>(sqlite3_column_bytes(stmt, index));
+      const unsigned char* text = sqlite3_value_text(value);
+      std::uint32_t n = static_cast<std::uint32_t>(sqlite3_value_bytes(value));
       if (n > length) n = length;
       std::memcpy(dst, text, n);
       std::memset(dst + n, ' ', length - n);
       return;
     }
     case 1:
-      dst[0] = sqlite3_column_int64(stmt, index) != 0 ? 'T' : 'F';
+      dst[0] = sqlite3_value_int64(value) != 0 ? 'T' : 'F';
       return;
     case 2:
-      PutNumericText(column, sqlite3_column_double(stmt, index), dst);
+      PutNumericText(column, sqlite3_value_double(value), dst);
       return;
     case 10:
     case 17:
-      Put<double>(dst, sqlite3_column_double(stmt, index));
+      Put<double>(dst, sqlite3_value_double(value));
       return;
     case 11:
     case 13:
     case 15:
-      Put<std::int32_t>(dst, static_cast<std::int32_t>(sqlite3_column_int64(stmt, index)));
+      Put<std::int32_t>(dst, static_cast<std::int32_t>(sqlite3_value_int64(value)));
       return;
     case 12:
-      Put<std::int16_t>(dst, static_cast<std::int16_t>(sqlite3_column_int64(stmt, index)));
+      Put<std::int16_t>(dst, static_cast<std::int16_t>(sqlite3_value_int64(value)));
       return;
     case 18:
-      Put<std::int64_t>(dst, sqlite3_column_int64(stmt, index));
+      Put<std::int64_t>(dst, sqlite3_value_int64(value));
       return;
     case 3:
     case 9: {
-      const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
-      auto julian = ParseIsoDate(std::string_view(text, sqlite3_column_bytes(stmt, index)));
+      const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+      auto julian = ParseIsoDate(std::string_view(text, sqlite3_value_bytes(value)));
       if (!julian) break;
       if (column.type == 9) {
         if (length >= 3) PutCompactDate(*julian, dst);
@@ -271,8 +266,8 @@ void WriteImageFromStatement(const ColumnDef& column, sqlite3_stmt* stmt, int in
       return;
     }
     case 14: {
-      const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
-      auto stamp = ParseIsoTimestamp(std::string_view(text, sqlite3_column_bytes(stmt, index)));
+      const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+      auto stamp = ParseIsoTimestamp(std::string_view(text, sqlite3_value_bytes(value)));
       if (!stamp || length < 8) break;
       Put<std::uint32_t>(dst, static_cast<std::uint32_t>(stamp->julian));
       Put<std::uint32_t>(dst + 4, static_cast<std::uint32_t>(stamp->milliseconds));
@@ -283,12 +278,12 @@ void WriteImageFromStatement(const ColumnDef& column, sqlite3_stmt* stmt, int in
     case 7:
     case 8: {
       std::memset(dst, 0, length);
-      if (length >= 4) Put<std::int32_t>(dst, sqlite3_column_bytes(stmt, index) > 0 ? 1 : 0);
+      if (length >= 4) Put<std::int32_t>(dst, sqlite3_value_bytes(value) > 0 ? 1 : 0);
       return;
     }
     case 16: {
-      const void* blob = sqlite3_column_blob(stmt, index);
-      std::uint32_t n = static_cast<std::uint32_t>(sqlite3_column_bytes(stmt, index));
+      const void* blob = sqlite3_value_blob(value);
+      std::uint32_t n = static_cast<std::uint32_t>(sqlite3_value_bytes(value));
       if (n > length) n = length;
       std::memcpy(dst, blob, n);
       std::memset(dst + n, 0, length - n);
@@ -298,6 +293,17 @@ void WriteImageFromStatement(const ColumnDef& column, sqlite3_stmt* stmt, int in
       break;
   }
   WriteNullImage(column, image);
+}
+
+void WriteImageFromStatement(const ColumnDef& column, sqlite3_stmt* stmt, int index, std::uint8_t* image) {
+  // The statement's own result value, read through one API call per column; the engine lock
+  // keeps every other thread away from the statement meanwhile.
+  sqlite3_value* value = sqlite3_column_value(stmt, index);
+  if (sqlite3_value_type(value) == SQLITE_NULL) {
+    WriteNullImage(column, image);
+    return;
+  }
+  WriteImageFromStoredValue(column, value, image);
 }
 
 Status ValueFromImage(const ColumnDef& column, const std::uint8_t* bytes, Value& value) {

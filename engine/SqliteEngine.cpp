@@ -51,8 +51,7 @@ std::uint32_t SqliteEngine::Finish(const Status& status) {
 }
 
 const SqliteEngine::HandleEntry* SqliteEngine::Find(ADSHANDLE handle) const {
-  auto found = handles_.find(handle);
-  return found == handles_.end() ? nullptr : &found->second;
+  return handles_.Find(handle);
 }
 
 Status SqliteEngine::ConnectionOf(ADSHANDLE handle, Connection*& connection) const {
@@ -101,14 +100,14 @@ Status SqliteEngine::ColumnOf(Cursor& cursor, std::uint32_t field, int& column) 
 
 ADSHANDLE SqliteEngine::NewHandle(HandleEntry entry) {
   ADSHANDLE handle = next_++;
-  handles_.emplace(handle, entry);
+  handles_.Add(handle, entry);
   return handle;
 }
 
 ADSHANDLE SqliteEngine::AddCursor(ADSHANDLE connection, std::unique_ptr<Cursor> cursor, ADSHANDLE statement) {
   Cursor* raw = cursor.get();
   ADSHANDLE handle = NewHandle({HandleKind::Cursor, connection, raw, kNaturalOrder, nullptr});
-  handles_[handle].cursorHandle = handle;
+  handles_.At(handle).cursorHandle = handle;
   OpenCursor open;
   open.cursor = std::move(cursor);
   open.statement = statement;
@@ -123,9 +122,9 @@ ADSHANDLE SqliteEngine::AddCursor(ADSHANDLE connection, std::unique_ptr<Cursor> 
 void SqliteEngine::CloseCursor(ADSHANDLE handle) {
   auto found = cursors_.find(handle);
   if (found == cursors_.end()) return;
-  for (ADSHANDLE index : found->second.indexes) handles_.erase(index);
-  ADSHANDLE connection = handles_.at(handle).connection;
-  handles_.erase(handle);
+  for (ADSHANDLE index : found->second.indexes) handles_.Erase(index);
+  ADSHANDLE connection = handles_.At(handle).connection;
+  handles_.Erase(handle);
   auto& list = connections_.at(connection).cursors;
   list.erase(std::remove(list.begin(), list.end(), handle), list.end());
   cursors_.erase(found);
@@ -137,8 +136,8 @@ void SqliteEngine::CloseStatement(ADSHANDLE handle) {
     if (open.statement == handle) results.push_back(cursor);
   }
   for (ADSHANDLE cursor : results) CloseCursor(cursor);
-  ADSHANDLE connection = handles_.at(handle).connection;
-  handles_.erase(handle);
+  ADSHANDLE connection = handles_.At(handle).connection;
+  handles_.Erase(handle);
   auto& list = connections_.at(connection).statements;
   list.erase(std::remove(list.begin(), list.end(), handle), list.end());
   statements_.erase(handle);
@@ -172,7 +171,7 @@ std::uint32_t SqliteEngine::AdsConnect60(const char* connectPath, std::uint16_t 
   Status status = Connection::Open(connectPath, userName ? userName : "", password ? password : "", opened);
   if (!status.ok()) return Finish(status);
   ADSHANDLE handle = NewHandle({HandleKind::Connection});
-  handles_[handle].connection = handle;
+  handles_.At(handle).connection = handle;
   connections_[handle].connection = std::move(opened);
   *connection = handle;
   return 0;
@@ -186,7 +185,7 @@ std::uint32_t SqliteEngine::AdsDisconnect(ADSHANDLE connection) {
   for (ADSHANDLE statement : statements) CloseStatement(statement);
   std::vector<ADSHANDLE> cursors = connections_[connection].cursors;
   for (ADSHANDLE cursor : cursors) CloseCursor(cursor);
-  handles_.erase(connection);
+  handles_.Erase(connection);
   connections_.erase(connection);
   return 0;
 }
@@ -302,7 +301,7 @@ std::uint32_t SqliteEngine::AdsExecuteSQL(ADSHANDLE statement, ADSHANDLE* cursor
   *cursor = 0;
   std::unique_ptr<Cursor> result;
   if (Status st = s->Execute(result); !st.ok()) return Finish(st);
-  if (result) *cursor = AddCursor(handles_.at(statement).connection, std::move(result), statement);
+  if (result) *cursor = AddCursor(handles_.At(statement).connection, std::move(result), statement);
   return 0;
 }
 

@@ -15,6 +15,7 @@
 #include "data/ace/AceApi.h"
 #include "engine/Connection.h"
 #include "engine/Cursor.h"
+#include "engine/HandleTable.h"
 #include "engine/SqlStatement.h"
 #include "engine/Status.h"
 
@@ -163,7 +164,7 @@ class SqliteEngine final : public ace::AceApi {
   std::condition_variable janitorWake_;
   bool stopping_ = false;
   ADSHANDLE next_ = 1;
-  std::unordered_map<ADSHANDLE, HandleEntry> handles_;
+  HandleTable<HandleEntry> handles_;
   std::unordered_map<ADSHANDLE, OpenConnection> connections_;
   std::unordered_map<ADSHANDLE, OpenCursor> cursors_;
   std::unordered_map<ADSHANDLE, std::unique_ptr<SqlStatement>> statements_;

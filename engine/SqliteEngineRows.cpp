@@ -257,7 +257,7 @@ std::uint32_t SqliteEngine::AdsSetField(ADSHANDLE handle, std::uint32_t field, c
   int column;
   LW_TRY(CursorOf(handle, c, order));
   LW_TRY(ColumnOf(*c, field, column));
-  if (handles_.at(handle).kind == HandleKind::Index) {
+  if (handles_.At(handle).kind == HandleKind::Index) {
     const ColumnDef& def = c->Table().columns[column];
     std::vector<std::uint8_t> scratch(c->Table().recordLength);
     std::string text(value, strnlen(value, length));
@@ -284,7 +284,7 @@ std::uint32_t SqliteEngine::AdsSetFieldRaw(ADSHANDLE handle, std::uint32_t field
   LW_TRY(CursorOf(handle, c, order));
   LW_TRY(ColumnOf(*c, field, column));
   const auto* bytes = static_cast<const std::uint8_t*>(value);
-  if (handles_.at(handle).kind == HandleKind::Index) return Finish(c->SetKeySegment(order, column, bytes, length));
+  if (handles_.At(handle).kind == HandleKind::Index) return Finish(c->SetKeySegment(order, column, bytes, length));
   return Finish(c->SetColumn(column, bytes, length));
 }
 

@@ -220,7 +220,7 @@ std::uint32_t SqliteEngine::AdsGetAllIndexes(ADSHANDLE table, ADSHANDLE* indexes
   LW_OUT(count);
   Cursor* c;
   LW_TRY(CursorOnly(table, c));
-  const std::vector<ADSHANDLE>& all = cursors_.at(handles_.at(table).cursorHandle).indexes;
+  const std::vector<ADSHANDLE>& all = cursors_.at(handles_.At(table).cursorHandle).indexes;
   std::size_t room = *count;
   if (indexes == nullptr) room = 0;
   for (std::size_t i = 0; i < all.size() && i < room; ++i) indexes[i] = all[i];
@@ -242,7 +242,7 @@ std::uint32_t SqliteEngine::AdsGetIndexHandle(ADSHANDLE table, const char* index
   LW_OUT(index);
   Cursor* c;
   LW_TRY(CursorOnly(table, c));
-  ADSHANDLE owner = handles_.at(table).cursorHandle;
+  ADSHANDLE owner = handles_.At(table).cursorHandle;
   if (indexName == nullptr || *indexName == '\0') {
     *index = owner;
     return 0;
