@@ -41,8 +41,9 @@ std::string Params(int base, std::size_t count) {
 Cursor::Cursor(Connection& connection, std::shared_ptr<const TableDef> table, std::uint32_t options, bool temporary)
     : connection_(connection), table_(std::move(table)), options_(options), temporary_(temporary) {
   const TableDef& t = *table_;
-  selectList_ = "rowid";
-  for (const ColumnDef& column : t.columns) selectList_ += ", " + column.sqlName;
+  rowList_ = "rowid";
+  for (const ColumnDef& column : t.columns) rowList_ += ", " + column.sqlName;
+  selectList_ = rowList_;
   keySlot_.assign(t.columns.size(), -1);
   for (std::size_t i = 0; i < t.columns.size(); ++i) {
     if (t.columns[i].keySqlName.empty()) continue;
@@ -131,17 +132,17 @@ sqlite3_stmt* Cursor::Statement(int order, int kind, const Scope* scope) {
       sql = "SELECT count(*) FROM " + t.sqlName + where;
       break;
     case kFirstForward:
-      sql = "SELECT " + selectList_ + " FROM " + t.sqlName + where + orderBy(true);
+      sql = "SELECT " + rowList_ + " FROM " + t.sqlName + where + orderBy(true);
       break;
     case kFirstBackward:
-      sql = "SELECT " + selectList_ + " FROM " + t.sqlName + where + orderBy(false);
+      sql = "SELECT " + rowList_ + " FROM " + t.sqlName + where + orderBy(false);
       break;
     case kSameKeyForward:
     case kSameKeyBackward: {
       bool forward = kind == kSameKeyForward;
       for (std::size_t i = 0; i < keys.size(); ++i) add(keys[i] + " = ?" + std::to_string(i + 1));
       add("rowid " + std::string(forward ? "> " : "< ") + rowid);
-      sql = "SELECT " + selectList_ + " FROM " + t.sqlName + where +
+      sql = "SELECT " + rowList_ + " FROM " + t.sqlName + where +
             (forward ? " ORDER BY rowid" : " ORDER BY rowid DESC");
       break;
     }
@@ -149,7 +150,7 @@ sqlite3_stmt* Cursor::Statement(int order, int kind, const Scope* scope) {
     case kAfterKeyBackward: {
       bool forward = kind == kAfterKeyForward;
       add(tuple(keys.size()) + (forward ? " > " : " < ") + Params(0, keys.size()));
-      sql = "SELECT " + selectList_ + " FROM " + t.sqlName + where + orderBy(forward);
+      sql = "SELECT " + rowList_ + " FROM " + t.sqlName + where + orderBy(forward);
       break;
     }
     default:
@@ -204,7 +205,16 @@ void Cursor::CaptureFrom(sqlite3_stmt* stmt, bool image, bool keys) {
 }
 
 void Cursor::BeforeSnapshotEnds() {
-  if (live_ && position_ == Position::Row) CaptureFrom(iter_, !imageReady_, !keysReady_);
+  if (live_ && position_ == Position::Row) {
+    // Still this snapshot's row: its keys come from the record-number fetch (which brings the
+    // image too), the image alone from the stepping statement.
+    bool found = false;
+    if (!keysReady_) {
+      FetchRow(found);
+    } else if (!imageReady_) {
+      CaptureFrom(iter_, true, false);
+    }
+  }
   DropIteration();
 }
 
@@ -250,10 +260,9 @@ Status Cursor::EnsureImage() {
 
 Status Cursor::EnsureKeys() {
   if (keysReady_) return {};
-  if (live_ && iterGeneration_ == connection_.Generation()) {
-    CaptureFrom(iter_, false, true);
-    return {};
-  }
+  // Stepping statements leave the key columns out (computing them costs more than the rest of
+  // a row, and a move seldom needs them), so keys always come from the record-number fetch; in
+  // the stepping statement's snapshot that is the same row.
   bool found = false;
   LW_RETURN_IF_ERROR(FetchRow(found));
   return found ? Status() : Status::Error(ace::kRecordNotFound);

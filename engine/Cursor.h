@@ -117,7 +117,8 @@ class Cursor : public SnapshotClient {
   std::shared_ptr<const TableDef> table_;
   std::uint32_t options_;
   bool temporary_;
-  std::string selectList_;
+  std::string rowList_;     // the record number and every column: what stepping statements read
+  std::string selectList_;  // the same and every generated key column: the record-number fetch
   std::vector<int> keyColumns_;  // columns with a generated key column, in select order
   std::vector<int> keySlot_;     // per column: its key's result column, or -1
   std::unordered_map<std::uint64_t, Stmt> statements_;
