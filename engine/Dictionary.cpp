@@ -24,9 +24,11 @@ std::string Upper(std::string text) {
   return text;
 }
 
+// Every connection opened here is private to one loader or one call, so SQLite's own
+// per-call connection mutex (taken on every step and column read) is left out.
 Db OpenDb(const std::string& path, int flags) {
   sqlite3* raw = nullptr;
-  int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
+  int rc = sqlite3_open_v2(path.c_str(), &raw, flags | SQLITE_OPEN_NOMUTEX, nullptr);
   Db db(raw);
   if (rc != SQLITE_OK) Check(Status::Error(ace::kStorageError, path + ": " + ErrorText(raw)));
   return db;

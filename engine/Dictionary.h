@@ -67,6 +67,7 @@ void CreateDictionary(const std::string& path, const std::vector<TableSpec>& tab
 // The table's column names in table order, from a dictionary file.
 std::vector<std::string> DictionaryColumnNames(const std::string& path, const std::string& table);
 
+// One thread at a time: the loader's SQLite connection has no mutex of its own.
 class DictionaryLoader {
  public:
   // Opens an existing dictionary for loading (no login: the caller owns the file).
