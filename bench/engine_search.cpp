@@ -7,6 +7,7 @@
 //                        one paying-row look-up per application, with the calls a search run makes
 //   SearchRowSqlite    - the same look-ups through plain prepared SQLite statements on the file
 //   SearchRunOrder...  - both again for charges in entry order, as a search run meets them
+//   ExportWholeTable   - every MWTRN row as text through the dictionary loader
 // Peak memory (VmHWM) is reported as a counter.
 
 #include <benchmark/benchmark.h>
@@ -246,6 +247,21 @@ void ScopedLookup(benchmark::State& state) {
   state.counters["peak_MiB"] = PeakMemoryMiB();
 }
 BENCHMARK(ScopedLookup)->Unit(benchmark::kMicrosecond);
+
+// Every MWTRN row as text through the dictionary loader (the practice tool's export; also the
+// scan bench_search_run makes once, inside its first timed run, to find its 1,000-row chart).
+void ExportWholeTable(benchmark::State& state) {
+  lw::engine::DictionaryLoader loader(PracticeFolder() + "/" + lw::engine::kDictionaryFileName);
+  std::int64_t rows = 0;
+  for (auto _ : state) {
+    loader.ForEachRow("MWTRN", [&](const std::vector<std::string>& values, const std::vector<bool>&) {
+      benchmark::DoNotOptimize(values.data());
+      ++rows;
+    });
+  }
+  state.SetItemsProcessed(rows);
+}
+BENCHMARK(ExportWholeTable)->Unit(benchmark::kSecond)->Iterations(1);
 
 // The search run's statement over the whole practice: prepare, execute (materialise), walk.
 void QueryWholePractice(benchmark::State& state) {

@@ -201,11 +201,20 @@ void DictionaryLoader::ForEachRow(
   std::vector<std::string> values(t.columns.size());
   std::vector<bool> isNull(t.columns.size());
   Value value;  // one for every column, so its text buffer is reused
+  sqlite3_stmt* row = stmt.get();
   int rc;
-  while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+  while ((rc = sqlite3_step(row)) == SQLITE_ROW) {
     for (std::size_t i = 0; i < t.columns.size(); ++i) {
-      AssignValueFromStatement(stmt.get(), static_cast<int>(i), value);
-      isNull[i] = value.IsNull();
+      const int index = static_cast<int>(i);
+      const int type = sqlite3_column_type(row, index);
+      isNull[i] = type == SQLITE_NULL;
+      // Stored texts are their own text form: copied into the column's buffer, which stays.
+      if (type == SQLITE_TEXT) {
+        values[i].assign(reinterpret_cast<const char*>(sqlite3_column_text(row, index)),
+                         static_cast<std::size_t>(sqlite3_column_bytes(row, index)));
+        continue;
+      }
+      AssignValueFromStatement(row, index, value);
       values[i] = TextFromValue(t.columns[i], value);
     }
     visit(values, isNull);
