@@ -22,11 +22,6 @@ constexpr auto kSnapshotLifetime = std::chrono::milliseconds(500);
 // already runs, the call is refused and nothing changes).
 const bool kStatisticsOff = [] { return sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK; }();
 
-// Per-connection lookaside: a cursor's statement copies every text column of a row into its own
-// small buffers and frees them on each reset; from this pool that costs no malloc.
-constexpr int kLookasideSlotSize = 1200;
-constexpr int kLookasideSlots = 400;
-
 std::string Upper(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return text;
@@ -69,7 +64,6 @@ Status Connection::Open(const std::string& connectPath, const std::string& user,
   c->db_.reset(raw);
   if (rc != SQLITE_OK) return Status::Error(ace::kStorageError, path + ": " + ErrorText(raw));
   (void)kStatisticsOff;
-  sqlite3_db_config(raw, SQLITE_DBCONFIG_LOOKASIDE, nullptr, kLookasideSlotSize, kLookasideSlots);
   sqlite3_extended_result_codes(raw, 1);
   // A file that is no SQLite database, or one without our catalog, is refused before anything
   // is written to it.
