@@ -26,38 +26,14 @@
 #include "engine/Dictionary.h"
 #include "engine/Engine.h"
 #include "engine/PracticeLayouts.h"
+#include "bench/support/BenchPractice.h"
 
 namespace {
 
 using lw::ace::ADSHANDLE;
 
-std::string PracticeFolder() {
-  if (const char* given = std::getenv("LEDGERWICK_BENCH_PRACTICE")) return given;
-  std::int64_t rows = 1000000;
-  if (const char* text = std::getenv("LEDGERWICK_BENCH_ROWS")) rows = std::atoll(text);
-  std::filesystem::path folder = std::filesystem::temp_directory_path() / ("ledgerwick-bench-" + std::to_string(rows));
-  std::filesystem::path dictionary = folder / lw::engine::kDictionaryFileName;
-  if (!std::filesystem::exists(dictionary)) {
-    std::filesystem::create_directories(folder);
-    lw::engine::CreateOptions options;
-    options.withIndexes = false;
-    lw::engine::CreateDictionary(dictionary.string(), lw::engine::PracticeTables(), options);
-    lw::engine::DemoOptions demo;
-    demo.rows = rows;
-    demo.seed = 7;
-    lw::engine::GenerateDemo(dictionary.string(), demo);
-  }
-  return folder.string();
-}
-
-double PeakMemoryMiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
-  }
-  return 0;
-}
+using lw::bench::BenchPracticeFolder;
+using lw::bench::PeakMemoryMiB;
 
 // One engine connection with the three table cursors of a search run.
 struct EngineSide {
@@ -67,7 +43,7 @@ struct EngineSide {
   std::vector<std::uint8_t> image;
 
   EngineSide() {
-    std::string path = PracticeFolder() + "\\MWDDF.ADD";
+    std::string path = BenchPracticeFolder() + "\\MWDDF.ADD";
     if (ace->AdsConnect60(path.c_str(), 3, "user", "vortelin", 0, &connection) != 0) std::abort();
     auto open = [&](const char* name, const char* index, ADSHANDLE& table, ADSHANDLE& handle) {
       ace->AdsOpenTable(connection, name, nullptr, 0, 1, 1, 1, 0, &table);
@@ -137,7 +113,7 @@ struct SqliteSide {
   sqlite3_stmt* byEntry = nullptr;
   sqlite3_stmt* byCharge = nullptr;
   SqliteSide() {
-    std::string path = PracticeFolder() + "/MWDDF.ADD";
+    std::string path = BenchPracticeFolder() + "/MWDDF.ADD";
     sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
     // "__key3" and "__key2" are the key columns the practice's indexes are built on.
     sqlite3_prepare_v2(db, "SELECT * FROM MWTRN WHERE \"__key3\" = ?1", -1, &byEntry, nullptr);
@@ -195,7 +171,7 @@ struct SqliteSide {
 
 std::vector<std::int32_t> SampleEntries(std::size_t count) {
   sqlite3* db = nullptr;
-  std::string path = PracticeFolder() + "/MWDDF.ADD";
+  std::string path = BenchPracticeFolder() + "/MWDDF.ADD";
   sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
   sqlite3_stmt* stmt = nullptr;
   sqlite3_prepare_v2(db, "SELECT max(\"Entry Number\") FROM MWTRN", -1, &stmt, nullptr);
@@ -251,7 +227,7 @@ BENCHMARK(ScopedLookup)->Unit(benchmark::kMicrosecond);
 // Every MWTRN row as text through the dictionary loader (the practice tool's export; also the
 // scan bench_search_run makes once, inside its first timed run, to find its 1,000-row chart).
 void ExportWholeTable(benchmark::State& state) {
-  lw::engine::DictionaryLoader loader(PracticeFolder() + "/" + lw::engine::kDictionaryFileName);
+  lw::engine::DictionaryLoader loader(BenchPracticeFolder() + "/" + lw::engine::kDictionaryFileName);
   std::int64_t rows = 0;
   for (auto _ : state) {
     loader.ForEachRow("MWTRN", [&](const std::vector<std::string>& values, const std::vector<bool>&) {
