@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
+#include "engine/FileSystem.h"
 #include "engine/Schema.h"
 
 namespace lw::engine {
@@ -55,28 +58,38 @@ Status Connection::Open(const std::string& connectPath, const std::string& user,
     return Status::Error(ace::kDictionaryNotFound, path + " (this engine serves data dictionaries only)");
   }
   struct stat info;
-  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return Status::Error(ace::kDictionaryNotFound, path);
+  if (stat(path.c_str(), &info) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return Status::Error(ace::kDictionaryNotFound, path);
+    return Status::Error(ace::kCannotOpen, path + ": " + std::strerror(errno));
+  }
+  if (!S_ISREG(info.st_mode)) return Status::Error(ace::kDictionaryNotFound, path);
+  LW_RETURN_IF_ERROR(RefuseNetworkFileSystem(path));
   std::unique_ptr<Connection> c(new Connection());
   c->path_ = path;
   c->folder_ = FolderOf(path);
   sqlite3* raw = nullptr;
   int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   c->db_.reset(raw);
-  if (rc != SQLITE_OK) return Status::Error(ace::kStorageError, path + ": " + ErrorText(raw));
+  if (rc != SQLITE_OK) return StorageFailure(rc, path + ": " + ErrorText(raw));
   (void)kStatisticsOff;
   sqlite3_extended_result_codes(raw, 1);
+  // Another user's start, write or checkpoint is waited on from the very first statement, so a
+  // busy database is never mistaken for a foreign file.
+  sqlite3_busy_timeout(raw, kBusyTimeoutMs);
   // A file that is no SQLite database, or one without our catalog, is refused before anything
-  // is written to it.
+  // is written to it; any other failure is reported as what it is.
   {
     Stmt format = Prepare(raw, "SELECT value FROM lw_meta WHERE key = 'format'");
-    int code = sqlite3_errcode(raw) & 0xff;
     if (!format) {
-      if (code == SQLITE_CORRUPT) return Status::Error(ace::kDictionaryDamaged, path);
-      return Status::Error(ace::kNotADictionary, path);
+      rc = sqlite3_extended_errcode(raw);
+      // No lw_meta table: an SQLite database of some other program.
+      if ((rc & 0xff) == SQLITE_ERROR || (rc & 0xff) == SQLITE_NOTADB) return Status::Error(ace::kNotADictionary, path);
+      return StorageFailure(rc, path + ": " + ErrorText(raw));
     }
     rc = sqlite3_step(format.get());
-    if (rc == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_IOERR) {
-      return Status::Error(ace::kDictionaryDamaged, path);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+      if ((rc & 0xff) == SQLITE_NOTADB) return Status::Error(ace::kNotADictionary, path);
+      return StorageFailure(rc, path + ": " + ErrorText(raw));
     }
     const unsigned char* value = rc == SQLITE_ROW ? sqlite3_column_text(format.get(), 0) : nullptr;
     if (value == nullptr || std::string(reinterpret_cast<const char*>(value)) != kDictionaryFormat) {
@@ -88,7 +101,9 @@ Status Connection::Open(const std::string& connectPath, const std::string& user,
     Stmt login = Prepare(raw, "SELECT user_name, password_hash FROM lw_users WHERE user_name = ?1");
     if (!login) return Status::Error(ace::kDictionaryDamaged, path + ": " + ErrorText(raw));
     sqlite3_bind_text(login.get(), 1, user.c_str(), -1, SQLITE_TRANSIENT);
-    if (sqlite3_step(login.get()) != SQLITE_ROW) return Status::Error(ace::kLoginRefused);
+    rc = sqlite3_step(login.get());
+    if (rc == SQLITE_DONE) return Status::Error(ace::kLoginRefused);
+    if (rc != SQLITE_ROW) return StorageFailure(rc, path + ": " + ErrorText(raw));
     std::string hash = reinterpret_cast<const char*>(sqlite3_column_text(login.get(), 1));
     c->user_ = reinterpret_cast<const char*>(sqlite3_column_text(login.get(), 0));
     if (!VerifyPassword(hash, password)) return Status::Error(ace::kLoginRefused);

@@ -142,8 +142,8 @@ sqlite3_stmt* Cursor::Statement(int order, int kind, const Scope* scope) {
       bool forward = kind == kSameKeyForward;
       for (std::size_t i = 0; i < keys.size(); ++i) add(keys[i] + " = ?" + std::to_string(i + 1));
       add("rowid " + std::string(forward ? "> " : "< ") + rowid);
-      sql = "SELECT " + rowList_ + " FROM " + t.sqlName + where +
-            (forward ? " ORDER BY rowid" : " ORDER BY rowid DESC");
+      sql =
+          "SELECT " + rowList_ + " FROM " + t.sqlName + where + (forward ? " ORDER BY rowid" : " ORDER BY rowid DESC");
       break;
     }
     case kAfterKeyForward:
@@ -635,11 +635,14 @@ Status Cursor::Write() {
     editing_ = false;
     return {};
   }
-  if (!appending_) LW_RETURN_IF_ERROR(connection_.Locks().CheckFree(table_->tableNumber, rowid_));
+  // The row's lock is held (taken, or counted once more) for the whole write transaction, so
+  // no other connection can lock and edit the row between the check and the commit.
+  if (!appending_) LW_RETURN_IF_ERROR(connection_.Locks().Lock(table_->tableNumber, rowid_));
   DropIteration();
   std::int64_t newRowid = 0;
   Status status = appending_ ? InsertRow(connection_, *table_, columns, values, newRowid)
                              : UpdateRow(connection_, *table_, rowid_, columns, values);
+  if (!appending_) connection_.Locks().Unlock(table_->tableNumber, rowid_);
   if (!status.ok()) return status;
   if (appending_) {
     rowid_ = newRowid;

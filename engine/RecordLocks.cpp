@@ -90,13 +90,6 @@ bool RecordLocks::Holds(int table, std::int64_t record) const {
   return held_.count(std::make_pair(table, record)) != 0;
 }
 
-Status RecordLocks::CheckFree(int table, std::int64_t record) {
-  if (Holds(table, record)) return {};
-  LW_RETURN_IF_ERROR(Lock(table, record));
-  Unlock(table, record);
-  return {};
-}
-
 std::uint64_t RecordLocks::Changes() const {
   return counter_ != nullptr ? counter_->load(std::memory_order_acquire) : 0;
 }

@@ -31,8 +31,6 @@ class RecordLocks {
   // Drops one count of this connection's lock; the lock goes when the count reaches 0.
   void Unlock(int table, std::int64_t record);
   bool Holds(int table, std::int64_t record) const;
-  // Checks that no other connection holds the record (taking and dropping the lock).
-  Status CheckFree(int table, std::int64_t record);
 
   // The shared change counter.
   std::uint64_t Changes() const;

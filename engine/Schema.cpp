@@ -79,25 +79,36 @@ Status Exec(sqlite3* db, const std::string& sql) {
   return rc == SQLITE_OK ? Status() : SqliteFailure(db, rc);
 }
 
-Status SqliteFailure(sqlite3* db, int rc) {
+Status SqliteFailure(sqlite3* db, int rc) { return StorageFailure(rc, ErrorText(db)); }
+
+Status StorageFailure(int rc, const std::string& detail) {
   switch (rc & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
       return Status::Error(ace::kDatabaseBusy);
     case SQLITE_CONSTRAINT:
-      return Status::Error(ace::kDuplicateKey, ErrorText(db));
+      return Status::Error(ace::kDuplicateKey, detail);
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
-      return Status::Error(ace::kDictionaryDamaged, ErrorText(db));
+      return Status::Error(ace::kDictionaryDamaged, detail);
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+      return Status::Error(ace::kCannotOpen, detail);
+    case SQLITE_READONLY:
+      return Status::Error(ace::kReadOnlyStorage, detail);
+    case SQLITE_FULL:
+      return Status::Error(ace::kDiskFull, detail);
     default:
-      return Status::Error(ace::kStorageError, ErrorText(db));
+      return Status::Error(ace::kStorageError, detail);
   }
 }
 
 Status ConfigureConnection(sqlite3* db) {
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
   LW_RETURN_IF_ERROR(Exec(db, "PRAGMA journal_mode=WAL"));
-  LW_RETURN_IF_ERROR(Exec(db, "PRAGMA synchronous=NORMAL"));
+  // A commit reported as done survives a power loss: in WAL mode only FULL syncs the log at
+  // every commit (NORMAL may roll back the last fixes after the report said they were written).
+  LW_RETURN_IF_ERROR(Exec(db, "PRAGMA synchronous=FULL"));
   return Exec(db, "PRAGMA cache_size=-65536");
 }
 

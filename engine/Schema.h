@@ -17,7 +17,8 @@ namespace lw::engine {
 // The value of lw_meta's "format" entry that marks a dictionary of this engine.
 inline constexpr const char* kDictionaryFormat = "ledgerwick-dictionary-1";
 
-// Connection settings every dictionary connection uses: WAL, a bounded busy wait.
+// Connection settings every dictionary connection uses: WAL with durable commits, a bounded
+// busy wait.
 Status ConfigureConnection(sqlite3* db);
 // How long a busy database is waited on before kDatabaseBusy is reported.
 inline constexpr int kBusyTimeoutMs = 5000;
@@ -34,8 +35,11 @@ bool VerifyPassword(const std::string& hash, const std::string& password);
 
 // Runs a statement without results.
 Status Exec(sqlite3* db, const std::string& sql);
-// Maps an SQLite failure to an engine status (busy -> kDatabaseBusy, constraint ->
-// kDuplicateKey, corruption -> kDictionaryDamaged, else kStorageError).
+// Maps an SQLite failure to an engine status: busy -> kDatabaseBusy, constraint ->
+// kDuplicateKey, corruption -> kDictionaryDamaged, cannot open -> kCannotOpen, read-only ->
+// kReadOnlyStorage, disk full -> kDiskFull, any other (I/O) -> kStorageError. The detail is
+// the connection's error text, or the one given.
 Status SqliteFailure(sqlite3* db, int rc);
+Status StorageFailure(int rc, const std::string& detail);
 
 }  // namespace lw::engine

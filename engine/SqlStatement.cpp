@@ -133,6 +133,30 @@ Status ReadRows(sqlite3* db, const TableDef& table, const std::string& where, co
   return rc == SQLITE_DONE ? Status() : SqliteFailure(db, rc);
 }
 
+// The record locks an SQL write takes on the rows it changes, held until its transaction has
+// ended, so a row another connection has locked is never changed behind its back and no edit
+// can begin on a row while the statement is changing it.
+class StatementLocks {
+ public:
+  StatementLocks(RecordLocks& locks, int table) : locks_(locks), table_(table) {}
+  ~StatementLocks() {
+    for (std::int64_t record : taken_) locks_.Unlock(table_, record);
+  }
+  StatementLocks(const StatementLocks&) = delete;
+  StatementLocks& operator=(const StatementLocks&) = delete;
+
+  Status Take(std::int64_t record) {
+    LW_RETURN_IF_ERROR(locks_.Lock(table_, record));
+    taken_.push_back(record);
+    return {};
+  }
+
+ private:
+  RecordLocks& locks_;
+  int table_;
+  std::vector<std::int64_t> taken_;
+};
+
 }  // namespace
 
 Status SqlStatement::ExecuteWrite() {
@@ -145,9 +169,16 @@ Status SqlStatement::ExecuteWrite() {
   };
   using Kind = TranslatedSql::Kind;
   std::vector<RowValues> before;
+  // Declared before the transaction's end, so the locks outlive the commit or rollback.
+  StatementLocks locks(connection_.Locks(), table.tableNumber);
   if (translated_.kind != Kind::Insert) {
     Status read = ReadRows(db, table, translated_.whereSql, translated_.binds, before);
     if (!read.ok()) return fail(read);
+    // Every row the statement would change, or none: a locked row fails the whole statement.
+    for (const RowValues& row : before) {
+      Status locked = locks.Take(row.rowid);
+      if (!locked.ok()) return fail(locked);
+    }
   }
   Stmt stmt = engine::Prepare(db, translated_.sql);
   if (!stmt) return fail(SqlRejection(ace::kNativeSyntaxError, ErrorText(db) + "."));

@@ -44,11 +44,18 @@ inline constexpr std::uint32_t kDictionaryNotFound = 7008;
 inline constexpr std::uint32_t kNotADictionary = 7016;
 inline constexpr std::uint32_t kDictionaryDamaged = 7017;
 inline constexpr std::uint32_t kLoginRefused = 7078;
+// The engine's files and locks work between the processes of one machine only.
+inline constexpr std::uint32_t kNetworkFileSystem = 7079;
 
 // Storage.
 inline constexpr std::uint32_t kStorageError = 7000;
 inline constexpr std::uint32_t kDatabaseBusy = 7041;
 inline constexpr std::uint32_t kDuplicateKey = 7057;
+// Each storage failure named for what it is (kStorageError: the file could not be read or
+// written, an I/O error).
+inline constexpr std::uint32_t kCannotOpen = 7004;
+inline constexpr std::uint32_t kReadOnlyStorage = 7005;
+inline constexpr std::uint32_t kDiskFull = 7006;
 
 // SQL. A rejected statement's text has the form
 //   "Error 7200: The SQL statement was rejected. NativeError = N; <detail>"
@@ -132,6 +139,15 @@ constexpr const char* AceErrorText(std::uint32_t code) {
       return "The database file could not be read or written:";
     case kDatabaseBusy:
       return "The database stayed busy with another user's work; try again later.";
+    case kCannotOpen:
+      return "The practice's database file could not be opened:";
+    case kReadOnlyStorage:
+      return "The practice's files are read-only here; nothing was written:";
+    case kDiskFull:
+      return "The disk holding the practice is full; nothing was written:";
+    case kNetworkFileSystem:
+      return "The practice lies on a network file system, where this engine cannot keep its users' changes "
+             "apart; a practice shared by several workstations belongs on a database server:";
     case kDuplicateKey:
       return "The change would give two rows the same key in a unique index:";
     case kSqlError:

@@ -1,7 +1,10 @@
 // Connecting, refusing bad dictionaries and logins, resolving table names, describing indexes.
 
+#include <chrono>
 #include <fstream>
+#include <thread>
 
+#include "engine/FileSystem.h"
 #include "tests/engine/EngineTestSupport.h"
 
 namespace lw::test {
@@ -40,6 +43,79 @@ TEST_F(Connecting, RefusesBadInputWithDistinctCodesAndClearTexts) {
   std::filesystem::resize_file(other.File("CUT.ADD"), 8192);
   std::uint32_t cut = TryConnect(other.File("CUT.ADD"));
   EXPECT_TRUE(cut == ace::kDictionaryDamaged || cut == ace::kNotADictionary) << cut;
+}
+
+// Another program holding the database exclusively, as a checkpoint or recovery briefly does.
+class ExclusiveHolder {
+ public:
+  explicit ExclusiveHolder(const std::string& path) {
+    sqlite3_open(path.c_str(), &db_);
+    held_ = sqlite3_exec(db_, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT;", nullptr, nullptr, nullptr) ==
+            SQLITE_OK;
+  }
+  ~ExclusiveHolder() { Release(); }
+  bool Held() const { return held_; }
+  void Release() {
+    if (db_ != nullptr) sqlite3_close(db_);
+    db_ = nullptr;
+  }
+
+ private:
+  sqlite3* db_ = nullptr;
+  bool held_ = false;
+};
+
+TEST_F(Connecting, ABusyDatabaseIsWaitedOnFromTheFirstStatementThenReportedAsBusy) {
+  // A copy of the practice that nobody else has open, so the holder can take it whole.
+  TempDir lone;
+  const std::string copy = lone.File("MWDDF.ADD");
+  practice.Execute("VACUUM INTO '" + copy + "'");
+  {
+    sqlite3* db = nullptr;
+    sqlite3_open(copy.c_str(), &db);
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+  }
+  {
+    ExclusiveHolder holder(copy);
+    ASSERT_TRUE(holder.Held());
+    EXPECT_EQ(ace::kDatabaseBusy, TryConnect(copy));
+    EXPECT_EQ("The database stayed busy with another user's work; try again later.", Text());
+  }
+  ExclusiveHolder holder(copy);
+  ASSERT_TRUE(holder.Held());
+  std::thread release([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    holder.Release();
+  });
+  std::uint32_t result = TryConnect(copy);
+  release.join();
+  EXPECT_EQ(0u, result) << Text();  // a start beside a busy moment is no error
+}
+
+TEST_F(Connecting, RefusesAPracticeOnANetworkFileSystemAndNamesIt) {
+  std::string asked;
+  std::string presented;
+  auto previous = engine::SetFileSystemTypeProbe([&](const std::string& path) {
+    asked = path;
+    return presented;
+  });
+  for (const char* type : {"nfs", "nfs4", "cifs", "smb3", "fuse.sshfs", "fuse.rclone"}) {
+    presented = type;
+    EXPECT_EQ(ace::kNetworkFileSystem, TryConnect(practice.ConnectPath())) << type;
+    EXPECT_NE(std::string::npos, Text().find(std::string("(") + type + ")")) << Text();
+    EXPECT_NE(std::string::npos, Text().find("belongs on a database server")) << Text();
+  }
+  EXPECT_EQ(practice.DictionaryPath(), asked);
+  for (const char* type : {"ext4", "xfs", "btrfs", "tmpfs", "overlay", "fuse", "fuse.portal", ""}) {
+    presented = type;
+    EXPECT_EQ(0u, TryConnect(practice.ConnectPath())) << type << ": " << Text();
+  }
+  engine::SetFileSystemTypeProbe(std::move(previous));
+  // The machine's own mount table names the temporary folder's file system, a local one.
+  std::string local = engine::MountedFileSystemType(practice.DictionaryPath());
+  EXPECT_FALSE(local.empty());
+  EXPECT_FALSE(engine::IsNetworkFileSystem(local)) << local;
 }
 
 TEST_F(Connecting, ResolvesTableNamesAndTheFolderQualifiedRetry) {
