@@ -1,7 +1,10 @@
 #include "common/RegFile.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <map>
+#include <unordered_map>
 
 #include "common/Exceptions.h"
 
@@ -125,12 +128,95 @@ int HexDigit(char c) {
   return -1;
 }
 
+std::string UpperAscii(const std::string& text) {
+  std::string out = text;
+  for (char& c : out) c = AsciiUpper(c);
+  return out;
+}
+
+// The keys as a file builds them, indexed by upper-case path and value name, so each section and
+// value costs a lookup rather than a scan of everything before it: parsing stays linear in the
+// input however many keys or values it holds. Invariant: every key's parents exist.
+class KeyTable {
+ public:
+  // `path` is normalised. Creates the key and its missing parents (the root itself is no key).
+  void Ensure(const std::string& path) {
+    const std::string upper = UpperAscii(path);
+    if (keys_.count(upper) != 0) return;
+    // Parents end at each separator after the root's; the path itself ends the list.
+    std::size_t sep = upper.find('\\');
+    while (true) {
+      sep = sep == std::string::npos ? sep : upper.find('\\', sep + 1);
+      const std::size_t end = sep == std::string::npos ? upper.size() : sep;
+      auto [it, added] = keys_.try_emplace(upper.substr(0, end));
+      if (added) {
+        it->second.order = next_++;
+        it->second.path = path.substr(0, end);
+      }
+      if (end == upper.size()) return;
+    }
+  }
+
+  // Removes the key and every key below it; ordered keys put those next to each other.
+  void Delete(const std::string& path) {
+    const std::string upper = UpperAscii(path);
+    keys_.erase(upper);
+    const std::string prefix = upper + '\\';
+    auto it = keys_.lower_bound(prefix);
+    while (it != keys_.end() && it->first.compare(0, prefix.size(), prefix) == 0) it = keys_.erase(it);
+  }
+
+  void SetValue(const std::string& path, RegValue value) {
+    Ensure(path);
+    Entry& key = keys_.find(UpperAscii(path))->second;
+    auto [it, added] = key.values.try_emplace(UpperAscii(value.name));
+    if (added) it->second.first = next_++;
+    it->second.second = std::move(value);
+  }
+
+  void DeleteValue(const std::string& path, const std::string& name) {
+    auto key = keys_.find(UpperAscii(path));
+    if (key != keys_.end()) key->second.values.erase(UpperAscii(name));
+  }
+
+  // Keys in first-seen order, each with its values in first-set order.
+  std::vector<RegKey> Take() {
+    std::vector<Entry*> entries;
+    entries.reserve(keys_.size());
+    for (auto& [upper, entry] : keys_) entries.push_back(&entry);
+    std::sort(entries.begin(), entries.end(), [](const Entry* a, const Entry* b) { return a->order < b->order; });
+    std::vector<RegKey> keys;
+    keys.reserve(entries.size());
+    for (Entry* entry : entries) {
+      std::vector<std::pair<std::uint64_t, RegValue>*> values;
+      for (auto& [name, value] : entry->values) values.push_back(&value);
+      std::sort(values.begin(), values.end(), [](const auto* a, const auto* b) { return a->first < b->first; });
+      RegKey key{std::move(entry->path), {}};
+      key.values.reserve(values.size());
+      for (auto* value : values) key.values.push_back(std::move(value->second));
+      keys.push_back(std::move(key));
+    }
+    keys_.clear();
+    return keys;
+  }
+
+ private:
+  struct Entry {
+    std::uint64_t order = 0;
+    std::string path;
+    std::unordered_map<std::string, std::pair<std::uint64_t, RegValue>> values;
+  };
+  std::map<std::string, Entry> keys_;
+  std::uint64_t next_ = 0;
+};
+
 // Reads export lines one by one, keeping the number of the line last read.
 class Parser {
  public:
   Parser(const std::string& text, const std::string& fileName) : text_(text), fileName_(fileName) {}
 
-  void Run(RegFile& file);
+  // The keys the text leaves behind, in first-seen order.
+  std::vector<RegKey> Run();
 
  private:
   bool NextLine(std::string& line) {
@@ -186,8 +272,8 @@ class Parser {
   }
 
   std::string ParseHexData(std::string line, std::size_t i);
-  void ParseValue(const std::string& line, std::size_t i, RegKey* key);
-  void ParseSection(const std::string& line, std::size_t i, RegFile& file);
+  void ParseValue(const std::string& line, std::size_t i);
+  void ParseSection(const std::string& line, std::size_t i);
 
   const std::string& text_;
   const std::string& fileName_;
@@ -196,6 +282,7 @@ class Parser {
   bool version4_ = false;
   std::string currentKey_;  // empty: no section yet, or inside a deletion section
   bool inDeletion_ = false;
+  KeyTable keys_;
 };
 
 std::string Parser::ParseHexData(std::string line, std::size_t i) {
@@ -230,7 +317,7 @@ std::string Parser::ParseHexData(std::string line, std::size_t i) {
   }
 }
 
-void Parser::ParseValue(const std::string& line, std::size_t i, RegKey* key) {
+void Parser::ParseValue(const std::string& line, std::size_t i) {
   std::string name;
   if (line[i] == '@') {
     ++i;
@@ -287,35 +374,39 @@ void Parser::ParseValue(const std::string& line, std::size_t i, RegKey* key) {
   } else {
     Fail("unrecognised value data \"" + rest + "\"");
   }
-  if (key == nullptr) return;  // inside a deletion section: parsed, then ignored
+  if (inDeletion_) return;  // inside a deletion section: parsed, then ignored
   if (remove) {
-    key->DeleteValue(name);
+    keys_.DeleteValue(currentKey_, name);
   } else {
-    key->SetValue(std::move(value));
+    keys_.SetValue(currentKey_, std::move(value));
   }
 }
 
-void Parser::ParseSection(const std::string& line, std::size_t i, RegFile& file) {
+void Parser::ParseSection(const std::string& line, std::size_t i) {
   const std::size_t close = line.rfind(']');
   if (close == std::string::npos || close < i) Fail("key name without its closing ']'");
   ExpectEnd(line, close + 1);
   std::string path = line.substr(i + 1, close - i - 1);
   const bool deletion = !path.empty() && path[0] == '-';
   if (deletion) path.erase(0, 1);
+  if (path.size() > kMaxRegKeyPath) Fail("key name longer than " + std::to_string(kMaxRegKeyPath) + " bytes");
+  if (std::count(path.begin(), path.end(), '\\') > kMaxRegKeyDepth) {
+    Fail("key nested deeper than " + std::to_string(kMaxRegKeyDepth) + " levels");
+  }
   auto normal = NormaliseRegKeyPath(path);
   if (!normal) Fail("invalid key name \"" + path + "\"");
   if (deletion) {
-    file.DeleteKey(*normal);
+    keys_.Delete(*normal);
     inDeletion_ = true;
     currentKey_.clear();
   } else {
-    file.EnsureKey(*normal);
+    keys_.Ensure(*normal);
     inDeletion_ = false;
     currentKey_ = *normal;
   }
 }
 
-void Parser::Run(RegFile& file) {
+std::vector<RegKey> Parser::Run() {
   std::string line;
   bool headerSeen = false;
   while (NextLine(line)) {
@@ -336,15 +427,12 @@ void Parser::Run(RegFile& file) {
     }
     switch (line[i]) {
       case ';': break;
-      case '[': ParseSection(line, i, file); break;
+      case '[': ParseSection(line, i); break;
       case '"':
-      case '@': {
+      case '@':
         if (currentKey_.empty() && !inDeletion_) Fail("value outside of a key section");
-        // EnsureKey may grow the key list, so the key is looked up for each value.
-        RegKey* key = inDeletion_ ? nullptr : &file.EnsureKey(currentKey_);
-        ParseValue(line, i, key);
+        ParseValue(line, i);
         break;
-      }
       default: Fail("unexpected line \"" + line.substr(i) + "\"");
     }
   }
@@ -352,6 +440,7 @@ void Parser::Run(RegFile& file) {
     lineNumber_ = lineNumber_ == 0 ? 1 : lineNumber_;
     Fail("not a registry export: the file is empty");
   }
+  return keys_.Take();
 }
 
 std::string QuoteRegText(const std::string& text) {
@@ -432,6 +521,10 @@ void RegKey::DeleteValue(const std::string& name) {
 }
 
 RegFile RegFile::Parse(const std::string& bytes, const std::string& fileName) {
+  if (bytes.size() > kMaxRegFileBytes) {
+    throw ERegistryException(fileName + ": larger than " + std::to_string(kMaxRegFileBytes) +
+                             " bytes, too large for a settings store");
+  }
   std::string text;
   if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
     text = Utf16LeToUtf8(bytes, 2);
@@ -442,7 +535,7 @@ RegFile RegFile::Parse(const std::string& bytes, const std::string& fileName) {
   }
   RegFile file;
   Parser parser(text, fileName);
-  parser.Run(file);
+  file.keys_ = parser.Run();
   return file;
 }
 
@@ -489,13 +582,20 @@ const RegKey* RegFile::FindKey(const std::string& path) const {
 RegKey& RegFile::EnsureKey(const std::string& path) {
   const auto normal = NormaliseRegKeyPath(path);
   if (!normal) throw ERegistryException("Invalid key name '" + path + "'");
-  for (RegKey& key : keys_)
-    if (EqualsNoCase(key.path, *normal)) return key;
   // Parents first, so the written file lists them in tree order; the root itself is no key.
-  const std::size_t sep = normal->rfind('\\');
-  if (sep != std::string::npos && normal->find('\\') != sep) EnsureKey(normal->substr(0, sep));
-  keys_.push_back(RegKey{*normal, {}});
-  return keys_.back();
+  std::size_t sep = normal->find('\\');
+  while (true) {
+    sep = sep == std::string::npos ? sep : normal->find('\\', sep + 1);
+    const std::string prefix = normal->substr(0, sep);
+    RegKey* found = nullptr;
+    for (RegKey& key : keys_)
+      if (EqualsNoCase(key.path, prefix)) found = &key;
+    if (found == nullptr) {
+      keys_.push_back(RegKey{prefix, {}});
+      found = &keys_.back();
+    }
+    if (sep == std::string::npos) return *found;
+  }
 }
 
 void RegFile::DeleteKey(const std::string& path) {

@@ -48,10 +48,17 @@ struct RegKey {
   void DeleteValue(const std::string& name);
 };
 
+// Limits that keep a hostile or damaged store from exhausting memory or time: the parser refuses
+// larger files, longer key names and deeper keys with a line-numbered error.
+inline constexpr std::size_t kMaxRegFileBytes = 1 << 20;
+inline constexpr std::size_t kMaxRegKeyPath = 1024;
+inline constexpr long kMaxRegKeyDepth = 64;
+
 class RegFile {
  public:
-  // Parses export text. `fileName` only names the source in error messages.
-  // Raises ERegistryException "<fileName>(<line>): <what is wrong>" for malformed text.
+  // Parses export text in time linear in its size. `fileName` only names the source in error
+  // messages. Raises ERegistryException "<fileName>, line <n>: <what is wrong>" for malformed text
+  // and for text past the limits above.
   static RegFile Parse(const std::string& bytes, const std::string& fileName);
 
   // Version 5 export text (UTF-8, no byte-order mark); string values in quoted form where the

@@ -57,14 +57,22 @@ class FileRegistryKey : public RegistryKey {
 }  // namespace
 
 int ReadWholeFile(const std::string& fileName, std::string& bytes) {
-  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  // Only a regular file is opened at all: a FIFO would block the open (and the program) for
+  // good, a device might never end. The open itself cannot block (O_NONBLOCK), in case the
+  // name changed to something else in between; fstat then judges what was opened.
+  struct stat info {};
+  if (::stat(fileName.c_str(), &info) != 0) return errno;
+  if (S_ISDIR(info.st_mode)) return EISDIR;
+  if (!S_ISREG(info.st_mode)) return EINVAL;
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return errno;
   int error = 0;
-  struct stat info {};
   if (::fstat(fd, &info) != 0) {
     error = errno;
   } else if (!S_ISREG(info.st_mode)) {
-    error = EISDIR;
+    error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+  } else if (static_cast<std::uint64_t>(info.st_size) > kMaxRegFileBytes) {
+    error = EFBIG;
   }
   std::string out;
   char chunk[8192];
@@ -74,10 +82,17 @@ int ReadWholeFile(const std::string& fileName, std::string& bytes) {
     if (n < 0) error = errno;
     if (n <= 0) break;
     out.append(chunk, static_cast<std::size_t>(n));
+    if (out.size() > kMaxRegFileBytes) error = EFBIG;  // grew while being read
   }
   ::close(fd);
   if (error == 0) bytes = std::move(out);
   return error;
+}
+
+std::string ReadFailureText(int error) {
+  if (error == EINVAL) return "not a regular file";
+  if (error == EFBIG) return "larger than " + std::to_string(kMaxRegFileBytes) + " bytes";
+  return std::strerror(error);
 }
 
 std::unique_ptr<RegistryKey> FileRegistryHive::OpenCurrentUserKey(const std::string& path) {

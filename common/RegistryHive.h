@@ -50,8 +50,11 @@ class FileRegistryHive : public RegistryHive {
   std::string fileName_;
 };
 
-// Reads a whole regular file into `bytes`. Returns 0, or the errno value when it does not exist
-// or cannot be read (EISDIR for anything but a regular file); `bytes` is then left alone.
+// Reads a whole regular file into `bytes`, never blocking on what is no regular file. Returns 0,
+// or the errno value when it does not exist or cannot be read (EISDIR for a folder, EINVAL for a
+// FIFO, device or socket, EFBIG past kMaxRegFileBytes); `bytes` is then left alone.
 int ReadWholeFile(const std::string& fileName, std::string& bytes);
+// The reason for a ReadWholeFile failure, in words.
+std::string ReadFailureText(int error);
 
 }  // namespace lw

@@ -106,7 +106,7 @@ void WriteCurrentPractice(const std::string& folder) {
   if (error == 0) {
     file = RegFile::Parse(bytes, fileName);  // a malformed store is reported, never overwritten
   } else if (error != ENOENT && error != ENOTDIR) {
-    throw ERegistryException("Cannot read the settings store " + fileName + ": " + std::strerror(error));
+    throw ERegistryException("Cannot read the settings store " + fileName + ": " + ReadFailureText(error));
   }
   RegValue value;
   value.name = kValueName;

@@ -42,13 +42,15 @@ TAdsConnection::~TAdsConnection() {
     auto& registry = Registry();
     registry.erase(std::remove(registry.begin(), registry.end(), this), registry.end());
   }
+  // A destructor cannot raise (an error at program end is dropped): each engine call is guarded,
+  // including the lookup of an engine that may already be gone.
   const std::vector<TAdsDataSet*> cursors = cursors_;
   for (TAdsDataSet* cursor : cursors) {
     if (IsConnected()) {
       try {
         cursor->SetActive(false);
       } catch (...) {
-        // A destructor cannot raise; the cursor is closed as far as it could be.
+        // The cursor is closed as far as it could be.
       }
       cursor->ForgetStatement();
     }
@@ -56,7 +58,10 @@ TAdsConnection::~TAdsConnection() {
   }
   cursors_.clear();
   if (IsConnected()) {
-    ace::Ace().AdsDisconnect(handle_);
+    try {
+      ace::Ace().AdsDisconnect(handle_);
+    } catch (...) {
+    }
     handle_ = ace::kNoConnection;
   }
 }

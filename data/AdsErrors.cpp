@@ -81,7 +81,9 @@ std::int32_t ParseNativeSqlCode(const std::string& message) {
 EADSDatabaseError::EADSDatabaseError(const TAdsDataSet* cursor, std::string message, std::uint32_t code)
     : EDatabaseError(std::string()) {
   if (errorBeingBuilt) return;
-  errorBeingBuilt = true;
+  // Cleared however building ends: a flag left set would make every later CheckAce on this
+  // thread pass a failure as success.
+  ErrorBuildingScope building;
   AceCode = code;
   try {
     if (cursor) {
@@ -97,7 +99,6 @@ EADSDatabaseError::EADSDatabaseError(const TAdsDataSet* cursor, std::string mess
     // The fields filled so far stay; the error itself must still be raised.
   }
   SetMessage(CursorName.empty() ? std::move(message) : CursorName + ": " + message);
-  errorBeingBuilt = false;
 }
 
 EADSDatabaseError::~EADSDatabaseError() { errorBeingBuilt = false; }

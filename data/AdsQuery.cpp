@@ -15,8 +15,12 @@ TAdsQuery::~TAdsQuery() {
   CloseQuietly();
   TAdsConnection* connection = AdsConnection();
   if (connection && connection->IsConnected() && statement_ != ace::kNoHandle) {
-    // A destructor cannot raise; a statement the engine already dropped (5106) is expected.
-    ace::Ace().AdsCloseSQLStatement(statement_);
+    // A destructor cannot raise; a statement the engine already dropped (5106) is expected, and
+    // so is an engine that is no longer installed.
+    try {
+      ace::Ace().AdsCloseSQLStatement(statement_);
+    } catch (...) {
+    }
   }
   statement_ = ace::kNoHandle;
 }

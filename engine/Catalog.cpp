@@ -66,6 +66,59 @@ const char* SqlTypeOf(Storage storage) {
   return "TEXT";
 }
 
+std::string ColumnProblem(std::int64_t type, std::int64_t length, std::int64_t decimals) {
+  if (type < 0 || type > 0xFFFF || !IsKnownColumnType(static_cast<std::uint16_t>(type))) {
+    return "the unknown type " + std::to_string(type);
+  }
+  std::int64_t least = length, most = length;  // a fixed-size type's natural length
+  switch (type) {
+    case 1:
+      least = most = 1;
+      break;
+    case 2:
+      least = 1, most = 32;
+      break;
+    case 3:
+      if (length != 4) least = most = 8;
+      break;
+    case 9:
+      least = most = 3;
+      break;
+    case 12:
+      least = most = 2;
+      break;
+    case 11:
+    case 13:
+    case 15:
+      least = most = 4;
+      break;
+    case 10:
+    case 14:
+    case 17:
+    case 18:
+      least = most = 8;
+      break;
+    case 5:
+    case 6:
+    case 7:
+    case 8:
+      least = 4, most = 64;  // a reference to the stored value, not the value itself
+      break;
+    default:  // text and raw bytes
+      least = 1, most = 65000;
+      break;
+  }
+  if (length < least || length > most) {
+    return "type " + std::to_string(type) + " with the length " + std::to_string(length) + " (" +
+           (least == most ? std::to_string(least) : std::to_string(least) + " to " + std::to_string(most)) +
+           " expected)";
+  }
+  bool decimalsFit = type == 2 ? decimals >= 0 && decimals <= 15 && (decimals == 0 || decimals + 2 <= length)
+                               : decimals >= 0 && decimals <= 0xFFFF;
+  if (!decimalsFit) return "type " + std::to_string(type) + " with " + std::to_string(decimals) + " decimals";
+  return {};
+}
+
 std::string KeyColumnName(int column) { return "__key" + std::to_string(column + 1); }
 
 void FinishLayout(TableDef& table) {
@@ -113,14 +166,30 @@ Status LoadCatalog(sqlite3* db, Catalog& catalog) {
     table->defaultIndex = text(tables.get(), 1);
     table->tableNumber = sqlite3_column_int(tables.get(), 2);
     sqlite3_bind_text(columns.get(), 1, table->name.c_str(), -1, SQLITE_TRANSIENT);
+    std::uint64_t recordLength = 0;
     while (sqlite3_step(columns.get()) == SQLITE_ROW) {
       ColumnDef column;
       column.name = text(columns.get(), 0);
-      column.type = static_cast<std::uint16_t>(sqlite3_column_int(columns.get(), 1));
-      column.length = static_cast<std::uint32_t>(sqlite3_column_int(columns.get(), 2));
-      column.decimals = static_cast<std::uint16_t>(sqlite3_column_int(columns.get(), 3));
+      const std::int64_t type = sqlite3_column_int64(columns.get(), 1);
+      const std::int64_t length = sqlite3_column_int64(columns.get(), 2);
+      const std::int64_t decimals = sqlite3_column_int64(columns.get(), 3);
+      // A damaged or hostile catalog must never size a record image: every length is checked
+      // against its type, and their sum against the image limit, before anything is laid out.
+      std::string problem = ColumnProblem(type, length, decimals);
+      if (!problem.empty()) {
+        return Status::Error(ace::kDictionaryDamaged,
+                             "table " + table->name + " column " + column.name + " has " + problem);
+      }
+      recordLength += static_cast<std::uint64_t>(length);
+      if (recordLength > kMaxRecordLength) {
+        return Status::Error(ace::kDictionaryDamaged, "table " + table->name + " has records too long to keep");
+      }
+      column.type = static_cast<std::uint16_t>(type);
+      column.length = static_cast<std::uint32_t>(length);
+      column.decimals = static_cast<std::uint16_t>(decimals);
       table->columns.push_back(std::move(column));
     }
+    if (table->columns.empty()) return Status::Error(ace::kDictionaryDamaged, "table " + table->name + " has no columns");
     sqlite3_reset(columns.get());
     sqlite3_bind_text(indexes.get(), 1, table->name.c_str(), -1, SQLITE_TRANSIENT);
     while (sqlite3_step(indexes.get()) == SQLITE_ROW) {

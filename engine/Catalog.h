@@ -64,7 +64,14 @@ bool IsKnownColumnType(std::uint16_t type);
 const char* SqlTypeOf(Storage storage);
 // The name of the generated key column for column position `column`.
 std::string KeyColumnName(int column);
+// Why a column of this type code, record-image length and decimals cannot be kept (each fixed-size
+// type has its natural length; text, raw and numeric columns a bounded one), or empty when it can.
+// Taken as 64-bit numbers so a catalog's out-of-range values are judged before any narrowing.
+std::string ColumnProblem(std::int64_t type, std::int64_t length, std::int64_t decimals);
+// The most a record image may hold, so offsets and key lengths never wrap.
+inline constexpr std::uint32_t kMaxRecordLength = 1u << 20;
 // Fills offsets, key lengths, generated key column names and the auto-increment column.
+// REQUIRES: every column passes ColumnProblem and the lengths sum to at most kMaxRecordLength.
 void FinishLayout(TableDef& table);
 
 using Catalog = std::map<std::string, std::shared_ptr<const TableDef>, std::less<>>;

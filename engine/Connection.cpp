@@ -76,26 +76,7 @@ Status Connection::Open(const std::string& connectPath, const std::string& user,
   // Another user's start, write or checkpoint is waited on from the very first statement, so a
   // busy database is never mistaken for a foreign file.
   sqlite3_busy_timeout(raw, kBusyTimeoutMs);
-  // A file that is no SQLite database, or one without our catalog, is refused before anything
-  // is written to it; any other failure is reported as what it is.
-  {
-    Stmt format = Prepare(raw, "SELECT value FROM lw_meta WHERE key = 'format'");
-    if (!format) {
-      rc = sqlite3_extended_errcode(raw);
-      // No lw_meta table: an SQLite database of some other program.
-      if ((rc & 0xff) == SQLITE_ERROR || (rc & 0xff) == SQLITE_NOTADB) return Status::Error(ace::kNotADictionary, path);
-      return StorageFailure(rc, path + ": " + ErrorText(raw));
-    }
-    rc = sqlite3_step(format.get());
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-      if ((rc & 0xff) == SQLITE_NOTADB) return Status::Error(ace::kNotADictionary, path);
-      return StorageFailure(rc, path + ": " + ErrorText(raw));
-    }
-    const unsigned char* value = rc == SQLITE_ROW ? sqlite3_column_text(format.get(), 0) : nullptr;
-    if (value == nullptr || std::string(reinterpret_cast<const char*>(value)) != kDictionaryFormat) {
-      return Status::Error(ace::kNotADictionary, path);
-    }
-  }
+  LW_RETURN_IF_ERROR(CheckDictionaryFormat(raw, path));
   LW_RETURN_IF_ERROR(ConfigureConnection(raw));
   {
     Stmt login = Prepare(raw, "SELECT user_name, password_hash FROM lw_users WHERE user_name = ?1");
@@ -104,8 +85,13 @@ Status Connection::Open(const std::string& connectPath, const std::string& user,
     rc = sqlite3_step(login.get());
     if (rc == SQLITE_DONE) return Status::Error(ace::kLoginRefused);
     if (rc != SQLITE_ROW) return StorageFailure(rc, path + ": " + ErrorText(raw));
-    std::string hash = reinterpret_cast<const char*>(sqlite3_column_text(login.get(), 1));
-    c->user_ = reinterpret_cast<const char*>(sqlite3_column_text(login.get(), 0));
+    const unsigned char* storedHash = sqlite3_column_text(login.get(), 1);
+    const unsigned char* storedUser = sqlite3_column_text(login.get(), 0);
+    if (storedHash == nullptr || storedUser == nullptr) {
+      return Status::Error(ace::kDictionaryDamaged, path + ": a user without a name or password hash");
+    }
+    std::string hash = reinterpret_cast<const char*>(storedHash);
+    c->user_ = reinterpret_cast<const char*>(storedUser);
     if (!VerifyPassword(hash, password)) return Status::Error(ace::kLoginRefused);
   }
   Status catalog = LoadCatalog(raw, c->catalog_);

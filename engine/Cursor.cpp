@@ -1,6 +1,7 @@
 #include "engine/Cursor.h"
 
 #include <cstring>
+#include <utility>
 
 #include "data/ace/AceApi.h"
 #include "engine/Checksum.h"
@@ -71,7 +72,8 @@ Cursor::~Cursor() {
   for (std::int64_t record : locks_) connection_.Locks().Unlock(table_->tableNumber, record);
   connection_.Unregister(this);
   if (temporary_) {
-    Exec(connection_.db(), "DROP TABLE IF EXISTS " + table_->sqlName);
+    // A result table left behind lives only as long as the connection's temporary schema.
+    (void)Exec(connection_.db(), "DROP TABLE IF EXISTS " + table_->sqlName);
   }
 }
 
@@ -210,7 +212,9 @@ void Cursor::BeforeSnapshotEnds() {
     // image too), the image alone from the stepping statement.
     bool found = false;
     if (!keysReady_) {
-      FetchRow(found);
+      // A row that cannot be read now cannot anchor the next move either: that move reports it.
+      Status fetched = FetchRow(found);
+      if (!fetched.ok()) snapshotFailure_ = std::move(fetched);
     } else if (!imageReady_) {
       CaptureFrom(iter_, true, false);
     }
@@ -223,6 +227,7 @@ void Cursor::TakeRow(int order) {
   atBof_ = atEof_ = false;
   rowid_ = sqlite3_column_int64(iter_, 0);
   live_ = true;
+  snapshotFailure_ = Status();
   imageReady_ = false;
   keysReady_ = false;
   visibleKnown_ = true;
@@ -259,6 +264,7 @@ Status Cursor::EnsureImage() {
 }
 
 Status Cursor::EnsureKeys() {
+  if (!snapshotFailure_.ok()) return std::exchange(snapshotFailure_, Status());
   if (keysReady_) return {};
   // Stepping statements leave the key columns out (computing them costs more than the rest of
   // a row, and a move seldom needs them), so keys always come from the record-number fetch; in
@@ -359,6 +365,7 @@ Status Cursor::GotoBOF(int order) {
   atBof_ = true;
   atEof_ = false;
   imageReady_ = keysReady_ = visibleKnown_ = false;
+  snapshotFailure_ = Status();
   return {};
 }
 
@@ -651,6 +658,7 @@ Status Cursor::Write() {
   }
   editing_ = appending_ = false;
   imageReady_ = keysReady_ = visibleKnown_ = false;
+  snapshotFailure_ = Status();
   live_ = false;
   return {};
 }

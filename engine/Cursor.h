@@ -133,6 +133,7 @@ class Cursor : public SnapshotClient {
   ImageCache* images_ = nullptr;  // the connection's, for dictionary tables
   std::vector<Value> keys_;       // per column; meaningful for key columns
   bool keysReady_ = false;
+  Status snapshotFailure_;  // the row fetch that failed as the last snapshot ended
 
   // The statement of the last move, still standing on the current row while `live_`.
   sqlite3_stmt* iter_ = nullptr;

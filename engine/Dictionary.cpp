@@ -1,6 +1,12 @@
 #include "engine/Dictionary.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <cmath>
 #include <filesystem>
 #include <map>
@@ -32,6 +38,22 @@ Db OpenDb(const std::string& path, int flags) {
   Db db(raw);
   if (rc != SQLITE_OK) Check(Status::Error(ace::kStorageError, path + ": " + ErrorText(raw)));
   return db;
+}
+
+// Patient financial data is for the practice's staff only: the file is made without access for
+// other users, in the folder's group so a group-shared practice folder keeps working. SQLite then
+// gives its journal files the same mode and owner.
+Status CreatePrivateFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0660);
+  if (fd < 0) return Status::Error(ace::kStorageError, path + ": " + std::strerror(errno));
+  const std::string folder = std::filesystem::path(path).parent_path().string();
+  struct stat info {};
+  if (::stat(folder.empty() ? "." : folder.c_str(), &info) == 0) {
+    (void)::fchown(fd, static_cast<uid_t>(-1), info.st_gid);  // refused unless we belong to the group
+  }
+  (void)::fchmod(fd, 0660);  // the umask may have taken group rights away
+  ::close(fd);
+  return {};
 }
 
 // Converts a loader value to the column's stored form.
@@ -71,7 +93,8 @@ Status ToStored(const ColumnDef& column, const FieldValue& field, Value& value) 
 
 void CreateDictionary(const std::string& path, const std::vector<TableSpec>& tables, const CreateOptions& options) {
   if (std::filesystem::exists(path)) Check(Status::Error(ace::kInvalidArgument, "the file already exists: " + path));
-  Db db = OpenDb(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+  Check(CreatePrivateFile(path));
+  Db db = OpenDb(path, SQLITE_OPEN_READWRITE);
   Check(ConfigureConnection(db.get()));
   Check(CreateSchema(db.get(), tables, options));
 }
@@ -124,12 +147,14 @@ struct DictionaryLoader::Impl {
 DictionaryLoader::DictionaryLoader(const std::string& path) : impl_(std::make_unique<Impl>()) {
   if (!std::filesystem::exists(path)) Check(Status::Error(ace::kDictionaryNotFound, path));
   impl_->db = OpenDb(path, SQLITE_OPEN_READWRITE);
+  Check(CheckDictionaryFormat(impl_->db.get(), path));
   Check(ConfigureConnection(impl_->db.get()));
   Check(LoadCatalog(impl_->db.get(), impl_->catalog));
 }
 
 DictionaryLoader::~DictionaryLoader() {
-  if (impl_->inBatch) Exec(impl_->db.get(), "ROLLBACK");
+  // Closing the connection would discard the batch anyway; the rollback just says so.
+  if (impl_->inBatch) (void)Exec(impl_->db.get(), "ROLLBACK");
 }
 
 void DictionaryLoader::Begin() {
@@ -251,6 +276,7 @@ std::vector<DictionaryLoader::HistoryEntry> DictionaryLoader::History() {
 std::vector<std::string> DictionaryColumnNames(const std::string& path, const std::string& table) {
   if (!std::filesystem::exists(path)) Check(Status::Error(ace::kDictionaryNotFound, path));
   Db db = OpenDb(path, SQLITE_OPEN_READONLY);
+  Check(CheckDictionaryFormat(db.get(), path));
   Catalog catalog;
   Check(LoadCatalog(db.get(), catalog));
   auto def = catalog.find(Upper(table));

@@ -39,7 +39,7 @@ void PutNumericText(const ColumnDef& column, double value, std::uint8_t* dst) {
   char buffer[64];
   int n = std::snprintf(buffer, sizeof buffer, "%.*f", column.decimals, value);
   std::uint32_t length = column.length;
-  if (n < 0 || static_cast<std::uint32_t>(n) > length) {
+  if (n < 0 || static_cast<std::size_t>(n) >= sizeof buffer || static_cast<std::uint32_t>(n) > length) {
     std::memset(dst, '*', length);
     return;
   }

@@ -27,18 +27,69 @@ RecordLocks::~RecordLocks() {
   if (fd_ >= 0) close(fd_);  // drops every lock of this descriptor
 }
 
+namespace {
+
+Status LockFileError(const std::string& path, const std::string& what) {
+  return Status::Error(ace::kStorageError, path + ": " + what);
+}
+
+// Opens the lock file, never through a symlink (it would let anyone who can write the folder
+// aim our writes at another file), creating it with the dictionary's mode and group so every
+// user who may open the dictionary may lock its records too.
+int OpenLockFile(const std::string& path, const struct stat& dictionary) {
+  constexpr int kFlags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    int fd = ::open(path.c_str(), kFlags);
+    if (fd >= 0 || errno != ENOENT) return fd;
+    fd = ::open(path.c_str(), kFlags | O_CREAT | O_EXCL, dictionary.st_mode & 0666);
+    if (fd >= 0) {
+      (void)::fchown(fd, static_cast<uid_t>(-1), dictionary.st_gid);  // refused unless we are in the group
+      (void)::fchmod(fd, dictionary.st_mode & 0666);                  // the umask narrowed it
+      return fd;
+    }
+    if (errno != EEXIST) return -1;  // else another process created it meanwhile
+  }
+  return -1;
+}
+
+// Gives the counter page its disk space by writing it, so a full disk is an error here rather
+// than a SIGBUS when the mapped page is first touched.
+bool FillCounterPage(int fd, off_t size) {
+  static const char zeros[kCounterPage] = {};
+  std::size_t done = static_cast<std::size_t>(size);
+  while (done < kCounterPage) {
+    const ssize_t n = ::pwrite(fd, zeros + done, kCounterPage - done, static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n == 0) errno = ENOSPC;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return ::fdatasync(fd) == 0;
+}
+
+}  // namespace
+
 Status RecordLocks::Open(const std::string& dictionaryPath) {
   std::string path = dictionaryPath + ".locks";
-  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd_ < 0) return Status::Error(ace::kStorageError, path + ": " + std::strerror(errno));
-  struct stat info;
-  if (fstat(fd_, &info) == 0 && info.st_size < static_cast<off_t>(kCounterPage)) {
-    if (ftruncate(fd_, kCounterPage) != 0) return Status::Error(ace::kStorageError, path + ": " + std::strerror(errno));
+  struct stat dictionary {};
+  if (::stat(dictionaryPath.c_str(), &dictionary) != 0) {
+    return LockFileError(dictionaryPath, std::strerror(errno));
+  }
+  fd_ = OpenLockFile(path, dictionary);
+  if (fd_ < 0) {
+    if (errno == ELOOP) return LockFileError(path, "the lock file is a symbolic link; it is not followed");
+    return LockFileError(path, std::strerror(errno));
+  }
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0) return LockFileError(path, std::strerror(errno));
+  if (!S_ISREG(info.st_mode)) return LockFileError(path, "the lock file is not a regular file");
+  if (info.st_size < static_cast<off_t>(kCounterPage) && !FillCounterPage(fd_, info.st_size)) {
+    return LockFileError(path, std::string("cannot give the lock file its space: ") + std::strerror(errno));
   }
   map_ = mmap(nullptr, kCounterPage, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0);
   if (map_ == MAP_FAILED) {
     map_ = nullptr;
-    return Status::Error(ace::kStorageError, path + ": " + std::strerror(errno));
+    return LockFileError(path, std::strerror(errno));
   }
   counter_ = static_cast<std::atomic<std::uint64_t>*>(map_);
   return {};

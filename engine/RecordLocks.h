@@ -23,6 +23,9 @@ class RecordLocks {
   RecordLocks(const RecordLocks&) = delete;
   RecordLocks& operator=(const RecordLocks&) = delete;
 
+  // Opens (or creates, with the dictionary's mode and group) "<dictionaryPath>.locks". Fails with
+  // kStorageError when it is a symlink or not a regular file, or when its counter page cannot be
+  // written (a full disk).
   Status Open(const std::string& dictionaryPath);
 
   // Takes the lock (again, counted) for this connection; kRecordLocked when another connection

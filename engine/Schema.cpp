@@ -38,10 +38,16 @@ TableDef DefFromSpec(const TableSpec& tableSpec, int number, Status& status) {
   table.name = tableSpec.name;
   table.tableNumber = number;
   table.defaultIndex = tableSpec.defaultIndex;
+  std::uint64_t recordLength = 0;
   for (const ColumnSpec& c : tableSpec.columns) {
-    if (!IsKnownColumnType(c.type)) {
-      status =
-          Status::Error(ace::kInvalidArgument, "column " + c.name + " has the unknown type " + std::to_string(c.type));
+    if (std::string problem = ColumnProblem(c.type, c.length, c.decimals); !problem.empty()) {
+      status = Status::Error(ace::kInvalidArgument, "column " + c.name + " has " + problem);
+      return table;
+    }
+    recordLength += c.length;
+    if (recordLength > kMaxRecordLength) {
+      status = Status::Error(ace::kInvalidArgument, "table " + tableSpec.name + " has records too long to keep");
+      return table;
     }
     ColumnDef column;
     column.name = c.name;
@@ -103,6 +109,26 @@ Status StorageFailure(int rc, const std::string& detail) {
   }
 }
 
+Status CheckDictionaryFormat(sqlite3* db, const std::string& path) {
+  Stmt format = Prepare(db, "SELECT value FROM lw_meta WHERE key = 'format'");
+  if (!format) {
+    int rc = sqlite3_extended_errcode(db);
+    // No lw_meta table: an SQLite database of some other program.
+    if ((rc & 0xff) == SQLITE_ERROR || (rc & 0xff) == SQLITE_NOTADB) return Status::Error(ace::kNotADictionary, path);
+    return StorageFailure(rc, path + ": " + ErrorText(db));
+  }
+  int rc = sqlite3_step(format.get());
+  if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+    if ((rc & 0xff) == SQLITE_NOTADB) return Status::Error(ace::kNotADictionary, path);
+    return StorageFailure(rc, path + ": " + ErrorText(db));
+  }
+  const unsigned char* value = rc == SQLITE_ROW ? sqlite3_column_text(format.get(), 0) : nullptr;
+  if (value == nullptr || std::string(reinterpret_cast<const char*>(value)) != kDictionaryFormat) {
+    return Status::Error(ace::kNotADictionary, path);
+  }
+  return {};
+}
+
 Status ConfigureConnection(sqlite3* db) {
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
   LW_RETURN_IF_ERROR(Exec(db, "PRAGMA journal_mode=WAL"));
@@ -147,7 +173,8 @@ Status CreateSchema(sqlite3* db, const std::vector<TableSpec>& tables, const Cre
   LW_RETURN_IF_ERROR(HashPassword(options.password, hash));
   LW_RETURN_IF_ERROR(Exec(db, "BEGIN IMMEDIATE"));
   auto fail = [&](Status status) {
-    Exec(db, "ROLLBACK");
+    // The first failure is the one to report; a rollback that fails too leaves nothing committed.
+    (void)Exec(db, "ROLLBACK");
     return status;
   };
   static const char* kCatalog =

@@ -17,6 +17,11 @@ namespace lw::engine {
 // The value of lw_meta's "format" entry that marks a dictionary of this engine.
 inline constexpr const char* kDictionaryFormat = "ledgerwick-dictionary-1";
 
+// Refuses a file that is no SQLite database or lacks this engine's format marker
+// (kNotADictionary); any other failure is reported as what it is. Reads only: every opener calls
+// it before anything is written, so a look at the wrong file never changes that file.
+Status CheckDictionaryFormat(sqlite3* db, const std::string& path);
+
 // Connection settings every dictionary connection uses: WAL with durable commits, a bounded
 // busy wait.
 Status ConfigureConnection(sqlite3* db);

@@ -52,7 +52,9 @@ Status SqlStatement::ExecuteSelect(std::unique_ptr<Cursor>& result) {
   if (rc != SQLITE_DONE) {
     Status failure =
         (rc & 0xff) == SQLITE_ERROR ? SqlRejection(ace::kNativeEvaluation, ErrorText(db) + ".") : SqliteFailure(db, rc);
-    Exec(db, "DROP TABLE IF EXISTS temp." + QuoteIdentifier(name));
+    // The statement's own failure is the one to report; a result table left behind goes with
+    // the connection.
+    (void)Exec(db, "DROP TABLE IF EXISTS temp." + QuoteIdentifier(name));
     return failure;
   }
   create.reset();
@@ -98,6 +100,12 @@ Status SqlStatement::ExecuteSelect(std::unique_ptr<Cursor>& result) {
       column.type = 4;
       column.length = static_cast<std::uint32_t>(length);
     }
+  }
+  std::uint64_t recordLength = 0;
+  for (const ColumnDef& column : table->columns) recordLength += column.length;
+  if (recordLength > kMaxRecordLength) {
+    (void)Exec(db, "DROP TABLE IF EXISTS temp." + QuoteIdentifier(name));
+    return SqlRejection(ace::kNativeUnsupported, "the result rows are too long to keep");
   }
   FinishLayout(*table);
   table->sqlName = "temp." + QuoteIdentifier(name);

@@ -10,7 +10,7 @@
 
 namespace lw::engine {
 
-class Status {
+class [[nodiscard]] Status {
  public:
   Status() = default;
   // The code's own text, followed by a blank and the detail when one is given.

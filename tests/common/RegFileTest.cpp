@@ -127,6 +127,51 @@ TEST(RegFile, MalformedTextNamesTheFileAndLine) {
   }
 }
 
+TEST(RegFile, HostileSizesAreRefusedWithALineNumberNotAStackOverflow) {
+  const std::string header = "Windows Registry Editor Version 5.00\n";
+  std::string deep = "[HKEY_CURRENT_USER";
+  for (int i = 0; i < 60000; ++i) deep += "\\k";
+  const std::string nested65 = [] {
+    std::string path = "[HKEY_CURRENT_USER";
+    for (int i = 0; i < 65; ++i) path += "\\k";
+    return path + "]\n";
+  }();
+  const std::pair<std::string, std::string> cases[] = {
+      {header + deep + "]\n", "line 2: key name longer than 1024 bytes"},
+      {header + nested65, "line 2: key nested deeper than 64 levels"},
+      {header + std::string(kMaxRegFileBytes, ';'), "larger than 1048576 bytes"},
+  };
+  for (const auto& [text, fragment] : cases) {
+    try {
+      RegFile::Parse(text, "r.reg");
+      ADD_FAILURE() << "accepted: " << fragment;
+    } catch (const ERegistryException& e) {
+      EXPECT_NE(e.Message().find(fragment), std::string::npos) << e.Message();
+    }
+  }
+}
+
+TEST(RegFile, ManySectionsKeepFileOrderAndDeletionsTakeTheirSubkeys) {
+  // 20,000 sections once took 18 s; the parse is linear now, so this is quick.
+  std::string text = "Windows Registry Editor Version 5.00\n";
+  for (int i = 0; i < 20000; ++i) {
+    text += "[HKCU\\Software\\S" + std::to_string(i) + "\\Sub]\n\"v\"=\"" + std::to_string(i) + "\"\n";
+  }
+  text += "[-HKEY_CURRENT_USER\\Software\\S1]\n[HKCU\\Software\\S1]\n\"v\"=\"again\"\n";
+  text += "[hkcu\\software\\s2\\sub]\n\"V\"=-\n";
+  const RegFile file = RegFile::Parse(text, "many.reg");
+  // Software, then each Sn and Sn\Sub, with S1 deleted (and its Sub) and added again at the end.
+  ASSERT_EQ(file.Keys().size(), 1u + 2 * 20000 - 1);
+  EXPECT_EQ(file.Keys()[0].path, "HKEY_CURRENT_USER\\Software");
+  EXPECT_EQ(file.Keys()[1].path, "HKEY_CURRENT_USER\\Software\\S0");
+  EXPECT_EQ(file.Keys()[3].path, "HKEY_CURRENT_USER\\Software\\S2");
+  EXPECT_EQ(file.Keys().back().path, "HKEY_CURRENT_USER\\Software\\S1");
+  EXPECT_EQ(file.FindKey("HKCU\\Software\\S1\\Sub"), nullptr);
+  EXPECT_EQ(file.Keys().back().FindValue("v")->data, std::string("again\0", 6));
+  EXPECT_EQ(file.FindKey("HKCU\\Software\\S2\\Sub")->FindValue("v"), nullptr);
+  EXPECT_EQ(file.FindKey("HKCU\\Software\\S19999\\Sub")->FindValue("v")->data, std::string("19999\0", 6));
+}
+
 TEST(RegFile, SerializedTextParsesBackToTheSameValues) {
   RegFile file;
   RegKey& key = file.EnsureKey("HKEY_CURRENT_USER\\Software\\Medisoft");

@@ -96,6 +96,49 @@ TEST_F(SettingsStoreTest, AStoreThatCannotBeReadCountsAsNoKey) {
   EXPECT_EQ(ReadCurrentPractice(), "");
 }
 
+// Whatever sits at the store's name is answered at once: nothing recorded for what cannot be
+// read, a clear error from the writer; never a hang in open() nor a crash.
+TEST_F(SettingsStoreTest, ThingsThatAreNoStoreFileAreNeverWaitedOnNorRead) {
+  std::filesystem::create_directories(dir_.Path() / "ledgerwick");
+  struct Case {
+    const char* what;
+    std::function<void(const std::string&)> make;
+    const char* writeError;
+  };
+  const Case cases[] = {
+      {"a FIFO", [](const std::string& f) { ASSERT_EQ(0, ::mkfifo(f.c_str(), 0600)); }, "not a regular file"},
+      {"a device", [](const std::string& f) { std::filesystem::create_symlink("/dev/zero", f); },
+       "not a regular file"},
+      {"a symlink loop", [](const std::string& f) { std::filesystem::create_symlink(f, f); },
+       "Too many levels of symbolic links"},
+      {"a 100 MB file",
+       [](const std::string& f) {
+         std::ofstream{f};
+         std::filesystem::resize_file(f, 100u << 20);
+       },
+       "larger than 1048576 bytes"},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove(StoreFile());
+    c.make(StoreFile());
+    EXPECT_EQ(ReadCurrentPractice(), "") << c.what;
+    const std::string error = ErrorOf([] { WriteCurrentPractice("/srv/p"); });
+    EXPECT_EQ(error, "Cannot read the settings store " + StoreFile() + ": " + c.writeError) << c.what;
+  }
+  std::filesystem::remove(StoreFile());
+}
+
+TEST_F(SettingsStoreTest, JunkAndUtf16WithoutItsMarkAreMalformedStores) {
+  std::string junk;
+  for (int i = 0; i < 4096; ++i) junk += static_cast<char>((i * 131 + 7) % 256);
+  std::string utf16;
+  for (char c : std::string("Windows Registry Editor Version 5.00\r\n")) utf16 += std::string{c, '\0'};
+  for (const std::string& body : {junk, utf16}) {
+    WriteStore(body, false);
+    EXPECT_EQ(ErrorOf([] { ReadCurrentPractice(); }).rfind(StoreFile() + ", line 1: not a registry export", 0), 0u);
+  }
+}
+
 TEST_F(SettingsStoreTest, StringValuesAreReturnedUnexpandedAndCutAtTheFirstNul) {
   WriteValue("\"current practice\"=\"/srv/medidata/Practice A\"");
   EXPECT_EQ(ReadCurrentPractice(), "/srv/medidata/Practice A");

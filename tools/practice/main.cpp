@@ -105,7 +105,11 @@ int RequireDictionary(const std::string& command, const std::string& folder, std
 
 int CreateIn(const std::string& folder, bool withIndexes) {
   std::error_code error;
-  std::filesystem::create_directories(folder, error);
+  // A folder made here holds patient data: no access for other users.
+  if (!std::filesystem::exists(folder, error) && std::filesystem::create_directories(folder, error)) {
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all | std::filesystem::perms::group_all,
+                                 error);
+  }
   if (error) {
     std::fprintf(stderr, "ledgerwick-practice: cannot create %s: %s\n", folder.c_str(), error.message().c_str());
     return kFailed;

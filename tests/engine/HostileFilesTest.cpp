@@ -1,0 +1,190 @@
+// Damaged and hostile files around a practice: catalogs with impossible column lengths, users
+// without password hashes, lock files that are links or folders, foreign databases, damaged
+// pages. Each is answered with an engine error; none crashes or changes the file it looked at.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "common/Exceptions.h"
+#include "engine/Catalog.h"
+#include "engine/RecordCodec.h"
+#include "tests/engine/EngineTestSupport.h"
+
+namespace lw::test {
+namespace {
+
+class HostileFiles : public EngineTest {
+ protected:
+  std::uint32_t TryConnect(const std::string& path) {
+    ADSHANDLE handle = 0;
+    return engine->AdsConnect60(path.c_str(), 3, engine::kPracticeUser, engine::kPracticePassword, 0, &handle);
+  }
+  std::string Text() {
+    char text[600];
+    std::uint16_t length = sizeof text;
+    std::uint32_t code;
+    engine->AdsGetLastError(&code, text, &length);
+    return text;
+  }
+  static std::string Bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  std::string LockFile() const { return practice.DictionaryPath() + ".locks"; }
+};
+
+TEST_F(HostileFiles, ACatalogWithImpossibleColumnLengthsIsDamagedNotACrash) {
+  // Each case once crashed a tool or the program: a heap write past a zero-length double, a
+  // negative length wrapping to 4 GiB, a numeric wider than its text buffer, a type code that
+  // wraps to a known one, lengths whose sum wraps 32 bits.
+  const char* cases[] = {
+      "UPDATE lw_columns SET length = 0 WHERE column_name = 'Visit Number'",
+      "UPDATE lw_columns SET length = -1 WHERE column_name = 'Visit Number'",
+      "UPDATE lw_columns SET type_code = 2, length = 200, decimals = 2 WHERE column_name = 'Visit Number'",
+      "UPDATE lw_columns SET type_code = 65537 WHERE column_name = 'Visit Number'",
+      "UPDATE lw_columns SET length = 2147483647 WHERE column_name = 'Chart Number'",
+      "UPDATE lw_columns SET length = 4294967295 WHERE column_name = 'Chart Number'",
+      "UPDATE lw_columns SET type_code = 2, length = 8, decimals = 40 WHERE column_name = 'Visit Number'",
+      "DELETE FROM lw_columns WHERE table_name = 'MWPAX'",
+  };
+  for (const char* sql : cases) {
+    TempDir copy;
+    std::filesystem::copy_file(practice.DictionaryPath(), copy.File("MWDDF.ADD"));
+    sqlite3* db = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(copy.File("MWDDF.ADD").c_str(), &db));
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, sql, nullptr, nullptr, nullptr)) << sql;
+    sqlite3_close(db);
+    EXPECT_EQ(ace::kDictionaryDamaged, TryConnect(copy.File("MWDDF.ADD"))) << sql;
+    EXPECT_NE(std::string::npos, Text().find("MWDDF.ADD")) << sql;
+    // The practice tool's loader refuses the same catalog.
+    EXPECT_THROW(engine::DictionaryLoader loader(copy.File("MWDDF.ADD")), lw::EDatabaseError) << sql;
+  }
+}
+
+TEST_F(HostileFiles, NewTablesRefuseLengthsTheirTypesCannotHave) {
+  engine::TableSpec bad;
+  bad.name = "BAD";
+  bad.columns = {{"Amount", 10, 0}};
+  TempDir dir;
+  EXPECT_THROW(engine::CreateDictionary(dir.File("MWDDF.ADD"), {bad}), lw::EDatabaseError);
+  bad.columns = {{"Wide", 4, 70000}};
+  EXPECT_THROW(engine::CreateDictionary(dir.File("OTHER.ADD"), {bad}), lw::EDatabaseError);
+}
+
+TEST(ColumnProblem, NaturalLengthsPassAndEverythingElseIsNamed) {
+  EXPECT_EQ("", engine::ColumnProblem(10, 8, 0));
+  EXPECT_EQ("", engine::ColumnProblem(3, 4, 0));
+  EXPECT_EQ("", engine::ColumnProblem(3, 8, 0));
+  EXPECT_EQ("", engine::ColumnProblem(2, 8, 2));
+  EXPECT_EQ("", engine::ColumnProblem(5, 9, 0));
+  EXPECT_EQ("type 10 with the length 0 (8 expected)", engine::ColumnProblem(10, 0, 0));
+  EXPECT_EQ("type 3 with the length 5 (8 expected)", engine::ColumnProblem(3, 5, 0));
+  EXPECT_EQ("type 4 with the length -1 (1 to 65000 expected)", engine::ColumnProblem(4, -1, 0));
+  EXPECT_EQ("the unknown type 19", engine::ColumnProblem(19, 8, 0));
+  EXPECT_EQ("type 2 with 7 decimals", engine::ColumnProblem(2, 8, 7));
+}
+
+TEST(NumericImage, AValueWiderThanAnyTextBufferIsStarredNotCopied) {
+  engine::ColumnDef column;
+  column.name = "N";
+  column.type = 2;
+  column.length = 32;
+  column.decimals = 15;
+  std::vector<std::uint8_t> image(32, 0);
+  engine::Value huge = engine::Value::Real(1e300);  // 300 digits before the point
+  EXPECT_FALSE(engine::WriteImageFromValue(column, huge, image.data()).ok());
+  engine::WriteNullImage(column, image.data());
+  EXPECT_TRUE(std::all_of(image.begin(), image.end(), [](std::uint8_t b) { return b == 0; }));
+}
+
+TEST_F(HostileFiles, AUserWithoutAPasswordHashIsADamagedDictionary) {
+  practice.Execute("DROP TABLE lw_users");
+  practice.Execute("CREATE TABLE lw_users (user_name TEXT, password_hash TEXT)");
+  practice.Execute("INSERT INTO lw_users VALUES ('user', NULL)");
+  EXPECT_EQ(ace::kDictionaryDamaged, TryConnect(practice.ConnectPath()));
+  EXPECT_NE(std::string::npos, Text().find("password hash")) << Text();
+}
+
+TEST_F(HostileFiles, TheLockFileIsNeverFollowedThroughALinkNorTakenWhenNoRegularFile) {
+  TempDir elsewhere;
+  const std::string victim = elsewhere.File("victim.txt");
+  std::ofstream(victim) << "precious";
+  std::filesystem::remove(LockFile());
+  std::filesystem::create_symlink(victim, LockFile());
+  EXPECT_EQ(ace::kStorageError, TryConnect(practice.ConnectPath()));
+  EXPECT_NE(std::string::npos, Text().find("symbolic link")) << Text();
+  EXPECT_EQ("precious", Bytes(victim));
+
+  std::filesystem::remove(LockFile());
+  std::filesystem::create_directory(LockFile());
+  EXPECT_EQ(ace::kStorageError, TryConnect(practice.ConnectPath()));
+  EXPECT_NE(std::string::npos, Text().find(".locks")) << Text();
+}
+
+TEST_F(HostileFiles, AMissingLockFileIsRecreatedWithTheDictionarysModeAndItsSpaceWritten) {
+  Conn();  // the fixture's own lock file exists now
+  ASSERT_EQ(0, ::chmod(practice.DictionaryPath().c_str(), 0640));
+  std::filesystem::remove(LockFile());
+  const mode_t old = ::umask(022);
+  ADSHANDLE handle = 0;
+  ASSERT_EQ(0u, engine->AdsConnect60(practice.ConnectPath().c_str(), 3, engine::kPracticeUser,
+                                     engine::kPracticePassword, 0, &handle))
+      << Text();
+  ::umask(old);
+  struct stat info {};
+  ASSERT_EQ(0, ::lstat(LockFile().c_str(), &info));
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+  EXPECT_EQ(0640u, info.st_mode & 07777);
+  struct stat dictionary {};
+  ASSERT_EQ(0, ::stat(practice.DictionaryPath().c_str(), &dictionary));
+  EXPECT_EQ(dictionary.st_gid, info.st_gid);
+  // Real blocks, not a hole a full disk could refuse when the page is first touched.
+  EXPECT_EQ(4096, info.st_size);
+  EXPECT_GE(info.st_blocks * 512, 4096);
+  engine->AdsDisconnect(handle);
+}
+
+TEST_F(HostileFiles, NewDictionariesGiveOtherUsersNoAccess) {
+  TempDir dir;
+  const mode_t old = ::umask(0);
+  engine::CreateDictionary(dir.File("MWDDF.ADD"), {});
+  ::umask(old);
+  for (const char* name : {"MWDDF.ADD", "MWDDF.ADD-wal"}) {
+    struct stat info {};
+    if (::stat(dir.File(name).c_str(), &info) != 0) continue;  // the journal may be gone already
+    EXPECT_EQ(0u, info.st_mode & 0007) << name;
+    EXPECT_EQ(0660u, info.st_mode & 0777) << name;
+  }
+}
+
+TEST_F(HostileFiles, AFileThatIsNoDictionaryIsRefusedUnchanged) {
+  TempDir dir;
+  // A foreign SQLite database in rollback-journal mode, and an empty file.
+  const std::string foreign = dir.File("FOREIGN.ADD");
+  sqlite3* db = nullptr;
+  ASSERT_EQ(SQLITE_OK, sqlite3_open(foreign.c_str(), &db));
+  ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "CREATE TABLE notes (t TEXT); INSERT INTO notes VALUES ('x')", nullptr,
+                                    nullptr, nullptr));
+  sqlite3_close(db);
+  const std::string empty = dir.File("EMPTY.ADD");
+  std::ofstream{empty};
+  for (const std::string& path : {foreign, empty}) {
+    const std::string before = Bytes(path);
+    EXPECT_EQ(ace::kNotADictionary, TryConnect(path)) << path;
+    EXPECT_THROW(engine::DictionaryLoader loader(path), lw::EDatabaseError) << path;
+    EXPECT_THROW((void)engine::DictionaryColumnNames(path, "MWTRN"), lw::EDatabaseError) << path;
+    EXPECT_EQ(before, Bytes(path)) << path;
+    EXPECT_FALSE(std::filesystem::exists(path + "-wal")) << path;
+    EXPECT_FALSE(std::filesystem::exists(path + ".locks")) << path;
+  }
+  // A folder where the dictionary should be.
+  std::filesystem::create_directory(dir.File("FOLDER.ADD"));
+  EXPECT_EQ(ace::kDictionaryNotFound, TryConnect(dir.File("FOLDER.ADD")));
+}
+
+}  // namespace
+}  // namespace lw::test
