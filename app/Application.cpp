@@ -34,7 +34,10 @@ int TApplication::Run(ShowState state) {
   running_ = true;
   EndLoopIfTerminated();
   const int result = exec();
+  // The request to end has been answered by the loop's end; a later Run starts afresh.
   running_ = false;
+  terminated_ = false;
+  loopEnding_ = false;
   return result;
 }
 

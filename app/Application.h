@@ -26,6 +26,7 @@ class TApplication : public QApplication {
   QWidget* MainForm() const { return mainForm_; }
 
   // Shows the main window in `state`, then handles events until the program is asked to end.
+  // The request is spent when Run returns: Terminated() is false again.
   // REQUIRES: SetMainForm was called.
   int Run(ShowState state);
 

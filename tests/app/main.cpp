@@ -9,6 +9,7 @@
 #include "app/Application.h"
 #include "data/ace/AceProvider.h"
 #include "engine/Engine.h"
+#include "tests/support/PrivateSettingsStore.h"
 
 int main(int argc, char** argv) {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -17,6 +18,8 @@ int main(int argc, char** argv) {
     QFile::setPermissions(runtimeDir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     setenv("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit().constData(), 1);
   }
+  // No test reads or writes the real user's settings store.
+  const lw::test::PrivateSettingsStore settings;
   // The main window's data components need an engine from their construction on.
   const auto engine = lw::engine::CreateSqliteEngine();
   lw::ace::ScopedAce installed(*engine);
