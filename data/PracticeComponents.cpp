@@ -36,7 +36,7 @@ PracticeComponents::PracticeComponents(const ComponentOwner* owner)
       qryChg("qryChg", owner) {
   AdsConnection1.AdsServerTypes = stADS_REMOTE | stADS_LOCAL;
   AdsConnection1.LoginPrompt = false;
-  AdsConnection1.Username = "user";
+  AdsConnection1.Username = kPracticeUserName;
   AdsConnection1.Password = kPracticePassword;
 
   ConfigureTable(tblChg, AdsConnection1, "MWTRN.ADT", "ENTRY NUMBER");

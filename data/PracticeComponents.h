@@ -19,7 +19,8 @@
 
 namespace lw {
 
-// The password the connection sends to the practice's data dictionary.
+// The user name and password the connection sends to the practice's data dictionary.
+inline constexpr const char* kPracticeUserName = "user";
 inline constexpr const char* kPracticePassword = "vortelin";
 
 // The five stored lines of qryChg.

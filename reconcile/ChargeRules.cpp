@@ -20,6 +20,30 @@ bool OccursWithin(std::string_view value, std::string_view letters) {
   return !value.empty() && letters.find(value) != std::string_view::npos;
 }
 
+// The six paid buckets and the MWTRN columns they are read from and written to, in order.
+struct PaidField {
+  Currency PaidAmounts::*bucket;
+  std::string_view name;
+};
+constexpr PaidField kPaidFields[] = {{&PaidAmounts::insurance1, kInsurance1}, {&PaidAmounts::insurance2, kInsurance2},
+                                     {&PaidAmounts::insurance3, kInsurance3}, {&PaidAmounts::guarantor, kGuarantor},
+                                     {&PaidAmounts::adjustment, kAdjustment}, {&PaidAmounts::attorney, kAttorney}};
+
+// The bucket a counted application fills, from its paying row's codes; null for none.
+Currency PaidAmounts::*BucketOf(std::string_view type, std::string_view who) {
+  if (type == "I") {
+    if (who == "1") return &PaidAmounts::insurance1;
+    if (who == "2") return &PaidAmounts::insurance2;
+    if (who == "3") return &PaidAmounts::insurance3;
+  } else if (OccursWithin(type, "JKLMNO")) {
+    if (who == "G") return &PaidAmounts::guarantor;
+    if (who == "A") return &PaidAmounts::attorney;
+  } else if (OccursWithin(type, "STUV")) {
+    return &PaidAmounts::adjustment;
+  }
+  return nullptr;
+}
+
 // Days since 30 December 1899 to a civil date (proleptic Gregorian).
 void CivilFromDays(long long days, int& year, int& month, int& day) {
   long long z = days - 25569 + 719468;  // shift the epoch to 0000-03-01
@@ -48,22 +72,19 @@ ChargeTotalsBuilder::ChargeTotalsBuilder(const PaidAmounts& recorded) { totals_.
 
 void ChargeTotalsBuilder::Add(const Application& application) {
   if (!application.hasPayingRow) return;
-  const std::string_view type = application.transactionType;
-  const std::string_view who = application.whoPaid;
-  if (OccursWithin(type, "PZ")) return;
+  if (OccursWithin(application.transactionType, "PZ")) return;
   const Currency amount = application.amount;
   totals_.applied += amount;
-  PaidAmounts& buckets = totals_.buckets;
-  if (type == "I") {
-    if (who == "1") buckets.insurance1 += amount;
-    else if (who == "2") buckets.insurance2 += amount;
-    else if (who == "3") buckets.insurance3 += amount;
-  } else if (OccursWithin(type, "JKLMNO")) {
-    if (who == "G") buckets.guarantor += amount;
-    else if (who == "A") buckets.attorney += amount;
-  } else if (OccursWithin(type, "STUV")) {
-    buckets.adjustment += amount;
+  if (auto bucket = BucketOf(application.transactionType, application.whoPaid)) totals_.buckets.*bucket += amount;
+}
+
+std::string_view PaidFieldFor(std::string_view transactionType, std::string_view whoPaid) {
+  if (OccursWithin(transactionType, "PZ")) return {};
+  const auto bucket = BucketOf(transactionType, whoPaid);
+  for (const PaidField& field : kPaidFields) {
+    if (field.bucket == bucket) return field.name;
   }
+  return {};
 }
 
 ChargeTotals ComputeChargeTotals(const PaidAmounts& recorded, std::span<const Application> applications) {
@@ -146,28 +167,18 @@ std::string FormatDiscrepancyLine(std::string_view chartNumber, std::int32_t cas
   return line;
 }
 
-void WriteBackBuckets(const PaidAmounts& buckets, EditableRow& charge) {
-  charge.Edit();
-  charge.AssignDouble(kInsurance1, DoubleFromCurrency(buckets.insurance1));
-  charge.AssignDouble(kInsurance2, DoubleFromCurrency(buckets.insurance2));
-  charge.AssignDouble(kInsurance3, DoubleFromCurrency(buckets.insurance3));
-  charge.AssignDouble(kGuarantor, DoubleFromCurrency(buckets.guarantor));
-  charge.AssignDouble(kAdjustment, DoubleFromCurrency(buckets.adjustment));
-  charge.AssignDouble(kAttorney, DoubleFromCurrency(buckets.attorney));
-  charge.Post();
+namespace {
+
+PaidAmounts ReadRecorded(RowReader& charge) {
+  PaidAmounts recorded;
+  for (const PaidField& field : kPaidFields) recorded.*field.bucket = charge.ReadAmount(field.name);
+  return recorded;
 }
 
-ChargeCheck CheckCharge(EditableRow& charge, RowWalker& applications, RowReader& payingRow,
-                        ReportSink& report, const FixFlag& fixFlag, const RegionalSettings& settings) {
-  PaidAmounts recorded;
-  recorded.insurance1 = charge.ReadAmount(kInsurance1);
-  recorded.insurance2 = charge.ReadAmount(kInsurance2);
-  recorded.insurance3 = charge.ReadAmount(kInsurance3);
-  recorded.guarantor = charge.ReadAmount(kGuarantor);
-  recorded.adjustment = charge.ReadAmount(kAdjustment);
-  recorded.attorney = charge.ReadAmount(kAttorney);
-  ChargeTotalsBuilder totals(recorded);
-
+// The charge's totals: its six recorded amounts against its applications, walked from the
+// first to the end with the paying row following each.
+ChargeTotals WalkCharge(RowReader& charge, RowWalker& applications, RowReader& payingRow) {
+  ChargeTotalsBuilder totals(ReadRecorded(charge));
   std::string type;
   std::string who;
   for (applications.MoveFirst(); !applications.AtEnd(); applications.MoveNext()) {
@@ -183,8 +194,45 @@ ChargeCheck CheckCharge(EditableRow& charge, RowWalker& applications, RowReader&
     }
     totals.Add(application);
   }
+  return totals.Totals();
+}
 
-  const ChargeTotals& result = totals.Totals();
+// Leaves edit state after a failure, keeping the failure as the one the user sees.
+void CancelQuietly(EditableRow& charge) {
+  try {
+    charge.Cancel();
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+void AssignBuckets(const PaidAmounts& buckets, EditableRow& charge) {
+  // All six, a zero bucket as 0 (never NULL), even where a field already holds the value.
+  for (const PaidField& field : kPaidFields) charge.AssignDouble(field.name, DoubleFromCurrency(buckets.*field.bucket));
+}
+
+bool RewriteUnderLock(EditableRow& charge, RowWalker& applications, RowReader& payingRow) {
+  charge.Edit();
+  ChargeTotals now;
+  try {
+    now = WalkCharge(charge, applications, payingRow);
+  } catch (...) {
+    CancelQuietly(charge);
+    throw;
+  }
+  if (now.recorded == now.applied) {
+    charge.Cancel();
+    return false;
+  }
+  AssignBuckets(now.buckets, charge);
+  charge.Post();
+  return true;
+}
+
+ChargeCheck CheckCharge(EditableRow& charge, RowWalker& applications, RowReader& payingRow, ReportSink& report,
+                        const FixFlag& fixFlag, const RegionalSettings& settings) {
+  const ChargeTotals result = WalkCharge(charge, applications, payingRow);
   ChargeCheck check;
   if (result.recorded == result.applied) return check;
   check.discrepancy = true;
@@ -195,10 +243,9 @@ ChargeCheck CheckCharge(EditableRow& charge, RowWalker& applications, RowReader&
   const std::string procedure = charge.ReadText("Procedure Code");
   report.AppendReportLine(
       FormatDiscrepancyLine(chart, caseNumber, dateFrom, procedure, result.recorded, result.applied, settings));
-  if (fixFlag.IsSet()) {
-    WriteBackBuckets(result.buckets, charge);
-    check.fixed = true;
-  }
+  // The buckets of the walk above may be stale by now: another workstation may have posted a
+  // payment to this charge since. The rewrite walks again under the row's lock.
+  if (fixFlag.IsSet()) check.fixed = RewriteUnderLock(charge, applications, payingRow);
   return check;
 }
 

@@ -53,6 +53,10 @@ class ChargeTotalsBuilder {
   ChargeTotals totals_;
 };
 
+// The paid-amount column a counted application fills, from its paying row's Transaction Type
+// and Who Paid; empty when it fills none (or is ignored).
+std::string_view PaidFieldFor(std::string_view transactionType, std::string_view whoPaid);
+
 // The recorded total, applied total and six paid buckets of a charge. No side effects.
 ChargeTotals ComputeChargeTotals(const PaidAmounts& recorded, std::span<const Application> applications);
 
@@ -66,18 +70,26 @@ std::string FormatDiscrepancyLine(std::string_view chartNumber, std::int32_t cas
 // no grouping, no trailing zeros, no separator for a whole number.
 std::string FormatGeneralAmount(Currency amount, char decimalSeparator);
 
-// Puts the charge in edit state, assigns the six buckets as doubles, posts.
-void WriteBackBuckets(const PaidAmounts& buckets, EditableRow& charge);
+// Assigns the six buckets as doubles. REQUIRES: the charge in edit state.
+void AssignBuckets(const PaidAmounts& buckets, EditableRow& charge);
+
+// Rewrites the charge from its applications as they stand once it is locked: puts it in edit
+// state (which locks and re-reads the row), walks the applications again, and assigns and posts
+// that walk's buckets; when the row now agrees, cancels the edit and writes nothing. Returns
+// whether the row was written. A failure after the edit began cancels the edit (releasing the
+// lock) and propagates.
+bool RewriteUnderLock(EditableRow& charge, RowWalker& applications, RowReader& payingRow);
 
 struct ChargeCheck {
   bool discrepancy = false;
-  bool fixed = false;
+  bool fixed = false;  // the row was rewritten (not when it agreed once locked)
 };
 
 // Checks the charge: reads its six amounts, walks its applications (the paying row following
 // each), appends the discrepancy line when the totals differ and, if the fix flag is set at
-// that moment, rewrites the row.
-ChargeCheck CheckCharge(EditableRow& charge, RowWalker& applications, RowReader& payingRow,
-                        ReportSink& report, const FixFlag& fixFlag, const RegionalSettings& settings);
+// that moment, rewrites the row under its lock (RewriteUnderLock). The line always shows the
+// first walk.
+ChargeCheck CheckCharge(EditableRow& charge, RowWalker& applications, RowReader& payingRow, ReportSink& report,
+                        const FixFlag& fixFlag, const RegionalSettings& settings);
 
 }  // namespace lw

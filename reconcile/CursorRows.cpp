@@ -36,4 +36,8 @@ void CursorCharge::Post() {
   CancelOnFailure(Cursor(), [&] { Cursor().Post(); });
 }
 
+void CursorCharge::Cancel() {
+  if (Cursor().State() == TDataSetState::dsEdit) Cursor().Cancel();
+}
+
 }  // namespace lw

@@ -61,6 +61,7 @@ class CursorCharge final : public CursorRowsOf<EditableRow> {
   void Edit() override;
   void AssignDouble(std::string_view field, double value) override;
   void Post() override;
+  void Cancel() override;
 };
 
 }  // namespace lw

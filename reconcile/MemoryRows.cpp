@@ -76,6 +76,15 @@ MemoryApplications::MemoryApplications(MemoryPractice& practice)
     : MemoryRowReaderOf<RowWalker>(practice.applicationsTable_), practice_(practice) {}
 
 void MemoryApplications::MoveFirst() {
+  // As a scoped table cursor does, the first move reads the charge's applications as they
+  // stand now.
+  rows_.clear();
+  const auto& table = practice_.applicationsTable_;
+  const std::size_t reference = table.ColumnIndex("Charge Reference");
+  for (std::size_t row = 0; row < table.RowCount(); ++row) {
+    const auto* id = std::get_if<std::int64_t>(&table.Value(row, reference));
+    if (id && *id == practice_.chargeEntry_) rows_.push_back(row);
+  }
   position_ = 0;
   Follow();
 }
@@ -130,6 +139,12 @@ void MemoryCharge::Post() {
   editing_ = false;
 }
 
+void MemoryCharge::Cancel() {
+  ++cancelCount;
+  pending_.clear();
+  editing_ = false;
+}
+
 MemoryPractice::MemoryPractice()
     : transactions_("tblChg", ColumnNames(MwtrnLayout())),
       applicationsTable_("tblPax", ColumnNames(MwpaxLayout())),
@@ -164,13 +179,7 @@ std::optional<std::size_t> MemoryPractice::FindTransaction(std::int64_t entryNum
 
 void MemoryPractice::MoveToCharge(std::int32_t entryNumber) {
   charge_.SetRow(FindTransaction(entryNumber));
-  applications_.rows_.clear();
-  const std::size_t reference = applicationsTable_.ColumnIndex("Charge Reference");
-  for (std::size_t row = 0; row < applicationsTable_.RowCount(); ++row) {
-    if (const auto* id = std::get_if<std::int64_t>(&applicationsTable_.Value(row, reference)); id && *id == entryNumber) {
-      applications_.rows_.push_back(row);
-    }
-  }
+  chargeEntry_ = entryNumber;
   applications_.MoveFirst();
 }
 

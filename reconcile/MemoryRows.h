@@ -99,9 +99,11 @@ class MemoryCharge final : public MemoryRowReaderOf<EditableRow> {
   void Edit() override;
   void AssignDouble(std::string_view field, double value) override;
   void Post() override;
+  void Cancel() override;
 
   int editCount = 0;
   int postCount = 0;
+  int cancelCount = 0;
   bool failNextPost = false;  // Post raises EDatabaseError and writes nothing
 
  private:
@@ -143,6 +145,7 @@ class MemoryPractice {
   MemoryCharge charge_;
   MemoryApplications applications_;
   MemoryRowReader payingRow_;
+  std::int64_t chargeEntry_ = 0;  // the Entry Number the applications are scoped to
   std::int32_t nextEntry_ = 1;
 };
 

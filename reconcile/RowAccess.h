@@ -42,6 +42,8 @@ class EditableRow : public RowReader {
   virtual void Edit() = 0;
   virtual void AssignDouble(std::string_view field, double value) = 0;
   virtual void Post() = 0;
+  // Drops the assignments and leaves edit state, releasing the row's lock.
+  virtual void Cancel() = 0;
 };
 
 }  // namespace lw

@@ -163,5 +163,49 @@ TEST_F(PracticeTool, SetCurrentRecordsTheFolderAndHistoryListsChanges) {
   EXPECT_NE(std::string::npos, history.out.find("-> 7.25")) << history.out;
 }
 
+TEST_F(PracticeTool, PostPaymentPostsUnderTheChargesLockAndRefusesWhatItCannotPost) {
+  PracticeFixture practice;
+  const std::int64_t charge = practice.Insert("MWTRN", {{"Chart Number", std::string("SMITH000")},
+                                                        {"Case Number", std::int64_t(3)},
+                                                        {"Transaction Type", std::string("A")},
+                                                        {"Insurance 1 Amount Paid", 50.0}});
+  const std::string folder = Quote(practice.Folder());
+  const std::string post = "post-payment " + folder + " --charge " + std::to_string(charge);
+  ToolRun run = Tool(post + " --amount 30.25 --type I --who 1");
+  ASSERT_EQ(0, run.status) << run.out;
+  EXPECT_EQ(run.out, "Posted payment 2 to charge 1: Insurance 1 Amount Paid 50 -> 80.25\n");
+  EXPECT_EQ(80.25, practice.QueryDouble("SELECT \"Insurance 1 Amount Paid\" FROM MWTRN WHERE rowid = 1"));
+  EXPECT_EQ("SMITH000|3|I|1|-30.25",
+            practice.QueryText("SELECT rtrim(\"Chart Number\") || '|' || \"Case Number\" || '|' ||"
+                               " \"Transaction Type\" || '|' || \"Who Paid\" || '|' || \"Amount\""
+                               " FROM MWTRN WHERE \"Entry Number\" = 2"));
+  EXPECT_EQ("2|1|30.25", practice.QueryText("SELECT \"Payment Reference\" || '|' || \"Charge Reference\" || '|' ||"
+                                            " \"Payment Amount\" FROM MWPAX"));
+
+  // A charge another user holds locked: nothing is posted, and the lock error says why.
+  auto engine = engine::CreateSqliteEngine();
+  ADSHANDLE connection = 0, table = -1;
+  ASSERT_EQ(0u, engine->AdsConnect60(practice.ConnectPath().c_str(), 3, "user", "vortelin", 0, &connection));
+  ASSERT_EQ(0u, engine->AdsOpenTable(connection, "MWTRN", nullptr, 0, 1, 1, 1, 0, &table));
+  ASSERT_EQ(0u, engine->AdsLockRecord(table, 1));
+  run = Tool(post + " --amount 5 --type K --who G");
+  EXPECT_EQ(1, run.status);
+  EXPECT_NE(std::string::npos, run.out.find("The record is locked by another user.")) << run.out;
+  EXPECT_EQ(1, practice.QueryInt("SELECT count(*) FROM MWPAX"));
+  ASSERT_EQ(0u, engine->AdsDisconnect(connection));
+
+  run = Tool("post-payment " + folder + " --charge 99 --amount 5 --type K --who G");
+  EXPECT_EQ(1, run.status);
+  EXPECT_NE(std::string::npos, run.out.find("There is no transaction with Entry Number 99.")) << run.out;
+  run = Tool(post + " --amount 5 --type P --who 1");
+  EXPECT_EQ(2, run.status);
+  EXPECT_NE(std::string::npos, run.out.find("fills no paid-amount field")) << run.out;
+  for (const char* amount : {"1.23456", "-5", "0", "1,5", "12.", "x"}) {
+    EXPECT_EQ(2, Tool(post + " --amount " + amount + " --type K --who G").status) << amount;
+  }
+  EXPECT_EQ(2, Tool(post + " --amount 5 --type K").status);
+  EXPECT_EQ(1, practice.QueryInt("SELECT count(*) FROM MWPAX"));
+}
+
 }  // namespace
 }  // namespace lw::test

@@ -1,11 +1,10 @@
-#include "reconcile/ChargeRules.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "common/Exceptions.h"
+#include "reconcile/ChargeRules.h"
 #include "reconcile/MemoryRows.h"
 #include "tests/reconcile/FrontEndDoubles.h"
 
@@ -218,6 +217,62 @@ TEST_F(CheckChargeTest, FixFlagIsReadAfterTheLineIsAppended) {
                                         ticking, fix, RegionalSettings{});
   EXPECT_TRUE(check.fixed);
   EXPECT_EQ(Stored(charge, "Guarantor Amount Paid"), 0.0);
+}
+
+// Another workstation posts to the charge between the run's walk and its lock: the rewrite
+// walks again under the lock, while the line keeps the first walk's difference.
+TEST_F(CheckChargeTest, TheRewriteUsesTheApplicationsAsTheyStandOnceLocked) {
+  const auto charge = practice.AddTransaction({{"Insurance 1 Amount Paid", 50.0}, {"Guarantor Amount Paid", 10.0}});
+  Apply(Payment("I", "1"), charge, 50.0);
+  const auto posted = Payment("I", "1");
+  fix.set = true;
+  fix.onRead = [&] {
+    Apply(posted, charge, 30.0);
+    practice.Transactions().SetValue(charge - 1, practice.Transactions().ColumnIndex("Insurance 1 Amount Paid"), 80.0);
+  };
+  const ChargeCheck check = Check(charge);
+  EXPECT_TRUE(check.fixed);
+  ASSERT_EQ(report.lines.size(), 1u);
+  EXPECT_NE(report.lines[0].find("Difference: 10"), std::string::npos) << report.lines[0];
+  EXPECT_EQ(Stored(charge, "Insurance 1 Amount Paid"), 80.0);
+  EXPECT_EQ(Stored(charge, "Guarantor Amount Paid"), 0.0);
+}
+
+TEST_F(CheckChargeTest, ARowThatAgreesOnceLockedIsLeftUnwritten) {
+  const auto charge = practice.AddTransaction({{"Guarantor Amount Paid", 10.0}});
+  Apply(Payment("K", "G"), charge, 4.0);
+  fix.set = true;  // meanwhile another user corrected the row by hand
+  fix.onRead = [&] {
+    practice.Transactions().SetValue(charge - 1, practice.Transactions().ColumnIndex("Guarantor Amount Paid"), 4.0);
+  };
+  const ChargeCheck check = Check(charge);
+  EXPECT_TRUE(check.discrepancy);
+  EXPECT_FALSE(check.fixed);
+  EXPECT_EQ(report.lines.size(), 1u);
+  EXPECT_EQ(practice.Charge().editCount, 1);
+  EXPECT_EQ(practice.Charge().cancelCount, 1);
+  EXPECT_EQ(practice.Charge().postCount, 0);
+}
+
+TEST_F(CheckChargeTest, AFailureInTheSecondWalkCancelsTheEdit) {
+  const auto charge = practice.AddTransaction({{"Guarantor Amount Paid", 10.0}});
+  const auto payment = Payment("K", "G");
+  fix.set = true;
+  fix.onRead = [&] { Apply(payment, charge, 1e300); };  // an amount no Currency holds
+  EXPECT_THROW(Check(charge), EInvalidOp);
+  EXPECT_EQ(practice.Charge().cancelCount, 1);
+  EXPECT_EQ(practice.Charge().postCount, 0);
+  EXPECT_EQ(Stored(charge, "Guarantor Amount Paid"), 10.0);
+}
+
+TEST(PaidFieldFor, NamesTheColumnEachCountedKindFills) {
+  EXPECT_EQ(PaidFieldFor("I", "2"), "Insurance 2 Amount Paid");
+  EXPECT_EQ(PaidFieldFor("K", "A"), "Attorney Amount Paid");
+  EXPECT_EQ(PaidFieldFor("M", "G"), "Guarantor Amount Paid");
+  EXPECT_EQ(PaidFieldFor("U", ""), "Adjustment Amount");
+  for (auto [type, who] : {std::pair{"I", "4"}, {"J", "1"}, {"P", "1"}, {"Z", "G"}, {"Q", "G"}, {"", "G"}}) {
+    EXPECT_EQ(PaidFieldFor(type, who), "") << type << who;
+  }
 }
 
 TEST_F(CheckChargeTest, MissingColumnFailsWithTheCursorPrefix) {

@@ -20,10 +20,16 @@ class RecordingReport : public ReportSink {
   std::function<void(const std::string&)> onAppend;
 };
 
+// The fix flag is read right after a discrepancy's line is appended and before the row is
+// locked; onRead lets a test act at exactly that moment (another workstation posting).
 class SettableFix : public FixFlag {
  public:
-  bool IsSet() const override { return set; }
+  bool IsSet() const override {
+    if (onRead) onRead();
+    return set;
+  }
   bool set = false;
+  std::function<void()> onRead;
 };
 
 class RecordingProgress : public ProgressPort {

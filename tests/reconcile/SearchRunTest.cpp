@@ -1,5 +1,3 @@
-#include "reconcile/SearchRun.h"
-
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -11,10 +9,12 @@
 
 #include "common/Exceptions.h"
 #include "data/AdsErrors.h"
+#include "data/PaymentPosting.h"
 #include "data/ace/AceErrors.h"
 #include "data/ace/AceProvider.h"
 #include "data/ace/TracingAce.h"
 #include "engine/Engine.h"
+#include "reconcile/SearchRun.h"
 #include "tests/reconcile/FrontEndDoubles.h"
 #include "tests/support/PracticeFixture.h"
 
@@ -284,6 +284,45 @@ TEST_F(SearchRunTest, FailedWriteCancelsTheEditAndReleasesTheLock) {
   EXPECT_NE(components().tblChg.State(), TDataSetState::dsEdit);
   LockHolder other(Header(), 1);
   EXPECT_TRUE(other.Locked()) << "the failed fix still holds the row's lock";
+}
+
+// Regression: the fix wrote the buckets it computed before locking the row, erasing a payment
+// another workstation posted in between. The fix flag is read after the line is appended and
+// before the lock, so posting at that read forces the interleaving.
+TEST_F(SearchRunTest, LostUpdatePaymentPostedBetweenTheWalkAndTheLockSurvivesTheFix) {
+  const auto charge = Charge("AAA", 50.0);
+  practice.Execute("UPDATE MWTRN SET \"Guarantor Amount Paid\" = 10 WHERE \"Entry Number\" = " +
+                   std::to_string(charge));
+  Apply(Payment("AAA", "I", "1"), charge, 50.0);
+  PostedPayment posted;
+  fix.set = true;
+  fix.onRead = [&] {
+    ASSERT_EQ(report.lines.size(), 3u);  // the line is out; the row is not locked yet
+    posted = PostPayment(practice.DictionaryPath(), {static_cast<std::int32_t>(charge), Currency::FromCount(300000),
+                                                     "I", "1", "Insurance 1 Amount Paid"});
+  };
+  const SearchOutcome outcome = Run();
+  EXPECT_EQ(outcome.rowsFixed, 1);
+  EXPECT_EQ(posted.paidAfter, Currency::FromCount(800000));
+  EXPECT_EQ(report.lines.back(), Line("AAA", "10"));  // the line shows the first walk
+  EXPECT_EQ(Stored(charge, "Insurance 1 Amount Paid"), 80.0);
+  EXPECT_EQ(Stored(charge, "Guarantor Amount Paid"), 0.0);
+}
+
+TEST_F(SearchRunTest, ARowCorrectedBetweenTheWalkAndTheLockIsNotWritten) {
+  const auto charge = Charge("AAA", 60.0);
+  Apply(Payment("AAA", "I", "1"), charge, 50.0);
+  fix.set = true;
+  fix.onRead = [&] {
+    practice.Execute("UPDATE MWTRN SET \"Insurance 1 Amount Paid\" = 50 WHERE \"Entry Number\" = " +
+                     std::to_string(charge));
+  };
+  const SearchOutcome outcome = Run();
+  EXPECT_EQ(outcome.discrepancies, 1);
+  EXPECT_EQ(outcome.rowsFixed, 0);
+  EXPECT_EQ(practice.QueryInt("SELECT count(*) FROM lw_history WHERE action = 'update'"), 0);
+  LockHolder other(Header(), 1);
+  EXPECT_TRUE(other.Locked()) << "the cancelled edit still holds the row's lock";
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 //   export DIR TABLE                rows as CSV on standard output
 //   set-current DIR                 records DIR as the current practice
 //   history DIR                     the engine's update history
+//   post-payment DIR --charge ...   posts a payment as a practice client does
 // Exit codes: 0 success, 1 the command failed, 2 bad usage.
 
 #include <strings.h>
@@ -24,6 +25,7 @@
 #include "engine/Dictionary.h"
 #include "engine/PracticeLayouts.h"
 #include "tools/practice/Csv.h"
+#include "tools/practice/PostPaymentCommand.h"
 
 namespace {
 
@@ -42,6 +44,8 @@ const char* kUsageText =
     "  export DIR TABLE                write TABLE's rows as CSV to standard output\n"
     "  set-current DIR                 record DIR as the current practice\n"
     "  history DIR                     list the update history\n"
+    "  post-payment DIR --charge ENTRY --amount A --type T --who W\n"
+    "                                  post a payment to a charge as a practice client does\n"
     "Run 'ledgerwick-practice COMMAND --help' for a command's details.\n";
 
 struct Help {
@@ -75,6 +79,7 @@ const std::map<std::string, Help>& Helps() {
        {"history DIR",
         "Lists the engine's update history: every change with its table, record number,\n"
         "time, user, column, old and new value.\n"}},
+      {"post-payment", {practice::kPostPaymentUsage, practice::kPostPaymentHelp}},
   };
   return helps;
 }
@@ -307,6 +312,7 @@ int main(int argc, char** argv) {
     if (command == "import") return Import(args);
     if (command == "export") return Export(args);
     if (command == "set-current") return SetCurrent(args);
+    if (command == "post-payment") return practice::PostPaymentCommand(args);
     return History(args);
   } catch (const lw::Exception& e) {
     std::fprintf(stderr, "ledgerwick-practice %s: %s\n", command.c_str(), e.Message().c_str());
