@@ -4,6 +4,7 @@
 
 #include "app/ApplicationTitle.h"
 #include "app/ErrorDisplay.h"
+#include "app/ProgramIcon.h"
 #include "common/RegionalSettings.h"
 
 namespace lw {
@@ -11,6 +12,9 @@ namespace lw {
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QString::fromStdString(ApplicationTitle()));
   setQuitOnLastWindowClosed(false);
+  setWindowIcon(ProgramIcon());
+  // Ties the windows to the installed desktop entry (its icon and name in task bars).
+  setDesktopFileName(QStringLiteral("org.ledgerwick.Ledgerwick"));
 }
 
 void TApplication::SetMainForm(QWidget& form) {

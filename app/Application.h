@@ -16,7 +16,8 @@ class TApplication : public QApplication {
   Q_OBJECT
 
  public:
-  // Sets the application name to the title derived from the executable's file name. The main
+  // Sets the application name to the title derived from the executable's file name and the
+  // program icon (MAINICON) as every window's icon. The main
   // window's last close does not end the program; closing the main window does (SetMainForm).
   TApplication(int& argc, char** argv);
 

@@ -9,6 +9,7 @@
 #include "app/ApplicationTitle.h"
 #include "app/ErrorDisplay.h"
 #include "app/MessagePump.h"
+#include "app/ProgramIcon.h"
 #include "app/Startup.h"
 #include "app/TfrmMain.h"
 #include "common/Exceptions.h"
@@ -22,6 +23,26 @@ TEST(TApplication, IsTheTestsApplicationAndCarriesTheTitle) {
   EXPECT_EQ(QCoreApplication::applicationName(), QString::fromStdString(ApplicationTitle()));
   // The window keeps its own caption whatever the executable is called.
   EXPECT_EQ(TfrmMain().windowTitle(), QStringLiteral("Ledgerwick"));
+}
+
+TEST(TApplication, EveryWindowCarriesTheProgramIcon) {
+  TfrmMain form;
+  const QIcon icon = form.windowIcon();
+  QList<QSize> sizes;
+  for (const int size : ProgramIconSizes()) sizes << QSize(size, size);
+  EXPECT_EQ(icon.availableSizes(), sizes);
+  // Every size is a real picture: opaque in the middle, not one flat colour.
+  for (const QSize& size : sizes) {
+    const QImage image = icon.pixmap(size).toImage();
+    ASSERT_EQ(image.size(), size);
+    const QColor centre = image.pixelColor(size.width() / 2, size.height() / 2);
+    EXPECT_EQ(centre.alpha(), 255) << size.width();
+    EXPECT_NE(image.pixelColor(size.width() / 2, size.height() / 5), image.pixelColor(size.width() / 8, size.height() / 2))
+        << size.width();
+  }
+  // The error box, like every other window, shows the same icon.
+  EXPECT_EQ(CreateErrorBox(EOSError("x"))->windowIcon().cacheKey(), icon.cacheKey());
+  EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("org.ledgerwick.Ledgerwick"));
 }
 
 TEST(TApplication, LocaleChangeRereadsTheRegionalSeparators) {
