@@ -64,9 +64,7 @@ void AppendTwoDigits(std::string& out, int value) {
 
 }  // namespace
 
-Currency PaidAmounts::Sum() const {
-  return insurance1 + insurance2 + insurance3 + guarantor + adjustment + attorney;
-}
+Currency PaidAmounts::Sum() const { return insurance1 + insurance2 + insurance3 + guarantor + adjustment + attorney; }
 
 ChargeTotalsBuilder::ChargeTotalsBuilder(const PaidAmounts& recorded) { totals_.recorded = recorded.Sum(); }
 
@@ -93,6 +91,14 @@ ChargeTotals ComputeChargeTotals(const PaidAmounts& recorded, std::span<const Ap
   return builder.Totals();
 }
 
+std::string IsoDateText(double days) {
+  int year = 0, month = 0, day = 0;
+  CivilFromDays(static_cast<long long>(std::trunc(days)), year, month, day);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
+  return text;
+}
+
 std::string FormatGeneralAmount(Currency amount, char decimalSeparator) {
   const std::int64_t count = amount.Count();
   if (count == 0) return "0";
@@ -104,7 +110,8 @@ std::string FormatGeneralAmount(Currency amount, char decimalSeparator) {
   constexpr std::size_t kPrecision = 15;
   if (digits.size() > kPrecision) {
     const std::string_view dropped = std::string_view(digits).substr(kPrecision);
-    const bool aboveHalf = dropped[0] > '5' || (dropped[0] == '5' && dropped.find_first_not_of('0', 1) != std::string_view::npos);
+    const bool aboveHalf =
+        dropped[0] > '5' || (dropped[0] == '5' && dropped.find_first_not_of('0', 1) != std::string_view::npos);
     const bool exactHalf = dropped[0] == '5' && !aboveHalf;
     digits.resize(kPrecision);
     const bool odd = (digits.back() - '0') % 2 != 0;
@@ -236,6 +243,8 @@ ChargeCheck CheckCharge(EditableRow& charge, RowWalker& applications, RowReader&
   ChargeCheck check;
   if (result.recorded == result.applied) return check;
   check.discrepancy = true;
+  // The six amounts as the walk found them, for the finding (read before any rewrite).
+  const PaidAmounts recorded = ReadRecorded(charge);
   // Read in the line's order, so a missing column fails at the same field every time.
   const std::string chart = charge.ReadText("Chart Number");
   const std::int32_t caseNumber = charge.ReadInteger("Case Number");
@@ -246,6 +255,14 @@ ChargeCheck CheckCharge(EditableRow& charge, RowWalker& applications, RowReader&
   // The buckets of the walk above may be stale by now: another workstation may have posted a
   // payment to this charge since. The rewrite walks again under the row's lock.
   if (fixFlag.IsSet()) check.fixed = RewriteUnderLock(charge, applications, payingRow);
+  Finding& finding = check.finding;
+  finding.entryNumber = charge.ReadInteger("Entry Number");
+  finding.chartNumber = chart;
+  finding.caseNumber = caseNumber;
+  finding.dateFrom = dateFrom;
+  finding.procedureCode = procedure;
+  finding.recordedAmounts = recorded;
+  finding.totals = result;
   return check;
 }
 

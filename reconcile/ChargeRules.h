@@ -31,7 +31,7 @@ struct PaidAmounts {
 // One application as the rules see it: its applied amount and its paying row's codes.
 struct Application {
   Currency amount;
-  bool hasPayingRow = true;      // false: the Payment Reference matches no Entry Number
+  bool hasPayingRow = true;  // false: the Payment Reference matches no Entry Number
   std::string_view transactionType;
   std::string_view whoPaid;
 };
@@ -66,6 +66,9 @@ std::string FormatDiscrepancyLine(std::string_view chartNumber, std::int32_t cas
                                   std::string_view procedureCode, Currency recorded, Currency applied,
                                   const RegionalSettings& settings);
 
+// A date of days since 30 December 1899 as "YYYY-MM-DD", whatever the regional settings.
+std::string IsoDateText(double days);
+
 // An amount in the general number format: up to 15 significant digits (rounded half to even),
 // no grouping, no trailing zeros, no separator for a whole number.
 std::string FormatGeneralAmount(Currency amount, char decimalSeparator);
@@ -80,15 +83,31 @@ void AssignBuckets(const PaidAmounts& buckets, EditableRow& charge);
 // lock) and propagates.
 bool RewriteUnderLock(EditableRow& charge, RowWalker& applications, RowReader& payingRow);
 
+// A charge whose totals differ, as data: what its line shows and every amount behind it.
+struct Finding {
+  std::int32_t entryNumber = 0;
+  std::string chartNumber;
+  std::int32_t caseNumber = 0;
+  double dateFrom = 0;  // days since 30 December 1899
+  std::string procedureCode;
+  PaidAmounts recordedAmounts;
+  ChargeTotals totals;
+
+  Currency Difference() const { return totals.recorded - totals.applied; }
+  // The counted amount that fits no bucket: a fix writes the buckets, so it cannot clear this.
+  Currency Unbucketed() const { return totals.applied - totals.buckets.Sum(); }
+};
+
 struct ChargeCheck {
   bool discrepancy = false;
   bool fixed = false;  // the row was rewritten (not when it agreed once locked)
+  Finding finding;     // filled when there is a discrepancy, from the first walk
 };
 
 // Checks the charge: reads its six amounts, walks its applications (the paying row following
 // each), appends the discrepancy line when the totals differ and, if the fix flag is set at
 // that moment, rewrites the row under its lock (RewriteUnderLock). The line always shows the
-// first walk.
+// first walk, and so does the finding; its "Entry Number" is read last.
 ChargeCheck CheckCharge(EditableRow& charge, RowWalker& applications, RowReader& payingRow, ReportSink& report,
                         const FixFlag& fixFlag, const RegionalSettings& settings);
 

@@ -22,6 +22,19 @@ class ButtonGuard {
   SearchButton& button_;
 };
 
+// Names the query's current row for a failure report; reading may itself fail.
+FailedRow CurrentRow(PracticeComponents& c) {
+  FailedRow row;
+  try {
+    row.entryNumber = c.qryChg.FieldByName("Entry Number").AsInteger();
+    row.chartNumber = c.tblChg.FieldByName("Chart Number").AsString();
+    row.known = true;
+  } catch (...) {
+    // The failure being reported is what matters.
+  }
+  return row;
+}
+
 }  // namespace
 
 std::string ChartFilterLine(const std::string& chart) {
@@ -81,11 +94,23 @@ SearchOutcome RunSearch(PracticeComponents& c, SearchFrontEnd& ui) {
       outcome.stopped = true;
       break;
     }
-    const ChargeCheck check =
-        CheckCharge(charge, applications, payingRow, ui.report, ui.fix, CurrentRegionalSettings());
+    ChargeCheck check;
+    if (ui.rows == nullptr) {
+      check = CheckCharge(charge, applications, payingRow, ui.report, ui.fix, CurrentRegionalSettings());
+    } else {
+      ui.rows->RowStarting();
+      try {
+        check = CheckCharge(charge, applications, payingRow, ui.report, ui.fix, CurrentRegionalSettings());
+      } catch (const std::exception& error) {
+        if (!ui.rows->RowFailed(CurrentRow(c), error)) throw;
+        ++outcome.rowsSkipped;
+        continue;
+      }
+    }
     ++outcome.rowsChecked;
     if (check.discrepancy) ++outcome.discrepancies;
     if (check.fixed) ++outcome.rowsFixed;
+    if (ui.rows != nullptr) ui.rows->RowChecked(check);
   }
   return outcome;
 }

@@ -4,12 +4,34 @@
 // reporting every discrepancy and, with "Fix Balances" ticked, rewriting it. One run serves
 // the window, the headless check and the tests; each supplies the front-end ports.
 
+#include <cstdint>
+#include <exception>
 #include <string>
 
 #include "data/PracticeComponents.h"
+#include "reconcile/ChargeRules.h"
 #include "reconcile/Ports.h"
 
 namespace lw {
+
+// The query row whose check failed, as far as it could be read.
+struct FailedRow {
+  bool known = false;  // false: the row could not be read (the failure may be the reason)
+  std::int32_t entryNumber = 0;
+  std::string chartNumber;
+};
+
+// Optional watcher of a run's rows (the headless check uses it; the window does not).
+class RowObserver {
+ public:
+  virtual ~RowObserver() = default;
+  // A row's check begins: from here to RowChecked or RowFailed the row may be written.
+  virtual void RowStarting() {}
+  virtual void RowChecked(const ChargeCheck& check) {}
+  // A row's check failed. True carries on with the next row (the error is dropped); false lets
+  // the error end the run as usual.
+  virtual bool RowFailed(const FailedRow& row, const std::exception& error) { return false; }
+};
 
 struct SearchFrontEnd {
   SearchButton& button;
@@ -19,6 +41,7 @@ struct SearchFrontEnd {
   ChartBox& chart;
   ProgressPort& progress;
   FixFlag& fix;
+  RowObserver* rows = nullptr;
 };
 
 struct SearchOutcome {
@@ -27,6 +50,7 @@ struct SearchOutcome {
   long long rowsChecked = 0;
   long long discrepancies = 0;
   long long rowsFixed = 0;
+  long long rowsSkipped = 0;  // failed rows the observer chose to pass over
 };
 
 // Line 5 of the statement for a chart number: the text as a quoted SQL literal, apostrophes

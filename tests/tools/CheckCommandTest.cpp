@@ -1,7 +1,5 @@
 // ledgerwick-check end to end on real practice files: report lines on stdout, messages and the
 // summary on stderr, and the exit status.
-#include "tools/check/CheckCommand.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -10,82 +8,27 @@
 #include <vector>
 
 #include "common/SettingsStore.h"
-#include "data/ace/AceProvider.h"
-#include "engine/Engine.h"
-#include "tests/support/PracticeFixture.h"
-#include "tests/support/TempDir.h"
+#include "tests/tools/CheckFixture.h"
+#include "tools/check/CheckCommand.h"
 #include "tools/check/CheckOptions.h"
 #include "tools/check/ConsoleProgress.h"
 
 namespace lw::check {
 namespace {
 
-using engine::Row;
-
-std::string ReadAll(std::FILE* file) {
-  std::fflush(file);
-  std::rewind(file);
-  std::string text;
-  char buffer[4096];
-  std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
-  return text;
-}
-
-class CheckCommandTest : public ::testing::Test {
- protected:
-  CheckCommandTest() : engine_(engine::CreateSqliteEngine()), installed_(*engine_) {
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    hadConfig_ = old != nullptr;
-    if (old != nullptr) oldConfig_ = old;
-    setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1);
-  }
-  ~CheckCommandTest() override {
-    if (hadConfig_) setenv("XDG_CONFIG_HOME", oldConfig_.c_str(), 1);
-    else unsetenv("XDG_CONFIG_HOME");
-  }
-
-  int Check(std::vector<std::string> arguments) {
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    const int status = RunCheckCommand(arguments, out, err, false);
-    stdout_ = ReadAll(out);
-    stderr_ = ReadAll(err);
-    std::fclose(out);
-    std::fclose(err);
-    return status;
-  }
-  std::int64_t Charge(const std::string& chart, double recorded) {
-    return practice_.Insert("MWTRN", Row{{"Chart Number", chart},
-                                         {"Case Number", std::int64_t{3}},
-                                         {"Date From", std::string("2023-01-31")},
-                                         {"Procedure Code", std::string("80053")},
-                                         {"Transaction Type", std::string("C")},
-                                         {"Adjustment Amount", recorded}});
-  }
-  std::string Header() const { return practice_.Folder() + "\\MWDDF.ADD\n\n"; }
-
-  test::TempDir config_;
-  test::PracticeFixture practice_;
-  std::unique_ptr<ace::AceApi> engine_;
-  ace::ScopedAce installed_;
-  std::string stdout_, stderr_, oldConfig_;
-  bool hadConfig_ = false;
-};
-
 TEST_F(CheckCommandTest, PrintsTheReportAndExitsOneForDiscrepancies) {
   Charge("ADAMS", 0.0);
   Charge("BAKER", -7.25);
   EXPECT_EQ(Check({"--folder", practice_.Folder()}), kDiscrepancies);
-  EXPECT_EQ(stdout_, Header() +
-                         "Chart: BAKER Case Number: 3 Date From: 01/31/2023 Procedure Code: 80053 Difference: -7.25\n");
-  EXPECT_NE(stderr_.find("2 rows checked, 1 discrepancies, 0 rows fixed"), std::string::npos) << stderr_;
+  EXPECT_EQ(stdout_,
+            Header() + "Chart: BAKER Case Number: 3 Date From: 01/31/2023 Procedure Code: 80053 Difference: -7.25\n");
+  EXPECT_NE(stderr_.find("2 rows checked, 1 discrepancy, 0 rows fixed"), std::string::npos) << stderr_;
 }
 
 TEST_F(CheckCommandTest, FixThenCheckAgainFindsNothing) {
   Charge("BAKER", -7.25);
   EXPECT_EQ(Check({"--folder", practice_.Folder(), "--fix"}), kDiscrepancies);
-  EXPECT_NE(stderr_.find("1 rows fixed"), std::string::npos) << stderr_;
+  EXPECT_NE(stderr_.find("1 row fixed"), std::string::npos) << stderr_;
   EXPECT_EQ(Check({"--folder=" + practice_.Folder()}), kNoDiscrepancy);
   EXPECT_EQ(stdout_, Header());
 }

@@ -1,34 +1,43 @@
 #include "tools/check/CheckCommand.h"
 
-#include <atomic>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdio>
+#include <optional>
 
 #include "common/ErrorDisplayText.h"
 #include "common/Exceptions.h"
+#include "common/RegionalSettings.h"
 #include "common/SettingsStore.h"
+#include "data/AdsErrors.h"
+#include "data/Fields.h"
+#include "data/ace/AceErrors.h"
 #include "reconcile/SearchRun.h"
 #include "tools/check/CheckOptions.h"
 #include "tools/check/ConsoleProgress.h"
+#include "tools/check/Findings.h"
+#include "tools/check/Interrupts.h"
+#include "tools/check/Output.h"
 
 namespace lw::check {
 
 namespace {
 
-std::atomic<bool> stopRequested{false};
-
-// The report goes straight to stdout, line by line; unlike the window's report area it has no
-// 64K limit, so a check of a whole practice lists every discrepancy.
+// The report goes to stdout through the findings writer; unlike the window's report area it
+// has no 64K limit, so a check of a whole practice lists every discrepancy.
 class StreamReport : public ReportSink {
  public:
-  explicit StreamReport(std::FILE* out) : out_(out) {}
+  StreamReport(FindingsWriter& writer, ConsoleProgress& progress) : writer_(writer), progress_(progress) {}
   void ClearReport() override {}
   void AppendReportLine(const std::string& line) override {
-    std::fwrite(line.data(), 1, line.size(), out_);
-    std::fputc('\n', out_);
+    const ConsoleProgress::Hidden bar(progress_);
+    writer_.ReportLine(line);
   }
 
  private:
-  std::FILE* out_;
+  FindingsWriter& writer_;
+  ConsoleProgress& progress_;
 };
 
 class CommandLineFolder : public FolderChooser {
@@ -43,7 +52,11 @@ class CommandLineFolder : public FolderChooser {
     }
     return folder;
   }
-  bool Execute(std::string&) override { return true; }  // no dialog: the folder stands
+  bool Execute(std::string& folder) override {
+    chosen = folder;
+    return true;  // no dialog: the folder stands
+  }
+  std::string chosen;
 
  private:
   const CheckOptions& options_;
@@ -52,7 +65,7 @@ class CommandLineFolder : public FolderChooser {
 class SignalPump : public MessagePump {
  public:
   void Pump() override {}
-  bool QuitRequested() const override { return stopRequested.load(std::memory_order_relaxed); }
+  bool QuitRequested() const override { return StopSignal() != 0; }
 };
 
 struct NoButton : SearchButton {
@@ -71,11 +84,109 @@ struct FixedFlag : FixFlag {
   bool set_;
 };
 
+std::string RowName(const FailedRow& row) {
+  if (!row.known) return "a row that could not be read";
+  return "Entry Number " + std::to_string(row.entryNumber) + ", chart " +
+         (row.chartNumber.empty() ? "(none)" : row.chartNumber);
+}
+
+bool IsLockRefusal(const std::exception& error) {
+  const auto* database = dynamic_cast<const EADSDatabaseError*>(&error);
+  return database != nullptr && database->AceCode == ace::kRecordLocked;
+}
+
+// Keeps the counts, writes each finding, marks the rows in which a signal must wait, and
+// decides about rows that fail.
+class CheckRows : public RowObserver {
+ public:
+  CheckRows(RunCounts& counts, FindingsWriter& writer, ConsoleProgress& progress, bool skipLocked, std::FILE* err)
+      : counts_(counts), writer_(writer), progress_(progress), skipLocked_(skipLocked), err_(err) {}
+
+  void RowStarting() override { SetInsideRow(true); }
+  void RowChecked(const ChargeCheck& check) override {
+    counts_.checked.fetch_add(1, std::memory_order_relaxed);
+    if (check.discrepancy) counts_.discrepancies.fetch_add(1, std::memory_order_relaxed);
+    if (check.fixed) counts_.fixed.fetch_add(1, std::memory_order_relaxed);
+    if (check.discrepancy) {
+      try {
+        const ConsoleProgress::Hidden bar(progress_);
+        writer_.RowChecked(check);
+      } catch (...) {
+        failedRow = FailedRow{true, check.finding.entryNumber, check.finding.chartNumber};
+        SetInsideRow(false);
+        throw;
+      }
+    }
+    SetInsideRow(false);
+  }
+  bool RowFailed(const FailedRow& row, const std::exception& error) override {
+    SetInsideRow(false);
+    if (skipLocked_ && IsLockRefusal(error)) {
+      counts_.skipped.fetch_add(1, std::memory_order_relaxed);
+      const ConsoleProgress::Hidden bar(progress_);
+      std::fprintf(err_, "ledgerwick-check: skipped %s: %s\n", RowName(row).c_str(),
+                   ErrorDisplayText(error.what()).c_str());
+      return true;
+    }
+    failedRow = row;
+    return false;
+  }
+
+  std::optional<FailedRow> failedRow;  // the row the run ended in, if it ended in one
+
+ private:
+  RunCounts& counts_;
+  FindingsWriter& writer_;
+  ConsoleProgress& progress_;
+  bool skipLocked_;
+  std::FILE* err_;
+};
+
+// After a chart selected no row: a stored chart that equals it when case and trailing blanks
+// are ignored, if there is one (the chart box upper-cases, so a lower-case chart is never
+// selected). Empty when there is none or the look-up fails.
+std::string SimilarStoredChart(PracticeComponents& components, const std::string& chart) {
+  std::string wanted;
+  for (char c : chart.substr(0, chart.find_last_not_of(' ') + 1)) {
+    wanted.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+    if (c == '\'') wanted.push_back('\'');
+  }
+  try {
+    // A query of its own on the run's connection: qryChg is the master of the table cursors.
+    TAdsQuery query("qryChart", nullptr);
+    query.SetDatabaseName("AdsConnection1");
+    query.SetSQL(
+        {"Select Distinct \"Chart Number\" From MWTRN", "Where Upper(RTrim(\"Chart Number\")) = '" + wanted + "'"});
+    query.Open();
+    query.MoveFirst();
+    if (query.AtEnd()) return {};
+    return query.FieldByName("Chart Number").AsString();
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+// A fix needs write access: say so before the run rather than at the first discrepancy.
+void RequireWritablePractice(const std::string& folder) {
+  const std::string dictionary = folder + "/MWDDF.ADD";
+  if (::access(dictionary.c_str(), F_OK) != 0) return;  // the run reports a missing dictionary
+  if (::access(dictionary.c_str(), W_OK) != 0 || ::access(folder.c_str(), W_OK) != 0) {
+    throw Exception("The practice in " + folder +
+                    " is read-only (no write access to its folder or MWDDF.ADD); it can be checked, but --fix "
+                    "cannot rewrite it");
+  }
+}
+
+void PrintSummary(std::FILE* err, const RunCounts& counts, double seconds) {
+  char summary[256];
+  FormatSummary(counts, summary, sizeof summary);
+  std::fprintf(err, "%s in %.1f s\n", summary, seconds);
+}
+
 }  // namespace
 
-void RequestStop() { stopRequested.store(true, std::memory_order_relaxed); }
-
-int RunCheckCommand(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err, bool errIsTerminal) {
+int RunCheckCommand(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err, bool errIsTerminal,
+                    RunCounts& counts) {
   CheckOptions options;
   try {
     options = ParseCheckOptions(arguments);
@@ -83,46 +194,74 @@ int RunCheckCommand(const std::vector<std::string>& arguments, std::FILE* out, s
     std::fprintf(err, "ledgerwick-check: %s\n%s", e.Message().c_str(), kCheckUsage);
     return kError;
   }
-  if (options.help) {
-    std::fputs(kCheckUsage, out);
-    return kNoDiscrepancy;
+  if (options.help || options.version) {
+    std::fputs(options.help ? kCheckUsage : "ledgerwick-check " LEDGERWICK_VERSION "\n", out);
+    return std::fflush(out) == 0 ? kNoDiscrepancy : kError;
   }
   if (options.chart != options.chartAsGiven) {
     std::fprintf(err, "ledgerwick-check: chart number \"%s\" used as \"%s\" (upper case, at most 8 characters)\n",
                  options.chartAsGiven.c_str(), options.chart.c_str());
   }
+  // The report line takes the locale's separators, as the window reads them.
+  SetCurrentRegionalSettings(ReadRegionalSettings());
 
   ConsoleProgress progress(err, errIsTerminal);
+  Output output(out);
+  const std::unique_ptr<FindingsWriter> writer =
+      MakeFindingsWriter(options.format, options.detail, output, CurrentRegionalSettings());
+  CheckRows rows(counts, *writer, progress, options.skipLocked, err);
+  CommandLineFolder folder(options);
+  int status = kError;
+  std::optional<PracticeComponents> components;
   try {
-    PracticeComponents components(nullptr);
-    StreamReport report(out);
-    CommandLineFolder folder(options);
+    components.emplace(nullptr);
+    if (options.fix) RequireWritablePractice(folder.ReadCurrentPractice());
+    StreamReport report(*writer, progress);
     SignalPump pump;
     NoButton button;
     FixedChart chart(options.chart);
     FixedFlag fix(options.fix);
-    SearchFrontEnd frontEnd{button, folder, report, pump, chart, progress, fix};
-    const SearchOutcome outcome = RunSearch(components, frontEnd);
-    std::fflush(out);
+    SearchFrontEnd frontEnd{button, folder, report, pump, chart, progress, fix, &rows};
+    const SearchOutcome outcome = RunSearch(*components, frontEnd);
+    writer->Finish();
     progress.Finish();
-    std::fprintf(err, "%s rows checked, %s discrepancies, %s rows fixed in %.1f s\n",
-                 GroupThousands(outcome.rowsChecked).c_str(), GroupThousands(outcome.discrepancies).c_str(),
-                 GroupThousands(outcome.rowsFixed).c_str(), progress.Elapsed());
+    PrintSummary(err, counts, progress.Elapsed());
     if (outcome.stopped) {
-      std::fprintf(err, "ledgerwick-check: interrupted; the rows after the last one checked were not checked\n");
-      return kInterrupted;
+      std::fprintf(err, "ledgerwick-check: %s; the rows after the last one checked were not checked\n",
+                   StopSignal() == SIGINT ? "interrupted" : "terminated");
+      return InterruptedStatus(StopSignal());
     }
-    return outcome.discrepancies > 0 ? kDiscrepancies : kNoDiscrepancy;
-  } catch (const EAbort&) {
-    std::fflush(out);
-    progress.Finish();
-    return kError;
+    if (!options.chart.empty() && outcome.rowsChecked == 0 && outcome.rowsSkipped == 0) {
+      std::fprintf(err, "ledgerwick-check: no transaction row has the chart number \"%s\"\n", options.chart.c_str());
+      const std::string similar = SimilarStoredChart(*components, options.chart);
+      if (!similar.empty()) {
+        std::fprintf(err,
+                     "ledgerwick-check: the practice holds the chart number \"%s\", which differs only in case or "
+                     "trailing blanks\n",
+                     similar.c_str());
+      }
+    }
+    if (outcome.rowsSkipped > 0) {
+      std::fprintf(err, "ledgerwick-check: %lld locked %s skipped; check again when the other users are done\n",
+                   outcome.rowsSkipped, outcome.rowsSkipped == 1 ? "row was" : "rows were");
+      return kError;
+    }
+    status = outcome.discrepancies > 0 ? kDiscrepancies : kNoDiscrepancy;
   } catch (const std::exception& e) {
-    std::fflush(out);
+    try {
+      writer->Finish();
+    } catch (const std::exception&) {
+      // The output already failed; that failure is reported below if it is the one that ended the run.
+    }
     progress.Finish();
-    std::fprintf(err, "%s\n", ErrorDisplayText(e.what()).c_str());
+    PrintSummary(err, counts, progress.Elapsed());
+    if (rows.failedRow) std::fprintf(err, "ledgerwick-check: stopped at %s\n", RowName(*rows.failedRow).c_str());
+    if (dynamic_cast<const EAbort*>(&e) == nullptr) {
+      std::fprintf(err, "ledgerwick-check: %s\n", ErrorDisplayText(e.what()).c_str());
+    }
     return kError;
   }
+  return status;
 }
 
 }  // namespace lw::check

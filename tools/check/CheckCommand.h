@@ -1,10 +1,12 @@
 #pragma once
-// ledgerwick-check: the search run without a window. Report lines go to `out`, progress and
-// the closing summary to `err`.
+// ledgerwick-check: the search run without a window. Report lines (or findings as CSV or JSON)
+// go to `out`, progress, messages and the closing summary to `err`.
 
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "tools/check/Summary.h"
 
 namespace lw::check {
 
@@ -12,12 +14,10 @@ namespace lw::check {
 inline constexpr int kNoDiscrepancy = 0;
 inline constexpr int kDiscrepancies = 1;
 inline constexpr int kError = 2;
-inline constexpr int kInterrupted = 130;
 
-// Runs the command. REQUIRES: an engine is installed (lw::ace::SetAce).
-int RunCheckCommand(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err, bool errIsTerminal);
-
-// Asks a running check to stop between rows (async-signal-safe; used by the SIGINT handler).
-void RequestStop();
+// Runs the command, keeping its counts in `counts` as it goes (the signal handler prints them).
+// REQUIRES: an engine is installed (lw::ace::SetAce).
+int RunCheckCommand(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err, bool errIsTerminal,
+                    RunCounts& counts);
 
 }  // namespace lw::check

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/check/Findings.h"
+
 namespace lw::check {
 
 struct CheckOptions {
@@ -12,7 +14,11 @@ struct CheckOptions {
   std::string chart;                  // as the chart box would hold it: upper case, 8 characters at most
   std::string chartAsGiven;           // what the command line said
   bool fix = false;
+  bool skipLocked = false;
+  bool detail = false;
+  FindingsFormat format = FindingsFormat::Plain;
   bool help = false;
+  bool version = false;
 };
 
 // Parses the arguments after the program name. Bad usage raises lw::EConvertError with a message.

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cmath>
 
+#include "tools/check/Summary.h"
+
 namespace lw::check {
 
 namespace {
@@ -17,13 +19,8 @@ constexpr double kLogInterval = 5.0;
 }  // namespace
 
 std::string GroupThousands(long long value) {
-  std::string digits = std::to_string(value < 0 ? -value : value);
-  std::string out;
-  for (std::size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) out.push_back(',');
-    out.push_back(digits[i]);
-  }
-  return value < 0 ? "-" + out : out;
+  char text[40];
+  return std::string(text, FormatGrouped(value, text, sizeof text));
 }
 
 ConsoleProgress::ConsoleProgress(std::FILE* out, bool terminal, Clock clock)
@@ -47,8 +44,8 @@ std::string ConsoleProgress::Text(double now) const {
   const double percent = maximum_ > 0 ? std::min(100.0, position_ * 100.0 / maximum_) : 0;
   std::string text = GroupThousands(static_cast<long long>(position_)) + "/" +
                      GroupThousands(static_cast<long long>(maximum_)) + " rows (" +
-                     std::to_string(static_cast<int>(percent)) + "%), " +
-                     GroupThousands(static_cast<long long>(rate)) + " rows/s";
+                     std::to_string(static_cast<int>(percent)) + "%), " + GroupThousands(static_cast<long long>(rate)) +
+                     " rows/s";
   if (rate > 0 && maximum_ > position_) {
     text += ", " + std::to_string(static_cast<long long>(std::ceil((maximum_ - position_) / rate))) + " s left";
   }
@@ -60,8 +57,8 @@ void ConsoleProgress::Show(double now) {
   if (terminal_) {
     constexpr int kWidth = 30;
     const int filled = maximum_ > 0 ? static_cast<int>(std::min(1.0, position_ / maximum_) * kWidth) : 0;
-    std::fprintf(out_, "\r\033[K[%s%s] %s", std::string(filled, '#').c_str(),
-                 std::string(kWidth - filled, ' ').c_str(), Text(now).c_str());
+    std::fprintf(out_, "\r\033[K[%s%s] %s", std::string(filled, '#').c_str(), std::string(kWidth - filled, ' ').c_str(),
+                 Text(now).c_str());
     barShown_ = true;
   } else {
     std::fprintf(out_, "progress: %s\n", Text(now).c_str());
@@ -75,6 +72,18 @@ void ConsoleProgress::Finish() {
     std::fflush(out_);
     barShown_ = false;
   }
+}
+
+}  // namespace lw::check
+
+namespace lw::check {
+
+ConsoleProgress::Hidden::Hidden(ConsoleProgress& progress) : progress_(progress), wasShown_(progress.barShown_) {
+  progress_.Finish();
+}
+
+ConsoleProgress::Hidden::~Hidden() {
+  if (wasShown_) progress_.Show(progress_.clock_());
 }
 
 }  // namespace lw::check

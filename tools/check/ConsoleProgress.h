@@ -22,6 +22,20 @@ class ConsoleProgress : public ProgressPort {
 
   // Clears the live bar so the summary starts on a clean line.
   void Finish();
+
+  // Takes the live bar off the terminal while other text is written, and draws it again
+  // afterwards, so report lines and messages never share a line with it.
+  class Hidden {
+   public:
+    explicit Hidden(ConsoleProgress& progress);
+    ~Hidden();
+    Hidden(const Hidden&) = delete;
+    Hidden& operator=(const Hidden&) = delete;
+
+   private:
+    ConsoleProgress& progress_;
+    bool wasShown_;
+  };
   double Elapsed() const { return clock_() - start_; }
 
  private:
@@ -39,7 +53,7 @@ class ConsoleProgress : public ProgressPort {
   unsigned calls_ = 0;
 };
 
-// "12,345" — thousands grouped with commas, for progress and summaries.
+// "12,345": thousands grouped with commas, for progress and summaries.
 std::string GroupThousands(long long value);
 
 }  // namespace lw::check

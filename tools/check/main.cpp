@@ -1,7 +1,6 @@
 // ledgerwick-check: checks a practice's paid amounts without a window.
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -9,12 +8,14 @@
 #include "data/ace/AceProvider.h"
 #include "engine/Engine.h"
 #include "tools/check/CheckCommand.h"
+#include "tools/check/Interrupts.h"
 
 int main(int argc, char** argv) {
-  std::signal(SIGINT, [](int) { lw::check::RequestStop(); });
-  std::signal(SIGTERM, [](int) { lw::check::RequestStop(); });
+  static lw::check::RunCounts counts;
+  const bool terminal = isatty(STDERR_FILENO) == 1;
+  lw::check::InstallInterruptHandlers(counts, terminal);
   const auto engine = lw::engine::CreateSqliteEngine();
   lw::ace::ScopedAce installed(*engine);
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  return lw::check::RunCheckCommand(arguments, stdout, stderr, isatty(STDERR_FILENO) == 1);
+  return lw::check::RunCheckCommand(arguments, stdout, stderr, terminal, counts);
 }

@@ -19,12 +19,12 @@
 #include <string>
 #include <vector>
 
+#include "common/Csv.h"
 #include "common/Exceptions.h"
 #include "common/SettingsStore.h"
 #include "engine/DemoPractice.h"
 #include "engine/Dictionary.h"
 #include "engine/PracticeLayouts.h"
-#include "tools/practice/Csv.h"
 #include "tools/practice/PostPaymentCommand.h"
 
 namespace {
@@ -112,8 +112,7 @@ int CreateIn(const std::string& folder, bool withIndexes) {
   std::error_code error;
   // A folder made here holds patient data: no access for other users.
   if (!std::filesystem::exists(folder, error) && std::filesystem::create_directories(folder, error)) {
-    std::filesystem::permissions(folder, std::filesystem::perms::owner_all | std::filesystem::perms::group_all,
-                                 error);
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all | std::filesystem::perms::group_all, error);
   }
   if (error) {
     std::fprintf(stderr, "ledgerwick-practice: cannot create %s: %s\n", folder.c_str(), error.message().c_str());
@@ -200,7 +199,7 @@ int Import(const std::vector<std::string>& args) {
     std::fprintf(stderr, "ledgerwick-practice import: %s\n", e.Message().c_str());
     return kFailed;
   }
-  practice::CsvReader reader(in);
+  CsvReader reader(in);
   std::vector<std::string> header;
   std::vector<bool> isText;
   std::int64_t rows = 0;
@@ -252,10 +251,10 @@ int Export(const std::vector<std::string>& args) {
   if (int rc = RequireDictionary("export", args[0], path); rc != kOk) return rc;
   std::vector<std::string> names = engine::DictionaryColumnNames(path, args[1]);
   std::ios::sync_with_stdio(false);
-  practice::WriteCsvRecord(std::cout, names, {});
+  WriteCsvRecord(std::cout, names, {});
   engine::DictionaryLoader loader(path);
   loader.ForEachRow(args[1], [](const std::vector<std::string>& values, const std::vector<bool>& isNull) {
-    practice::WriteCsvRecord(std::cout, values, isNull);
+    WriteCsvRecord(std::cout, values, isNull);
   });
   std::cout.flush();
   return kOk;

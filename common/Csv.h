@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace lw::practice {
+namespace lw {
 
 struct CsvField {
   std::string text;
@@ -37,4 +37,4 @@ class CsvReader {
 // Writes one record; `isNull` marks the fields written as NULL.
 void WriteCsvRecord(std::ostream& out, const std::vector<std::string>& fields, const std::vector<bool>& isNull);
 
-}  // namespace lw::practice
+}  // namespace lw

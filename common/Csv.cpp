@@ -1,8 +1,8 @@
-#include "tools/practice/Csv.h"
+#include "common/Csv.h"
 
 #include <stdexcept>
 
-namespace lw::practice {
+namespace lw {
 
 std::optional<CsvRecord> CsvReader::Next() {
   int c = in_.peek();
@@ -77,4 +77,4 @@ void WriteCsvRecord(std::ostream& out, const std::vector<std::string>& fields, c
   out << "\r\n";
 }
 
-}  // namespace lw::practice
+}  // namespace lw
