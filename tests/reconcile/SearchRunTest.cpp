@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "data/ace/AceProvider.h"
 #include "data/ace/TracingAce.h"
 #include "engine/Engine.h"
+#include "engine/RecordLocks.h"
 #include "reconcile/SearchRun.h"
 #include "tests/reconcile/FrontEndDoubles.h"
 #include "tests/support/PracticeFixture.h"
@@ -41,10 +43,12 @@ class SearchRunTest : public ::testing::Test {
     return practice.Insert("MWTRN", Row{{"Chart Number", chart}, {"Transaction Type", type}, {"Who Paid", who}});
   }
   void Apply(std::int64_t payment, std::int64_t charge, double amount) {
-    practice.Insert("MWPAX", Row{{"Payment Reference", payment}, {"Charge Reference", charge}, {"Payment Amount", amount}});
+    practice.Insert("MWPAX",
+                    Row{{"Payment Reference", payment}, {"Charge Reference", charge}, {"Payment Amount", amount}});
   }
   double Stored(std::int64_t entry, const std::string& column) {
-    return practice.QueryDouble("SELECT \"" + column + "\" FROM MWTRN WHERE \"Entry Number\" = " + std::to_string(entry))
+    return practice
+        .QueryDouble("SELECT \"" + column + "\" FROM MWTRN WHERE \"Entry Number\" = " + std::to_string(entry))
         .value_or(-1);
   }
   SearchOutcome Run() { return RunSearch(components(), frontEnd); }
@@ -84,7 +88,8 @@ TEST_F(SearchRunTest, ReportsEveryDiscrepancyInQueryOrder) {
   (void)none;
 
   const SearchOutcome outcome = Run();
-  EXPECT_EQ(report.lines, (std::vector<std::string>{Header(), "", Line("BBB", "12.5"), Line("DDD", "-10.01", "36415")}));
+  EXPECT_EQ(report.lines,
+            (std::vector<std::string>{Header(), "", Line("BBB", "12.5"), Line("DDD", "-10.01", "36415")}));
   EXPECT_EQ(outcome.rowsChecked, 7);  // payments are checked too: every row with a type
   EXPECT_EQ(outcome.discrepancies, 2);
   EXPECT_EQ(progress.maximum, 7);
@@ -213,21 +218,21 @@ TEST_F(SearchRunTest, ClosingTheWindowStopsBetweenRows) {
 // Holds a record lock on one MWTRN row from another process until told to stop.
 class LockHolder {
  public:
-  LockHolder(const std::string& connectPath, std::uint32_t recordNumber) {
+  // The child takes the row's lock the way another connection's engine does, through the lock
+  // file beside the dictionary and nothing else: a forked child of this multi-threaded process
+  // must not enter SQLite, whose mutexes another thread may have held at the fork.
+  LockHolder(const std::string& connectPath, std::uint32_t recordNumber, int tableNumber = 1) {
+    std::string dictionary = connectPath;
+    std::replace(dictionary.begin(), dictionary.end(), '\\', '/');
     int ready[2];
     if (pipe(ready) != 0 || pipe(release_) != 0) throw std::runtime_error("pipe");
     pid_ = fork();
     if (pid_ == 0) {
       close(ready[0]);
       close(release_[1]);
-      auto engine = engine::CreateSqliteEngine();
-      ace::ADSHANDLE connection = 0, table = -1;
+      engine::RecordLocks locks;
       char status = 'x';
-      if (engine->AdsConnect60(connectPath.c_str(), ace::kServerLocal, "user", kPracticePassword, 0, &connection) == 0 &&
-          engine->AdsOpenTable(connection, "MWTRN", nullptr, ace::kTableAdt, ace::kCharAnsi, 1, 1, 0, &table) == 0 &&
-          engine->AdsLockRecord(table, recordNumber) == 0) {
-        status = 'L';
-      }
+      if (locks.Open(dictionary).ok() && locks.Lock(tableNumber, recordNumber).ok()) status = 'L';
       (void)!write(ready[1], &status, 1);
       char ignored;
       (void)!read(release_[0], &ignored, 1);
