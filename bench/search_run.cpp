@@ -1,15 +1,22 @@
 // The headless search run over a whole demo practice, next to one set-based SQLite query that
 // finds the same discrepancies on the same file; both answers are compared line for line. Also
-// the check of one chart of about 1,000 rows. Practice: see bench/support/BenchPractice.h.
-//   SearchRunWholePractice - RunSearch over every row (peak memory reported as a counter)
-//   SetBasedQuery          - one SQL query with joins and GROUP BY, lines formatted the same way
+// the check of one chart of about 1,000 rows, and fixing it. Practice: see
+// bench/support/BenchPractice.h. CPU times are the process's (immune to other load on the
+// machine, unlike wall time).
+//   SearchRunWholePractice - RunSearch over every row; "cpu_s", peak memory as "peak_MiB"
+//   SetBasedQuery          - one SQL query with joins and GROUP BY, lines formatted the same way;
+//                            "cpu_s" and "search_to_query", the search run's CPU time over its own
 //   OneChartOf1000Rows     - RunSearch with a chart filter; "after_connect_ms" excludes the login
+//   FixOneChart            - RunSearch with "Fix Balances" on that chart, on a copy of the
+//                            practice: "fixed_rows_per_s", each fix a durable commit
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -23,6 +30,13 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// CPU seconds used by the whole process so far.
+double ProcessCpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
 
 constexpr const char* kBenchChart = "BENCH1K";
 
@@ -56,8 +70,9 @@ struct Chart : lw::ChartBox {
   std::string text;
   std::string Text() const override { return text; }
 };
-struct NoFix : lw::FixFlag {
-  bool IsSet() const override { return false; }
+struct Fix : lw::FixFlag {
+  bool IsSet() const override { return set; }
+  bool set = false;
 };
 
 struct Run {
@@ -66,7 +81,7 @@ struct Run {
   double afterConnectSeconds = 0;
 };
 
-Run Search(const std::string& folder, const std::string& chartText) {
+Run Search(const std::string& folder, const std::string& chartText, bool fixBalances = false) {
   static auto engine = lw::engine::CreateSqliteEngine();
   lw::ace::ScopedAce installed(*engine);
   Lines report;
@@ -77,7 +92,8 @@ Run Search(const std::string& folder, const std::string& chartText) {
   Button button;
   Chart chart;
   chart.text = chartText;
-  NoFix fix;
+  Fix fix;
+  fix.set = fixBalances;
   lw::PracticeComponents components(nullptr);
   lw::SearchFrontEnd frontEnd{button, chooser, report, pump, chart, progress, fix};
   Run run;
@@ -162,12 +178,16 @@ std::vector<std::string> SetBasedDiscrepancies(const std::string& folder) {
 }
 
 std::vector<std::string> searchAnswer;
+double searchCpuSeconds = 0;
 
 void SearchRunWholePractice(benchmark::State& state) {
   lw::SetCurrentRegionalSettings(lw::RegionalSettings{'.', '/'});
   Practice();  // the one-off set-up (generation, the 1,000-row chart) stays out of the timing
   for (auto _ : state) {
+    const double cpuBefore = ProcessCpuSeconds();
     Run run = Search(Practice(), "");
+    searchCpuSeconds = ProcessCpuSeconds() - cpuBefore;
+    state.counters["cpu_s"] = searchCpuSeconds;
     state.counters["rows"] = static_cast<double>(run.outcome.rowsChecked);
     state.counters["discrepancies"] = static_cast<double>(run.outcome.discrepancies);
     run.lines.erase(run.lines.begin(), run.lines.begin() + 2);  // the connect path and the empty line
@@ -179,7 +199,14 @@ BENCHMARK(SearchRunWholePractice)->Unit(benchmark::kSecond)->Iterations(1);
 
 void SetBasedQuery(benchmark::State& state) {
   std::vector<std::string> answer;
-  for (auto _ : state) answer = SetBasedDiscrepancies(Practice());
+  double cpuSeconds = 0;
+  for (auto _ : state) {
+    const double cpuBefore = ProcessCpuSeconds();
+    answer = SetBasedDiscrepancies(Practice());
+    cpuSeconds = ProcessCpuSeconds() - cpuBefore;
+  }
+  state.counters["cpu_s"] = cpuSeconds;
+  if (searchCpuSeconds > 0 && cpuSeconds > 0) state.counters["search_to_query"] = searchCpuSeconds / cpuSeconds;
   state.counters["discrepancies"] = static_cast<double>(answer.size());
   std::size_t differing = 0;
   for (std::size_t i = 0; i < std::max(answer.size(), searchAnswer.size()); ++i) {
@@ -209,6 +236,28 @@ void OneChartOf1000Rows(benchmark::State& state) {
   state.counters["after_connect_ms"] = afterConnect * 1000.0 / static_cast<double>(state.iterations());
 }
 BENCHMARK(OneChartOf1000Rows)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+void FixOneChart(benchmark::State& state) {
+  namespace fs = std::filesystem;
+  const fs::path copy = fs::temp_directory_path() / "ledgerwick-bench-fix";
+  long long fixed = 0;
+  double seconds = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    fs::remove_all(copy);
+    fs::copy(Practice(), copy, fs::copy_options::recursive);
+    state.ResumeTiming();
+    const auto start = Clock::now();
+    const Run run = Search(copy.string(), kBenchChart, true);
+    seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    fixed = run.outcome.rowsFixed;
+  }
+  fs::remove_all(copy);
+  state.counters["fixed_rows"] = static_cast<double>(fixed);
+  if (seconds > 0) state.counters["fixed_rows_per_s"] = static_cast<double>(fixed) / seconds;
+  if (fixed == 0) state.SkipWithError("nothing was fixed");
+}
+BENCHMARK(FixOneChart)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 
