@@ -2,7 +2,7 @@
 // Shorthands for the bodies of the engine calls (SqliteEngine*.cpp only): take the engine lock,
 // return a failing status as the call's result, refuse a missing out pointer.
 
-#define LW_LOCK std::lock_guard lock(mutex_)
+#define LW_LOCK std::lock_guard lock(callLock_)
 #define LW_TRY(expr)                           \
   do {                                         \
     ::lw::engine::Status status_ = (expr);     \

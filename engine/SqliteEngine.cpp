@@ -25,7 +25,7 @@ SqliteEngine::SqliteEngine() : janitor_([this] { Janitor(); }) {}
 void SqliteEngine::Janitor() {
   std::unique_lock wait(janitorMutex_);
   while (!janitorWake_.wait_for(wait, std::chrono::milliseconds(250), [this] { return stopping_; })) {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(callLock_);
     for (auto& [handle, open] : connections_) open.connection->EndReadIfIdle(std::chrono::milliseconds(250));
   }
 }
@@ -106,13 +106,15 @@ ADSHANDLE SqliteEngine::NewHandle(HandleEntry entry) {
 
 ADSHANDLE SqliteEngine::AddCursor(ADSHANDLE connection, std::unique_ptr<Cursor> cursor, ADSHANDLE statement) {
   Cursor* raw = cursor.get();
-  ADSHANDLE handle = NewHandle({HandleKind::Cursor, connection, raw, kNaturalOrder, nullptr});
-  handles_.At(handle).cursorHandle = handle;
+  // The cursor's handle, then its index handles in sequence, each entry complete when added.
+  const ADSHANDLE handle = next_;
+  NewHandle({HandleKind::Cursor, connection, raw, kNaturalOrder, nullptr, handle, handle + 1});
   OpenCursor open;
   open.cursor = std::move(cursor);
   open.statement = statement;
   for (std::size_t i = 0; i < raw->Table().indexes.size(); ++i) {
-    open.indexes.push_back(NewHandle({HandleKind::Index, connection, raw, static_cast<int>(i), nullptr, handle}));
+    open.indexes.push_back(
+        NewHandle({HandleKind::Index, connection, raw, static_cast<int>(i), nullptr, handle, handle + 1}));
   }
   cursors_.emplace(handle, std::move(open));
   connections_.at(connection).cursors.push_back(handle);
@@ -163,22 +165,21 @@ Status SqliteEngine::CopyText(const std::string& text, char* buffer, std::uint16
 
 std::uint32_t SqliteEngine::AdsConnect60(const char* connectPath, std::uint16_t serverTypes, const char* userName,
                                          const char* password, std::uint32_t options, ADSHANDLE* connection) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(callLock_);
   if (connection == nullptr || connectPath == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
   *connection = 0;
   if ((serverTypes & ace::kServerLocal) == 0) return Finish(Status::Error(ace::kRemoteServerUnavailable));
   std::unique_ptr<Connection> opened;
   Status status = Connection::Open(connectPath, userName ? userName : "", password ? password : "", opened);
   if (!status.ok()) return Finish(status);
-  ADSHANDLE handle = NewHandle({HandleKind::Connection});
-  handles_.At(handle).connection = handle;
+  ADSHANDLE handle = NewHandle({HandleKind::Connection, next_});
   connections_[handle].connection = std::move(opened);
   *connection = handle;
   return 0;
 }
 
 std::uint32_t SqliteEngine::AdsDisconnect(ADSHANDLE connection) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(callLock_);
   Connection* c;
   if (Status s = ConnectionOf(connection, c); !s.ok()) return Finish(s);
   std::vector<ADSHANDLE> statements = connections_[connection].statements;
@@ -192,7 +193,7 @@ std::uint32_t SqliteEngine::AdsDisconnect(ADSHANDLE connection) {
 
 std::uint32_t SqliteEngine::AdsDDGetTableProperty(ADSHANDLE connection, const char* tableName, std::uint16_t property,
                                                   void* buffer, std::uint16_t* length) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(callLock_);
   Connection* c;
   if (Status s = ConnectionOf(connection, c); !s.ok()) return Finish(s);
   if (property != ace::kDDDefaultIndex) return Finish(Status::Error(ace::kInvalidArgument, "(unknown table property)"));
@@ -227,7 +228,7 @@ std::uint32_t SqliteEngine::AdsShowError(const char* title) {
 // ---- statements ----
 
 std::uint32_t SqliteEngine::AdsCreateSQLStatement(ADSHANDLE connection, ADSHANDLE* statement) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(callLock_);
   Connection* c;
   if (Status s = ConnectionOf(connection, c); !s.ok()) return Finish(s);
   if (statement == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
@@ -240,7 +241,6 @@ std::uint32_t SqliteEngine::AdsCreateSQLStatement(ADSHANDLE connection, ADSHANDL
 }
 
 std::uint32_t SqliteEngine::AdsGetHandleType(ADSHANDLE handle, std::uint16_t* type) {
-  std::lock_guard lock(mutex_);
   const HandleEntry* entry = Find(handle);
   if (entry == nullptr || type == nullptr) return Finish(Status::Error(ace::kInvalidHandle));
   switch (entry->kind) {
@@ -270,7 +270,7 @@ std::uint32_t SqliteEngine::AdsGetSQLStmtParams(const char* statement, std::uint
 
 #define LW_STATEMENT_OPTION(Name, Field)                                       \
   std::uint32_t SqliteEngine::Name(ADSHANDLE statement, std::uint16_t value) { \
-    std::lock_guard lock(mutex_);                                              \
+    std::lock_guard lock(callLock_);                                              \
     SqlStatement* s;                                                           \
     if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st);    \
     Field;                                                                     \
@@ -286,7 +286,7 @@ LW_STATEMENT_OPTION(AdsStmtReadAllColumns, (void)value)
 #undef LW_STATEMENT_OPTION
 
 std::uint32_t SqliteEngine::AdsPrepareSQL(ADSHANDLE statement, const char* sql) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(callLock_);
   SqlStatement* s;
   if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st);
   if (sql == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
@@ -294,7 +294,7 @@ std::uint32_t SqliteEngine::AdsPrepareSQL(ADSHANDLE statement, const char* sql) 
 }
 
 std::uint32_t SqliteEngine::AdsExecuteSQL(ADSHANDLE statement, ADSHANDLE* cursor) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(callLock_);
   SqlStatement* s;
   if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st);
   if (cursor == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
@@ -306,7 +306,7 @@ std::uint32_t SqliteEngine::AdsExecuteSQL(ADSHANDLE statement, ADSHANDLE* cursor
 }
 
 std::uint32_t SqliteEngine::AdsSqlPeekStatement(ADSHANDLE cursor, std::uint16_t* isLive) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(callLock_);
   Cursor* c;
   if (Status st = CursorOnly(cursor, c); !st.ok()) return Finish(st);
   if (isLive == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
@@ -315,7 +315,7 @@ std::uint32_t SqliteEngine::AdsSqlPeekStatement(ADSHANDLE cursor, std::uint16_t*
 }
 
 std::uint32_t SqliteEngine::AdsCloseSQLStatement(ADSHANDLE statement) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(callLock_);
   SqlStatement* s;
   if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st);
   CloseStatement(statement);

@@ -1,12 +1,18 @@
 #pragma once
 // The embedded engine: every engine call over SQLite dictionaries. Handles are process-unique
 // positive numbers; connections own their cursors and statements. Calls may come from any
-// thread (one lock serialises them); the last error is kept per thread.
+// thread; the last error is kept per thread. Calls that move cursors, read rows or open and close
+// handles are serialised by one lock (the janitor thread takes it too). Calls that only describe
+// an open handle (table type, fields, indexes, segments, key lengths, index handles) take none:
+// they read the handle's entry, which stays in place and is published whole (HandleTable), and
+// the table's description, which is immutable while a handle uses it. Using a handle on one
+// thread while closing it on another is the caller's error, as with any handle.
 
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -15,6 +21,7 @@
 #include "data/ace/AceApi.h"
 #include "engine/Connection.h"
 #include "engine/Cursor.h"
+#include "engine/EngineLock.h"
 #include "engine/HandleTable.h"
 #include "engine/SqlStatement.h"
 #include "engine/Status.h"
@@ -128,6 +135,7 @@ class SqliteEngine final : public ace::AceApi {
     int order = kNaturalOrder;
     SqlStatement* statement = nullptr;
     ADSHANDLE cursorHandle = 0;  // cursors and indexes: the cursor's own handle
+    ADSHANDLE firstIndex = 0;    // cursors and indexes: the handle of index 0 (all in sequence)
   };
   struct OpenConnection {
     std::unique_ptr<Connection> connection;
@@ -159,7 +167,7 @@ class SqliteEngine final : public ace::AceApi {
   // Ends snapshots that stay unused while the program is idle.
   void Janitor();
 
-  mutable std::recursive_mutex mutex_;
+  mutable EngineLock callLock_;
   std::mutex janitorMutex_;
   std::condition_variable janitorWake_;
   bool stopping_ = false;

@@ -145,7 +145,6 @@ std::uint32_t SqliteEngine::AdsIsEmpty(ADSHANDLE handle, std::uint32_t field, st
 }
 
 std::uint32_t SqliteEngine::AdsGetBookmarkLength(ADSHANDLE handle, std::uint32_t* length) {
-  LW_LOCK;
   LW_OUT(length);
   Cursor* c;
   LW_TRY(CursorOnly(handle, c));

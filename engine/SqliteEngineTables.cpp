@@ -1,4 +1,5 @@
-// The engine calls that open tables and describe their columns and indexes.
+// The engine calls that open tables and describe their columns and indexes. The descriptions
+// take no lock (see SqliteEngine.h).
 
 #include <algorithm>
 #include <cctype>
@@ -33,7 +34,6 @@ std::uint32_t SqliteEngine::AdsCloseTable(ADSHANDLE table) {
 }
 
 std::uint32_t SqliteEngine::AdsGetTableType(ADSHANDLE table, std::uint16_t* tableType) {
-  LW_LOCK;
   LW_OUT(tableType);
   Cursor* c;
   LW_TRY(CursorOnly(table, c));
@@ -42,7 +42,6 @@ std::uint32_t SqliteEngine::AdsGetTableType(ADSHANDLE table, std::uint16_t* tabl
 }
 
 std::uint32_t SqliteEngine::AdsGetTableCharType(ADSHANDLE table, std::uint16_t* charType) {
-  LW_LOCK;
   LW_OUT(charType);
   Cursor* c;
   LW_TRY(CursorOnly(table, c));
@@ -51,7 +50,6 @@ std::uint32_t SqliteEngine::AdsGetTableCharType(ADSHANDLE table, std::uint16_t* 
 }
 
 std::uint32_t SqliteEngine::AdsIsTableEncrypted(ADSHANDLE table, std::uint16_t* encrypted) {
-  LW_LOCK;
   LW_OUT(encrypted);
   Cursor* c;
   LW_TRY(CursorOnly(table, c));
@@ -60,7 +58,6 @@ std::uint32_t SqliteEngine::AdsIsTableEncrypted(ADSHANDLE table, std::uint16_t* 
 }
 
 std::uint32_t SqliteEngine::AdsIsEncryptionEnabled(ADSHANDLE table, std::uint16_t* enabled) {
-  LW_LOCK;
   LW_OUT(enabled);
   Cursor* c;
   LW_TRY(CursorOnly(table, c));
@@ -69,7 +66,6 @@ std::uint32_t SqliteEngine::AdsIsEncryptionEnabled(ADSHANDLE table, std::uint16_
 }
 
 std::uint32_t SqliteEngine::AdsEnableEncryption(ADSHANDLE table, const char* password) {
-  LW_LOCK;
   Cursor* c;
   LW_TRY(CursorOnly(table, c));
   return Finish(Status::Error(ace::kNotEncrypted));
@@ -77,7 +73,6 @@ std::uint32_t SqliteEngine::AdsEnableEncryption(ADSHANDLE table, const char* pas
 
 std::uint32_t SqliteEngine::AdsOpenIndex(ADSHANDLE table, const char* indexFile, ADSHANDLE* indexes,
                                          std::uint16_t* count) {
-  LW_LOCK;
   LW_OUT(indexes);
   LW_OUT(count);
   Cursor* c;
@@ -88,13 +83,12 @@ std::uint32_t SqliteEngine::AdsOpenIndex(ADSHANDLE table, const char* indexFile,
   int order = c->Table().FindIndex(name);
   if (order < 0) return Finish(Status::Error(ace::kIndexNotFound, indexFile ? indexFile : ""));
   if (*count < 1) return Finish(Status::Error(ace::kInsufficientBuffer));
-  indexes[0] = cursors_.at(table).indexes[order];
+  indexes[0] = handles_.At(table).firstIndex + order;
   *count = 1;
   return 0;
 }
 
 std::uint32_t SqliteEngine::AdsGetRecordLength(ADSHANDLE table, std::uint32_t* length) {
-  LW_LOCK;
   LW_OUT(length);
   Cursor* c;
   LW_TRY(CursorOnly(table, c));
@@ -103,7 +97,6 @@ std::uint32_t SqliteEngine::AdsGetRecordLength(ADSHANDLE table, std::uint32_t* l
 }
 
 std::uint32_t SqliteEngine::AdsGetTableOpenOptions(ADSHANDLE table, std::uint32_t* options) {
-  LW_LOCK;
   LW_OUT(options);
   Cursor* c;
   LW_TRY(CursorOnly(table, c));
@@ -113,14 +106,12 @@ std::uint32_t SqliteEngine::AdsGetTableOpenOptions(ADSHANDLE table, std::uint32_
 }
 
 std::uint32_t SqliteEngine::AdsCacheRecords(ADSHANDLE table, std::uint16_t records) {
-  LW_LOCK;
   Cursor* c;
   LW_TRY(CursorOnly(table, c));
   return 0;
 }
 
 std::uint32_t SqliteEngine::AdsGetNumFields(ADSHANDLE table, std::uint16_t* count) {
-  LW_LOCK;
   LW_OUT(count);
   Cursor* c;
   LW_TRY(CursorOnly(table, c));
@@ -129,7 +120,6 @@ std::uint32_t SqliteEngine::AdsGetNumFields(ADSHANDLE table, std::uint16_t* coun
 }
 
 std::uint32_t SqliteEngine::AdsGetFieldType(ADSHANDLE table, std::uint32_t field, std::uint16_t* type) {
-  LW_LOCK;
   LW_OUT(type);
   Cursor* c;
   int column;
@@ -140,7 +130,6 @@ std::uint32_t SqliteEngine::AdsGetFieldType(ADSHANDLE table, std::uint32_t field
 }
 
 std::uint32_t SqliteEngine::AdsGetFieldLength(ADSHANDLE table, std::uint32_t field, std::uint32_t* length) {
-  LW_LOCK;
   LW_OUT(length);
   Cursor* c;
   int column;
@@ -151,7 +140,6 @@ std::uint32_t SqliteEngine::AdsGetFieldLength(ADSHANDLE table, std::uint32_t fie
 }
 
 std::uint32_t SqliteEngine::AdsGetFieldDecimals(ADSHANDLE table, std::uint32_t field, std::uint16_t* decimals) {
-  LW_LOCK;
   LW_OUT(decimals);
   Cursor* c;
   int column;
@@ -162,7 +150,6 @@ std::uint32_t SqliteEngine::AdsGetFieldDecimals(ADSHANDLE table, std::uint32_t f
 }
 
 std::uint32_t SqliteEngine::AdsGetFieldName(ADSHANDLE table, std::uint16_t field, char* buffer, std::uint16_t* length) {
-  LW_LOCK;
   Cursor* c;
   int column;
   LW_TRY(CursorOnly(table, c));
@@ -171,7 +158,6 @@ std::uint32_t SqliteEngine::AdsGetFieldName(ADSHANDLE table, std::uint16_t field
 }
 
 std::uint32_t SqliteEngine::AdsGetFieldOffset(ADSHANDLE table, std::uint32_t field, std::uint32_t* offset) {
-  LW_LOCK;
   LW_OUT(offset);
   Cursor* c;
   int column;
@@ -182,7 +168,6 @@ std::uint32_t SqliteEngine::AdsGetFieldOffset(ADSHANDLE table, std::uint32_t fie
 }
 
 std::uint32_t SqliteEngine::AdsGetColumnPermissions(ADSHANDLE table, std::uint16_t field, std::uint32_t* permissions) {
-  LW_LOCK;
   LW_OUT(permissions);
   Cursor* c;
   int column;
@@ -194,7 +179,6 @@ std::uint32_t SqliteEngine::AdsGetColumnPermissions(ADSHANDLE table, std::uint16
 }
 
 std::uint32_t SqliteEngine::AdsGetNullRecord(ADSHANDLE table, void* buffer, std::uint32_t length) {
-  LW_LOCK;
   LW_OUT(buffer);
   Cursor* c;
   LW_TRY(CursorOnly(table, c));
@@ -207,7 +191,6 @@ std::uint32_t SqliteEngine::AdsGetNullRecord(ADSHANDLE table, void* buffer, std:
 }
 
 std::uint32_t SqliteEngine::AdsGetNumIndexes(ADSHANDLE table, std::uint16_t* count) {
-  LW_LOCK;
   LW_OUT(count);
   Cursor* c;
   LW_TRY(CursorOnly(table, c));
@@ -216,21 +199,20 @@ std::uint32_t SqliteEngine::AdsGetNumIndexes(ADSHANDLE table, std::uint16_t* cou
 }
 
 std::uint32_t SqliteEngine::AdsGetAllIndexes(ADSHANDLE table, ADSHANDLE* indexes, std::uint16_t* count) {
-  LW_LOCK;
   LW_OUT(count);
   Cursor* c;
   LW_TRY(CursorOnly(table, c));
-  const std::vector<ADSHANDLE>& all = cursors_.at(handles_.At(table).cursorHandle).indexes;
+  const ADSHANDLE first = handles_.At(table).firstIndex;
+  const std::size_t all = c->Table().indexes.size();
   std::size_t room = *count;
   if (indexes == nullptr) room = 0;
-  for (std::size_t i = 0; i < all.size() && i < room; ++i) indexes[i] = all[i];
-  *count = static_cast<std::uint16_t>(all.size());
-  if (room < all.size()) return Finish(Status::Error(ace::kInsufficientBuffer));
+  for (std::size_t i = 0; i < all && i < room; ++i) indexes[i] = first + static_cast<ADSHANDLE>(i);
+  *count = static_cast<std::uint16_t>(all);
+  if (room < all) return Finish(Status::Error(ace::kInsufficientBuffer));
   return 0;
 }
 
 std::uint32_t SqliteEngine::AdsGetIndexName(ADSHANDLE index, char* buffer, std::uint16_t* length) {
-  LW_LOCK;
   Cursor* c;
   int order;
   LW_TRY(IndexOf(index, c, order));
@@ -238,23 +220,21 @@ std::uint32_t SqliteEngine::AdsGetIndexName(ADSHANDLE index, char* buffer, std::
 }
 
 std::uint32_t SqliteEngine::AdsGetIndexHandle(ADSHANDLE table, const char* indexName, ADSHANDLE* index) {
-  LW_LOCK;
   LW_OUT(index);
   Cursor* c;
   LW_TRY(CursorOnly(table, c));
-  ADSHANDLE owner = handles_.At(table).cursorHandle;
+  const HandleEntry& entry = handles_.At(table);
   if (indexName == nullptr || *indexName == '\0') {
-    *index = owner;
+    *index = entry.cursorHandle;
     return 0;
   }
   int order = c->Table().FindIndex(indexName);
   if (order < 0) return Finish(Status::Error(ace::kIndexNotFound, indexName));
-  *index = cursors_.at(owner).indexes[order];
+  *index = entry.firstIndex + order;
   return 0;
 }
 
 std::uint32_t SqliteEngine::AdsGetIndexPageSize(ADSHANDLE index, std::uint32_t* pageSize) {
-  LW_LOCK;
   LW_OUT(pageSize);
   Cursor* c;
   LW_TRY(CursorOnly(index, c));
@@ -263,7 +243,6 @@ std::uint32_t SqliteEngine::AdsGetIndexPageSize(ADSHANDLE index, std::uint32_t* 
 }
 
 std::uint32_t SqliteEngine::AdsGetNumSegments(ADSHANDLE index, std::uint16_t* count) {
-  LW_LOCK;
   LW_OUT(count);
   Cursor* c;
   int order;
@@ -274,7 +253,6 @@ std::uint32_t SqliteEngine::AdsGetNumSegments(ADSHANDLE index, std::uint16_t* co
 
 std::uint32_t SqliteEngine::AdsGetSegmentFieldname(ADSHANDLE index, std::uint16_t segment, char* buffer,
                                                    std::uint16_t* length) {
-  LW_LOCK;
   Cursor* c;
   int order;
   LW_TRY(IndexOf(index, c, order));
@@ -284,7 +262,6 @@ std::uint32_t SqliteEngine::AdsGetSegmentFieldname(ADSHANDLE index, std::uint16_
 }
 
 std::uint32_t SqliteEngine::AdsIsIndexDescending(ADSHANDLE index, std::uint16_t* descending) {
-  LW_LOCK;
   LW_OUT(descending);
   Cursor* c;
   int order;
@@ -294,7 +271,6 @@ std::uint32_t SqliteEngine::AdsIsIndexDescending(ADSHANDLE index, std::uint16_t*
 }
 
 std::uint32_t SqliteEngine::AdsIsIndexUnique(ADSHANDLE index, std::uint16_t* unique) {
-  LW_LOCK;
   LW_OUT(unique);
   Cursor* c;
   int order;
@@ -304,7 +280,6 @@ std::uint32_t SqliteEngine::AdsIsIndexUnique(ADSHANDLE index, std::uint16_t* uni
 }
 
 std::uint32_t SqliteEngine::AdsIsIndexPrimaryKey(ADSHANDLE index, std::uint16_t* primary) {
-  LW_LOCK;
   LW_OUT(primary);
   Cursor* c;
   int order;
@@ -314,7 +289,6 @@ std::uint32_t SqliteEngine::AdsIsIndexPrimaryKey(ADSHANDLE index, std::uint16_t*
 }
 
 std::uint32_t SqliteEngine::AdsGetIndexFlags(ADSHANDLE index, std::uint32_t* flags) {
-  LW_LOCK;
   LW_OUT(flags);
   Cursor* c;
   int order;
@@ -326,7 +300,6 @@ std::uint32_t SqliteEngine::AdsGetIndexFlags(ADSHANDLE index, std::uint32_t* fla
 }
 
 std::uint32_t SqliteEngine::AdsGetIndexCondition(ADSHANDLE index, char* buffer, std::uint16_t* length) {
-  LW_LOCK;
   Cursor* c;
   int order;
   LW_TRY(IndexOf(index, c, order));
@@ -334,7 +307,6 @@ std::uint32_t SqliteEngine::AdsGetIndexCondition(ADSHANDLE index, char* buffer, 
 }
 
 std::uint32_t SqliteEngine::AdsGetKeyLength(ADSHANDLE index, std::uint16_t* length) {
-  LW_LOCK;
   LW_OUT(length);
   Cursor* c;
   int order;
