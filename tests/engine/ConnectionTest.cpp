@@ -1,5 +1,6 @@
 // Connecting, refusing bad dictionaries and logins, resolving table names, describing indexes.
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <thread>
@@ -205,6 +206,46 @@ TEST_F(Connecting, DisconnectClosesItsHandlesAndUnknownHandlesAreRefused) {
   EXPECT_EQ(ace::kConnectionNotOpen, engine->AdsDisconnect(Conn()));
   std::uint16_t type = 0;
   EXPECT_EQ(ace::kInvalidHandle, engine->AdsGetHandleType(12345, &type));
+}
+
+// Descriptions take no engine lock: they must stay right while another thread opens and closes
+// tables, which adds handles (past the first block of entries) and removes others.
+TEST_F(Connecting, DescribesOneTableWhileAnotherThreadOpensAndClosesTables) {
+  ADSHANDLE table = Open("MWTRN");
+  ADSHANDLE byEntry = Index(table, "IDXENTRYNUMBER");
+  ADSHANDLE other = Connect();
+  std::atomic<bool> done{false};
+  std::atomic<int> failures{0};
+  std::thread churn([&] {
+    for (int i = 0; i < 300; ++i) {
+      ADSHANDLE opened = 0;
+      if (engine->AdsOpenTable(other, "MWTRN", nullptr, 0, 1, 1, 1, 0, &opened) != 0 ||
+          engine->AdsCloseTable(opened) != 0) {
+        ++failures;
+      }
+    }
+    done = true;
+  });
+  int rounds = 0;
+  while (!done || rounds == 0) {
+    ++rounds;
+    char name[129];
+    std::uint16_t length = sizeof name;
+    std::uint16_t segments = 0;
+    ADSHANDLE again = 0;
+    if (engine->AdsGetFieldName(table, 1, name, &length) != 0 || std::string(name) != "Chart Number" ||
+        engine->AdsGetNumSegments(byEntry, &segments) != 0 || segments != 1 ||
+        engine->AdsGetIndexHandle(table, "IDXENTRYNUMBER", &again) != 0 || again != byEntry) {
+      ++failures;
+    }
+  }
+  churn.join();
+  EXPECT_EQ(0, failures.load());
+  // Handles handed out while the other thread worked are as good as the first ones.
+  ADSHANDLE late = Open("MWPAX");
+  std::uint16_t count = 0;
+  EXPECT_EQ(0u, engine->AdsGetNumFields(late, &count));
+  EXPECT_EQ(6, count);
 }
 
 TEST_F(Connecting, AnIdleConnectionDoesNotHoldOtherUsersWritesOutOfTheFile) {
