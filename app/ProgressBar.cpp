@@ -1,14 +1,17 @@
 #include "app/ProgressBar.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionProgressBar>
 
+#include "app/ProgressBarAccessible.h"
 #include "app/ProgressText.h"
 
 namespace lw {
 
 TcxProgressBar::TcxProgressBar(QWidget* parent) : QWidget(parent) {
+  InstallProgressBarAccessible();
   setFocusPolicy(Qt::NoFocus);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   percent_ = ProgressPercent(minimum_, maximum_, position_);
@@ -36,6 +39,9 @@ void TcxProgressBar::Refresh() {
   if (percent == percent_) return;
   percent_ = percent;
   update();
+  // Screen readers hear the new percentage as it is shown.
+  QAccessibleValueChangeEvent changed(this, position_);
+  QAccessible::updateAccessibility(&changed);
 }
 
 QSize TcxProgressBar::sizeHint() const {
