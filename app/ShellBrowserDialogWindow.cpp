@@ -75,19 +75,26 @@ TcxShellBrowserDlg::TcxShellBrowserDlg(const FolderTreeOptions& options, QWidget
   cxTeFolder = new QLineEdit(this);
   cxTeFolder->setObjectName(QStringLiteral("cxTeFolder"));
   cxTeFolder->setReadOnly(true);
+  cxTeFolder->setAccessibleDescription(QStringLiteral("The selected folder's path, shortened to fit the box"));
+  // The label names the path box for assistive technology, whatever caption it is given.
+  lblFolder->setBuddy(cxTeFolder);
 
   cxStv = new TcxShellTreeView(this);
   cxStv->setObjectName(QStringLiteral("cxStv"));
+  cxStv->setAccessibleName(QStringLiteral("Folders"));
+  cxStv->setAccessibleDescription(QStringLiteral("The folders to choose the practice folder from"));
   cxStv->setModel(model_.get());
   connect(cxStv->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TcxShellBrowserDlg::cxStvChange);
 
   cxButton1 = new QPushButton(QStringLiteral("OK"), this);
   cxButton1->setObjectName(QStringLiteral("cxButton1"));
+  cxButton1->setAccessibleDescription(QStringLiteral("Use the selected folder"));
   cxButton1->setDefault(true);
   connect(cxButton1, &QPushButton::clicked, this, [this] { done(1); });
 
   cxButton2 = new QPushButton(QStringLiteral("Cancel"), this);
   cxButton2->setObjectName(QStringLiteral("cxButton2"));
+  cxButton2->setAccessibleDescription(QStringLiteral("Close without choosing a folder"));
   connect(cxButton2, &QPushButton::clicked, this, [this] { done(2); });
 
   sizeGrip = new QSizeGrip(this);

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "app/ShellBrowserDialogWindow.h"
 #include "app/TfrmMain.h"
 
 namespace lw {
@@ -70,6 +71,23 @@ TEST(Accessibility, ProgressBarExposesItsValueAndRange) {
   EXPECT_EQ(bar->text(QAccessible::Value), QStringLiteral("38 %"));
   value->setCurrentValue(7);  // read-only for the user
   EXPECT_EQ(form.cxProgressBar1->Position(), 3.0);
+}
+
+TEST(Accessibility, FolderDialogControlsAreNamedAndDescribed) {
+  TcxShellBrowserDlg dialog(FolderTreeOptions{});
+  dialog.lblFolder->setText(QStringLiteral("Practice data folder"));
+  const std::pair<QWidget*, QString> controls[] = {
+      {dialog.cxTeFolder, "Practice data folder"},  // named by its label, whatever the caption
+      {dialog.cxStv, "Folders"},
+      {dialog.cxButton1, "OK"},
+      {dialog.cxButton2, "Cancel"},
+  };
+  for (const auto& [control, name] : controls) {
+    QAccessibleInterface* accessible = Accessible(control);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->text(QAccessible::Name), name) << control->objectName().toStdString();
+    EXPECT_FALSE(accessible->text(QAccessible::Description).isEmpty()) << control->objectName().toStdString();
+  }
 }
 
 }  // namespace
