@@ -5,12 +5,13 @@
 #include "app/ApplicationTitle.h"
 #include "app/ErrorDisplay.h"
 #include "app/ProgramIcon.h"
+#include "app/SystemText.h"
 #include "common/RegionalSettings.h"
 
 namespace lw {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
-  setApplicationName(QString::fromStdString(ApplicationTitle()));
+  setApplicationName(FromSystemText(ApplicationTitle()));
   setQuitOnLastWindowClosed(false);
   setWindowIcon(ProgramIcon());
   // Ties the windows to the installed desktop entry (its icon and name in task bars).

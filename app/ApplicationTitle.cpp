@@ -4,18 +4,20 @@
 
 #include <array>
 
+#include "common/Path.h"
+#include "common/Utf8.h"
+
 namespace lw {
 
 std::string ApplicationTitleFromPath(std::string_view executablePath) {
-  const std::size_t separator = executablePath.find_last_of("/\\");
+  const std::size_t separator = executablePath.rfind(kPathSeparator);
   std::string_view name =
       separator == std::string_view::npos ? executablePath : executablePath.substr(separator + 1);
   name = name.substr(0, name.find('.'));
-  std::string title(name);
-  for (std::size_t i = 1; i < title.size(); ++i) {
-    if (title[i] >= 'A' && title[i] <= 'Z') title[i] = static_cast<char>(title[i] - 'A' + 'a');
-  }
-  return title;
+  if (name.empty()) return {};
+  // Every character but the first in lower case ("ÉCOLE" gives "École").
+  const std::size_t first = DecodeUtf8At(name, 0).length;
+  return std::string(name.substr(0, first)) + LowerCaseUtf8(name.substr(first));
 }
 
 std::string RunningExecutablePath() {

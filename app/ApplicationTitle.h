@@ -7,10 +7,9 @@
 
 namespace lw {
 
-// The title for an executable path: the part after the last path separator ("/" or "\"), cut at
-// its first period, every character but the first in lower case. "C:\APPS\LEDGERWICK.EXE" gives
-// "Ledgerwick", "/opt/ledger.check.exe" gives "ledger". Only ASCII letters change case; the
-// 8-bit text is otherwise kept byte for byte.
+// The title for an executable path: the part after the last "/", cut at its first period, every
+// character but the first in lower case (Unicode's simple mapping). "/opt/LEDGERWICK.EXE" gives
+// "Ledgerwick", "/opt/ledger.check.exe" gives "ledger", "/opt/ÉCOLE" gives "École".
 std::string ApplicationTitleFromPath(std::string_view executablePath);
 
 // The full path of the running executable ("" when the system cannot tell).

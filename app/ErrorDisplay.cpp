@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "app/ApplicationTitle.h"
+#include "app/SystemText.h"
 #include "common/ErrorDisplayText.h"
 #include "common/Exceptions.h"
 
@@ -19,8 +20,8 @@ std::string MessageOf(const std::exception& error) {
 
 std::unique_ptr<QMessageBox> CreateErrorBox(const std::exception& error) {
   if (dynamic_cast<const EAbort*>(&error) != nullptr) return nullptr;
-  auto box = std::make_unique<QMessageBox>(QMessageBox::Critical, QString::fromStdString(ApplicationTitle()),
-                                           QString::fromStdString(ErrorDisplayText(MessageOf(error))),
+  auto box = std::make_unique<QMessageBox>(QMessageBox::Critical, FromSystemText(ApplicationTitle()),
+                                           FromSystemText(ErrorDisplayText(MessageOf(error))),
                                            QMessageBox::Ok, QApplication::activeWindow());
   box->setTextFormat(Qt::PlainText);
   box->setWindowModality(Qt::ApplicationModal);

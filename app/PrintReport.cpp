@@ -4,6 +4,9 @@
 #include <QTextOption>
 #include <string>
 
+#include "app/SystemText.h"
+#include "common/Utf8.h"
+
 namespace lw {
 
 namespace {
@@ -48,7 +51,8 @@ std::size_t FormatRange(std::string_view text, std::size_t from, const QFont& fo
       pos = after;
       continue;
     }
-    const QString paragraph = QString::fromLatin1(text.data() + pos, static_cast<qsizetype>(end - pos));
+    const std::string_view bytes = text.substr(pos, end - pos);
+    const QString paragraph = FromSystemText(bytes);
     QTextLayout layout(paragraph, font, &device);
     layout.setTextOption(option);
     layout.beginLayout();
@@ -57,7 +61,8 @@ std::size_t FormatRange(std::string_view text, std::size_t from, const QFont& fo
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
       line.setLineWidth(page.width());
       if (placed && y + line.height() > page.height()) {
-        stop = pos + static_cast<std::size_t>(line.textStart());
+        // The layout counts UTF-16 units; the report counts bytes of its 8-bit text.
+        stop = pos + ByteOffsetOfUtf16(bytes, static_cast<std::size_t>(line.textStart()));
         break;
       }
       line.setPosition(QPointF(0, y));

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/Exceptions.h"
+#include "common/Utf8.h"
 
 namespace lw {
 
@@ -62,6 +63,8 @@ void ReportModel::AppendReportLine(const std::string& line) {
 
   const std::size_t room = kCapacity - std::min(kCapacity, text_.size());
   std::size_t accepted = std::min(room, inserted.size());
+  // The capacity counts bytes of the 8-bit (UTF-8) text, and a cut never splits a character.
+  if (accepted < inserted.size()) accepted = Utf8Prefix(inserted, accepted).size();
   // A cut between CR and LF would leave a lone CR that no longer separates lines.
   if (accepted < inserted.size() && accepted > 0 && inserted[accepted - 1] == '\r' &&
       inserted[accepted] == '\n') {

@@ -12,7 +12,8 @@ namespace lw {
 
 class ReportModel : public ReportSink {
  public:
-  // The report area's default text limit: 64K characters, each line break counting two.
+  // The report area's default text limit: 64K bytes of its UTF-8 text, each line break counting
+  // two.
   static constexpr std::size_t kCapacity = 64 * 1024;
   static constexpr std::string_view kLineBreak = "\r\n";
 
@@ -24,8 +25,8 @@ class ReportModel : public ReportSink {
   void ClearReport() override;
 
   // Appends `line` as the new last line, followed by a line break. When the inserted text does
-  // not fit in the capacity, keeps the part that fits (never half a line break) and raises
-  // EOutOfResources "RichEdit line insertion error".
+  // not fit in the capacity, keeps the part that fits (never half a line break or half a
+  // character) and raises EOutOfResources "RichEdit line insertion error".
   void AppendReportLine(const std::string& line) override;
 
   const std::string& Text() const noexcept { return text_; }

@@ -6,6 +6,7 @@
 
 #include "app/PrintReport.h"
 #include "app/Printer.h"
+#include "app/SystemText.h"
 
 namespace lw {
 
@@ -13,7 +14,7 @@ namespace {
 
 // The model's 8-bit text with CR LF breaks as the document's paragraph breaks.
 QString ToDisplay(std::string_view text) {
-  QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  QString shown = FromSystemText(text);
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   return shown;
 }

@@ -1,7 +1,8 @@
 #include "app/ShellBrowserDialog.h"
 
 #include <QApplication>
-#include <QFile>
+
+#include "app/SystemText.h"
 
 namespace lw {
 namespace {
@@ -27,8 +28,6 @@ class WindowDeleter {
   QPointer<TcxShellBrowserDlg>& window_;
 };
 
-QString FromLocal8Bit(const std::string& text) { return QFile::decodeName(QByteArray::fromStdString(text)); }
-
 }  // namespace
 
 TcxShellBrowserDialog::TcxShellBrowserDialog(QWidget* owner) : owner_(owner) {}
@@ -44,9 +43,9 @@ bool TcxShellBrowserDialog::Execute() {
   const WindowDeleter deleter(window);
   window->cxButton1->setText(QStringLiteral("OK"));
   window->cxButton2->setText(QStringLiteral("Cancel"));
-  if (!Title.empty()) window->setWindowTitle(FromLocal8Bit(Title));
+  if (!Title.empty()) window->setWindowTitle(FromSystemText(Title));
   if (!FolderLabelCaption.empty()) {
-    window->lblFolder->setText(FromLocal8Bit(FolderLabelCaption));
+    window->lblFolder->setText(FromSystemText(FolderLabelCaption));
     window->lblFolder->adjustSize();
   }
   window->cxStv->setRootIsDecorated(ShowRoot);

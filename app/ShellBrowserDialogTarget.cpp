@@ -2,18 +2,15 @@
 
 #include <sys/stat.h>
 
-#include <cctype>
 #include <filesystem>
+
+#include "common/Path.h"
+#include "common/Utf8.h"
 
 namespace lw {
 namespace {
 
-bool EqualsNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
+bool EqualsNoCase(const std::string& a, const std::string& b) { return UpperCaseUtf8(a) == UpperCaseUtf8(b); }
 
 bool IsFolder(const std::string& path) {
   struct stat info {};
@@ -38,10 +35,11 @@ FolderTarget ResolveFolderTarget(const std::string& text, const std::string& roo
   }
   std::string t = text;
   if (t.size() > 1 && t.back() == '/') t.pop_back();
-  const bool driveForm = t.size() >= 2 && std::isalpha(static_cast<unsigned char>(t[0])) && t[1] == ':';
+  const char first = static_cast<char>(t[0] | 0x20);  // ASCII lower case; the locale plays no part
+  const bool driveForm = t.size() >= 2 && first >= 'a' && first <= 'z' && t[1] == ':';
   if (driveForm || t.rfind("\\\\", 0) == 0 || t.rfind("::{", 0) == 0) return target;
 
-  const std::string candidate = t[0] == '/' ? t : rootFolder + "/" + t;
+  const std::string candidate = t[0] == '/' ? t : JoinPath(rootFolder, t);
   if (IsFolder(candidate)) {
     target.kind = FolderTarget::Kind::Folder;
     target.path = NormalisePath(candidate);

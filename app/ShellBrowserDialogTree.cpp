@@ -5,11 +5,13 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QStyle>
 #include <algorithm>
+
+#include "app/SystemText.h"
+#include "common/Path.h"
 
 namespace lw {
 namespace {
@@ -26,10 +28,6 @@ struct DirEntry {
 bool IsFolder(const std::string& path) {
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  return folder == "/" ? "/" + name : folder + "/" + name;
 }
 
 // One directory read. Links are followed so a link to a folder is listed as a folder, as file
@@ -53,8 +51,8 @@ std::vector<DirEntry> ReadFolder(const std::string& path, const FolderTreeOption
 // The user's desktop folder, or the home folder when there is none.
 std::string DesktopFolder() {
   const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-  if (!desktop.isEmpty() && QFileInfo(desktop).isDir()) return QFile::encodeName(QDir::cleanPath(desktop)).toStdString();
-  return QFile::encodeName(QDir::homePath()).toStdString();
+  if (!desktop.isEmpty() && QFileInfo(desktop).isDir()) return ToSystemText(QDir::cleanPath(desktop));
+  return ToSystemText(QDir::homePath());
 }
 
 }  // namespace
@@ -100,7 +98,7 @@ FolderTreeModel::FolderTreeModel(FolderTreeOptions options, QObject* parent)
     while (custom.size() > 1 && custom.back() == '/') custom.pop_back();
     root->kind = Node::Kind::Folder;
     root->path = custom;
-    const QString shown = QFile::decodeName(QByteArray::fromStdString(custom));
+    const QString shown = FromSystemText(custom);
     root->display = custom == "/" ? shown : shown.section(QLatin1Char('/'), -1);
   } else {
     root->kind = Node::Kind::Desktop;
@@ -110,7 +108,7 @@ FolderTreeModel::FolderTreeModel(FolderTreeOptions options, QObject* parent)
     auto home = std::make_unique<Node>();
     home->kind = Node::Kind::Home;
     home->display = QString::fromLatin1(kHomeName);
-    home->path = QFile::encodeName(QDir::homePath()).toStdString();
+    home->path = ToSystemText(QDir::homePath());
     auto fileSystem = std::make_unique<Node>();
     fileSystem->kind = Node::Kind::FileSystem;
     fileSystem->display = QString::fromLatin1(kFileSystemName);
@@ -172,7 +170,7 @@ QVariant FolderTreeModel::data(const QModelIndex& index, int role) const {
         default: return folderIcon_;
       }
     case Qt::ToolTipRole:
-      if (options_.Options.ShowToolTip && !node->path.empty()) return QFile::decodeName(QByteArray::fromStdString(node->path));
+      if (options_.Options.ShowToolTip && !node->path.empty()) return FromSystemText(node->path);
       return {};
     default:
       return {};
@@ -208,7 +206,7 @@ std::unique_ptr<FolderTreeModel::Node> FolderTreeModel::MakeChild(Node& parent, 
   auto child = std::make_unique<Node>();
   child->kind = folder ? Node::Kind::Folder : Node::Kind::File;
   child->name = name;
-  child->display = QFile::decodeName(QByteArray::fromStdString(name));
+  child->display = FromSystemText(name);
   child->sortKey.emplace(collator_.sortKey(child->display));
   child->path = JoinPath(parent.path, name);
   child->parent = &parent;
@@ -225,7 +223,7 @@ void FolderTreeModel::List(Node& node) {
   std::vector<std::unique_ptr<Node>> children;
   for (const DirEntry& entry : ReadFolder(node.path, options_)) children.push_back(MakeChild(node, entry.name, entry.folder));
   std::sort(children.begin(), children.end(), [this](const auto& a, const auto& b) { return Before(*a, *b); });
-  if (watcher_ && node.kind != Node::Kind::Desktop) watcher_->addPath(QFile::decodeName(QByteArray::fromStdString(node.path)));
+  if (watcher_ && node.kind != Node::Kind::Desktop) watcher_->addPath(FromSystemText(node.path));
   if (children.empty()) return;
   beginInsertRows(IndexOf(&node), 0, static_cast<int>(children.size()) - 1);
   node.children = std::move(children);
@@ -270,7 +268,7 @@ void FolderTreeModel::RefreshNode(Node& node) {
 }
 
 void FolderTreeModel::OnDirectoryChanged(const QString& path) {
-  const std::string changed = QFile::encodeName(path).toStdString();
+  const std::string changed = ToSystemText(path);
   // The same folder may be listed twice (under Home and under File System).
   std::vector<Node*> pending{top_.get()};
   std::vector<Node*> matches;
@@ -288,7 +286,7 @@ FolderTarget FolderTreeModel::Resolve(const std::string& text) {
   Node& root = *top_->children.front();
   if (!root.listed) List(root);
   std::vector<std::string> names;
-  for (const auto& child : root.children) names.push_back(child->display.toStdString());
+  for (const auto& child : root.children) names.push_back(ToSystemText(child->display));
   return ResolveFolderTarget(text, root.path, names);
 }
 

@@ -1,6 +1,5 @@
 #include "app/ShellBrowserDialogWindow.h"
 
-#include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -9,6 +8,7 @@
 
 #include "app/Fonts.h"
 #include "app/ShortenPath.h"
+#include "app/SystemText.h"
 
 namespace lw {
 namespace {
@@ -25,8 +25,6 @@ constexpr int kTreeBottomGap = 41;     // 358 - (56 + 261)
 constexpr int kButtonsBottomGap = 35;  // 358 - 323
 constexpr int kOkRightGap = 169;       // 308 - 139
 constexpr int kCancelRightGap = 89;    // 308 - 219
-
-QString FromLocal8Bit(const std::string& text) { return QFile::decodeName(QByteArray::fromStdString(text)); }
 
 }  // namespace
 
@@ -146,8 +144,8 @@ void TcxShellBrowserDlg::cxStvChange() {
   const QFontMetrics metrics(font());
   const std::string shown = ShortenPathToWidth(
       SelectedPath(), available,
-      [&metrics](const std::string& text) { return metrics.horizontalAdvance(FromLocal8Bit(text)); });
-  cxTeFolder->setText(FromLocal8Bit(shown));
+      [&metrics](const std::string& text) { return metrics.horizontalAdvance(FromSystemText(text)); });
+  cxTeFolder->setText(FromSystemText(shown));
   cxTeFolder->setCursorPosition(0);
 }
 

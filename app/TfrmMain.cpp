@@ -4,6 +4,7 @@
 #include "app/Fonts.h"
 #include "app/MessagePump.h"
 #include "app/WindowSearchPorts.h"
+#include "reconcile/ChartNumber.h"
 #include "reconcile/SearchRun.h"
 
 namespace lw {
@@ -68,13 +69,12 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent, Qt::Window) {
   cbFixData->setAccessibleDescription(QStringLiteral(
       "When ticked, Search rewrites the paid amounts of each transaction it reports from its payment applications"));
 
-  edtChart = std::make_unique<UpperCaseEdit>(this);
+  edtChart = std::make_unique<UpperCaseEdit>(kChartNumberBytes, this);
   edtChart->setObjectName(QStringLiteral("edtChart"));
   edtChart->setGeometry(593, 8, 121, 21);
-  edtChart->setMaxLength(8);
   edtChart->setAccessibleName(QStringLiteral("Chart Number"));
-  edtChart->setAccessibleDescription(
-      QStringLiteral("Search checks only this patient chart; empty checks every chart. At most 8 characters"));
+  edtChart->setAccessibleDescription(QStringLiteral(
+      "Search checks only this patient chart; empty checks every chart. At most 8 bytes (an accented letter takes 2)"));
 
   Label1 = std::make_unique<QLabel>(QStringLiteral("Chart Number"), this);
   Label1->setObjectName(QStringLiteral("Label1"));

@@ -41,7 +41,7 @@ class TfrmMain : public QWidget {
   std::unique_ptr<TPrintDialog> PrintDialog1;  // the printer selection of the Print command
   std::unique_ptr<TcxProgressBar> cxProgressBar1;
   std::unique_ptr<QCheckBox> cbFixData;  // "Fix Balances": the fix flag
-  std::unique_ptr<UpperCaseEdit> edtChart;  // the chart number filter, at most 8 characters
+  std::unique_ptr<UpperCaseEdit> edtChart;  // the chart number filter, at most 8 bytes
   std::unique_ptr<QLabel> Label1;  // "Chart Number"
 
   // The Print command: the print dialog and, when it is confirmed, the report printed as one job

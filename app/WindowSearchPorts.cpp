@@ -1,5 +1,6 @@
 #include "app/WindowSearchPorts.h"
 
+#include "app/SystemText.h"
 #include "common/SettingsStore.h"
 
 namespace lw {
@@ -13,9 +14,6 @@ bool FolderDialogPort::Execute(std::string& path) {
   return true;
 }
 
-std::string ChartEditPort::Text() const {
-  // The system's text is 8-bit; the box only takes what the user can type into a chart number.
-  return edit_.text().toLatin1().toStdString();
-}
+std::string ChartEditPort::Text() const { return ToSystemText(edit_.text()); }
 
 }  // namespace lw

@@ -94,7 +94,7 @@ struct Engine {
 
 void OpenSearchRun(lw::PracticeComponents& c, const std::string& folder, bool tables) {
   c.AdsConnection1.SetIsConnected(false);
-  c.AdsConnection1.SetConnectPath(folder + "\\MWDDF.ADD");
+  c.AdsConnection1.SetConnectPath(folder + "/MWDDF.ADD");
   if (c.qryChg.SQLCount() < 6) c.qryChg.AddSQL("");
   c.qryChg.SetSQLLine(5, "");
   c.qryChg.Open();

@@ -43,7 +43,7 @@ struct EngineSide {
   std::vector<std::uint8_t> image;
 
   EngineSide() {
-    std::string path = BenchPracticeFolder() + "\\MWDDF.ADD";
+    std::string path = BenchPracticeFolder() + "/MWDDF.ADD";
     if (ace->AdsConnect60(path.c_str(), 3, "user", "vortelin", 0, &connection) != 0) std::abort();
     auto open = [&](const char* name, const char* index, ADSHANDLE& table, ADSHANDLE& handle) {
       ace->AdsOpenTable(connection, name, nullptr, 0, 1, 1, 1, 0, &table);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "common/Path.h"
 #include "data/AdsDataSet.h"
 #include "data/AdsErrors.h"
 #include "data/IndexDefs.h"
@@ -78,15 +79,15 @@ std::string TAdsConnection::DataFolder() const {
   std::string folder = connectPath_;
   const std::size_t n = folder.size();
   if (n > 4 && folder[n - 4] == '.' && UpperCase(folder.substr(n - 3)) == "ADD") {
-    // Both separators name folders on this platform, so the later of the two ends the folder.
-    const auto separator = folder.find_last_of("/\\");
-    if (separator != std::string::npos) {
-      folder.erase(separator);
+    // Only "/" separates folders here; "\" is part of a name. The root keeps its separator.
+    const auto separator = folder.rfind(kPathSeparator);
+    if (separator == std::string::npos) {
+      folder = ".";
     } else {
-      folder = ".\\";
+      folder.erase(separator == 0 ? 1 : separator);
     }
   }
-  if (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
+  if (folder.size() > 1 && folder.back() == kPathSeparator) folder.pop_back();
   return folder;
 }
 

@@ -51,7 +51,7 @@ class TAdsConnection : public TComponent {
 
   // Whether ConnectPath, upper-cased, contains ".ADD".
   bool IsDictionaryConnection() const { return dictionary_; }
-  // The folder holding the tables, derived from ConnectPath ("C:\P\MWDDF.ADD" -> "C:\P").
+  // The folder holding the tables, derived from ConnectPath ("/srv/p/MWDDF.ADD" -> "/srv/p").
   std::string DataFolder() const;
 
   // Settings (window description values in comments).

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/Path.h"
 #include "data/AdsConnection.h"
 #include "data/AdsErrors.h"
 #include "data/DataSource.h"
@@ -122,7 +123,7 @@ ace::ADSHANDLE TAdsTable::OpenCursorHandle() {
     RaiseCursorError(this, "One of the DatabaseName property or the AdsConnection property must have a value.");
   }
   auto nameToPass = [&] {
-    return connection->IsDictionaryConnection() ? tableName_ : folder + "\\" + tableName_;
+    return connection->IsDictionaryConnection() ? tableName_ : JoinPath(folder, tableName_);
   };
   std::string name = nameToPass();
   if (!connection->IsConnected()) {
@@ -139,7 +140,7 @@ ace::ADSHANDLE TAdsTable::OpenCursorHandle() {
                                           dictionary ? 0 : TableTypeCode(TableType), charType, lockType,
                                           rights, options, &handle);
   if (result == ace::kNotInDictionary && dictionary) {
-    const std::string path = folder + "\\" + tableName_;
+    const std::string path = JoinPath(folder, tableName_);
     result = ace.AdsOpenTable(connectionHandle, path.c_str(), nullptr, TableTypeCode(TableType), charType,
                               lockType, rights, options, &handle);
   }
@@ -167,7 +168,7 @@ ace::ADSHANDLE TAdsTable::OpenCursorHandle() {
   for (const std::string& file : IndexFiles) {
     ace::ADSHANDLE handles[kIndexFileHandles];
     std::uint16_t count = kIndexFileHandles;
-    const std::string path = folder + "\\" + file;
+    const std::string path = JoinPath(folder, file);
     CheckAce(this, ace.AdsOpenIndex(cursor_, path.c_str(), handles, &count));
   }
   return cursor_;

@@ -1,12 +1,11 @@
 #include "data/Fields.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <limits>
 
 #include "common/Exceptions.h"
+#include "common/NumberText.h"
 #include "data/AdsDataSet.h"
 
 namespace lw {
@@ -15,29 +14,16 @@ namespace {
 
 namespace C = ColumnType;
 
-bool ParseDouble(const std::string& text, double& out) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  out = std::strtod(text.c_str(), &end);
-  while (*end == ' ') ++end;
-  return *end == 0 && errno == 0;
+// The whole text must be the number; trailing blanks may follow it.
+bool WholeNumber(const std::string& text, NumberRead read) {
+  return read.ok && text.find_first_not_of(' ', read.end) == std::string::npos;
 }
 
-bool ParseInteger(const std::string& text, std::int64_t& out) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  out = std::strtoll(text.c_str(), &end, 10);
-  while (*end == ' ') ++end;
-  return *end == 0 && errno == 0;
-}
+bool ParseDouble(const std::string& text, double& out) { return WholeNumber(text, ReadDouble(text, out)); }
 
-std::string FormatDouble(double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.15g", value);
-  return text;
-}
+bool ParseInteger(const std::string& text, std::int64_t& out) { return WholeNumber(text, ReadInteger(text, out)); }
+
+std::string FormatDouble(double value) { return FormatGeneral(value, 15); }
 
 std::string FormatCount(std::int64_t count) {
   const bool negative = count < 0;

@@ -2,10 +2,10 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "common/Exceptions.h"
+#include "common/NumberText.h"
 
 namespace lw::image {
 
@@ -133,14 +133,17 @@ bool Logical(const ColumnDesc& column, const std::uint8_t* record) {
 }
 
 double NumericAsDouble(const ColumnDesc& column, const std::uint8_t* record) {
-  const std::string text(reinterpret_cast<const char*>(record + column.offset), column.length);
-  // strtod reads "." as the separator in the C locale the program keeps for LC_NUMERIC text.
-  return std::strtod(text.c_str(), nullptr);
+  // Blank-padded numeric text with "." as its decimal separator, whatever the locale; no number
+  // reads as 0.
+  double value = 0;
+  ReadDouble(std::string_view(reinterpret_cast<const char*>(record + column.offset), column.length), value);
+  return value;
 }
 
 std::int32_t NumericAsInteger(const ColumnDesc& column, const std::uint8_t* record) {
-  const std::string text(reinterpret_cast<const char*>(record + column.offset), column.length);
-  return static_cast<std::int32_t>(std::strtol(text.c_str(), nullptr, 10));
+  std::int64_t value = 0;
+  ReadInteger(std::string_view(reinterpret_cast<const char*>(record + column.offset), column.length), value);
+  return static_cast<std::int32_t>(value);
 }
 
 std::int64_t DayCount(const ColumnDesc& column, const std::uint8_t* record, DateTextConverter& dates) {
@@ -223,15 +226,14 @@ void WriteNumeric(const ColumnDesc& column, std::uint8_t* record, double value) 
                                               : static_cast<int>(column.length);
     const int decimals = column.decimals;
     if (precision < 1 || !std::isfinite(value)) throw EDatabaseError("Numeric out of range.");
-    char scientific[64];
-    std::snprintf(scientific, sizeof scientific, "%.*e", precision - 1, value);
-    const double rounded = std::strtod(scientific, nullptr);
-    const char* e = std::strchr(scientific, 'e');
-    const int exponent = e ? std::atoi(e + 1) : 0;
+    const std::string scientific = FormatScientific(value, precision - 1);
+    double rounded = 0;
+    ReadDouble(scientific, rounded);
+    const std::size_t e = scientific.find('e');
+    std::int64_t exponent = 0;
+    if (e != std::string::npos) ReadInteger(std::string_view(scientific).substr(e + 1), exponent);
     if (rounded != 0 && exponent >= precision) throw EDatabaseError("Numeric out of range.");
-    char fixed[400];
-    std::snprintf(fixed, sizeof fixed, "%.*f", decimals, rounded);
-    text = fixed;
+    text = FormatFixed(rounded, decimals);
   }
   if (text.size() > column.length || text.find('E') != std::string::npos) {
     throw EDatabaseError("Numeric out of range.");

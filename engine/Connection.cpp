@@ -30,11 +30,6 @@ std::string Upper(std::string text) {
   return text;
 }
 
-std::string Normalized(std::string path) {
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
-}
-
 std::string FolderOf(const std::string& path) {
   std::size_t slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
@@ -53,7 +48,8 @@ bool SameFolder(const std::string& a, const std::string& b) {
 
 Status Connection::Open(const std::string& connectPath, const std::string& user, const std::string& password,
                         std::unique_ptr<Connection>& connection) {
-  std::string path = Normalized(connectPath);
+  // "\" is an ordinary character of a file name here, never a separator.
+  const std::string& path = connectPath;
   if (Upper(path).find(".ADD") == std::string::npos) {
     return Status::Error(ace::kDictionaryNotFound, path + " (this engine serves data dictionaries only)");
   }
@@ -105,7 +101,7 @@ Status Connection::Open(const std::string& connectPath, const std::string& user,
 Connection::~Connection() { EndRead(); }
 
 Status Connection::ResolveTable(const std::string& name, std::shared_ptr<const TableDef>& table) const {
-  std::string candidate = Normalized(name);
+  std::string candidate = name;
   std::size_t slash = candidate.find_last_of('/');
   if (slash != std::string::npos) {
     // A path: only a table of this dictionary's folder.

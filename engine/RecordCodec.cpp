@@ -1,13 +1,13 @@
 #include "engine/RecordCodec.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 
+#include "common/NumberText.h"
+#include "common/Utf8.h"
 #include "engine/Julian.h"
 
 namespace lw::engine {
@@ -36,15 +36,14 @@ bool AllZero(const std::uint8_t* bytes, std::uint32_t length) {
 }
 
 void PutNumericText(const ColumnDef& column, double value, std::uint8_t* dst) {
-  char buffer[64];
-  int n = std::snprintf(buffer, sizeof buffer, "%.*f", column.decimals, value);
-  std::uint32_t length = column.length;
-  if (n < 0 || static_cast<std::size_t>(n) >= sizeof buffer || static_cast<std::uint32_t>(n) > length) {
+  const std::string text = FormatFixed(value, column.decimals);
+  const std::uint32_t length = column.length;
+  if (text.size() > length) {
     std::memset(dst, '*', length);
     return;
   }
-  std::memset(dst, ' ', length - n);
-  std::memcpy(dst + (length - n), buffer, n);
+  std::memset(dst, ' ', length - text.size());
+  std::memcpy(dst + (length - text.size()), text.data(), text.size());
 }
 
 void PutCompactDate(std::int64_t julian, std::uint8_t* dst) {
@@ -63,28 +62,22 @@ std::string Trimmed(const std::string& text) {
 }
 
 bool ParseInteger(const std::string& text, std::int64_t& value) {
-  std::string t = Trimmed(text);
-  if (t.empty()) return false;
-  errno = 0;
-  char* end = nullptr;
-  long long v = std::strtoll(t.c_str(), &end, 10);
-  if (errno != 0 || *end != '\0') return false;
-  value = v;
-  return true;
+  const std::string t = Trimmed(text);
+  const NumberRead read = ReadInteger(t, value);
+  return read.ok && read.end == t.size();
 }
 
 bool ParseDouble(const std::string& text, double& value) {
-  std::string t = Trimmed(text);
+  const std::string t = Trimmed(text);
   if (t.empty()) return false;
   for (char c : t) {
-    if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E')) {
-      return false;
-    }
+    if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E')) return false;
   }
-  errno = 0;
-  char* end = nullptr;
-  value = std::strtod(t.c_str(), &end);
-  return errno == 0 && *end == '\0' && std::isfinite(value);
+  double read = 0;
+  const NumberRead outcome = ReadDouble(t, read);
+  if (!outcome.ok || outcome.end != t.size() || !std::isfinite(read)) return false;
+  value = read;
+  return true;
 }
 
 // An exact decimal with at most four fraction digits as a count of ten-thousandths.
@@ -486,9 +479,11 @@ Status CheckStoredValue(const ColumnDef& column, const Value& value) {
     case 4:
     case 20:
       if (value.kind != Value::Kind::Text) return ColumnError(ace::kValueDoesNotFit, column, "text expected");
+      // Widths are bytes of the stored UTF-8 text: "ÉÉÉÉÉ" is 5 characters but 10 bytes.
       if (value.bytes.size() > column.length) {
         return ColumnError(ace::kValueDoesNotFit, column,
-                           "longer than " + std::to_string(column.length) + " characters");
+                           "\"" + value.bytes + "\" is " + std::to_string(value.bytes.size()) +
+                               " bytes of UTF-8 text; the column holds " + std::to_string(column.length));
       }
       return {};
     case 1:
@@ -507,10 +502,8 @@ Status CheckStoredValue(const ColumnDef& column, const Value& value) {
         return ColumnError(ace::kValueDoesNotFit, column, "number expected");
       }
       if (column.type == 2) {
-        char buffer[64];
-        double v = value.kind == Value::Kind::Real ? value.real : static_cast<double>(value.integer);
-        int n = std::snprintf(buffer, sizeof buffer, "%.*f", column.decimals, v);
-        if (n < 0 || static_cast<std::uint32_t>(n) > column.length)
+        const double v = value.kind == Value::Kind::Real ? value.real : static_cast<double>(value.integer);
+        if (FormatFixed(v, column.decimals).size() > column.length)
           return ColumnError(ace::kValueDoesNotFit, column, "too wide");
       }
       return {};
@@ -678,6 +671,9 @@ Status ValueFromText(const ColumnDef& column, const std::string& text, Value& va
       std::string t = text;
       if (column.type == 4 || column.type == 20) {
         while (!t.empty() && t.back() == ' ') t.pop_back();
+        // Text given to the engine is UTF-8; bytes of another encoding would show as U+FFFD and
+        // never match what a user types.
+        if (!IsValidUtf8(t)) return ColumnError(ace::kValueDoesNotFit, column, "the text is not UTF-8");
       }
       value = Value::Text(t);
       break;

@@ -5,6 +5,8 @@
 #include <memory>
 #include <set>
 
+#include "common/NumberText.h"
+
 namespace lw::engine {
 
 namespace {
@@ -337,10 +339,15 @@ class Translator {
           Bind(Value::Text(t.text), out);
           break;
         case Token::Type::Number: {
+          // A literal's "." is its decimal point whatever the locale.
+          std::int64_t integer = 0;
+          double real = 0;
           if (t.text.find_first_of(".eE") == std::string::npos && t.text.size() < 19) {
-            Bind(Value::Int(std::strtoll(t.text.c_str(), nullptr, 10)), out);
+            ReadInteger(t.text, integer);
+            Bind(Value::Int(integer), out);
           } else {
-            Bind(Value::Real(std::strtod(t.text.c_str(), nullptr)), out);
+            ReadDouble(t.text, real);
+            Bind(Value::Real(real), out);
           }
           break;
         }

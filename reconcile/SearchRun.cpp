@@ -1,5 +1,6 @@
 #include "reconcile/SearchRun.h"
 
+#include "common/Path.h"
 #include "common/RegionalSettings.h"
 #include "reconcile/ChargeRules.h"
 #include "reconcile/CursorRows.h"
@@ -9,6 +10,7 @@ namespace lw {
 namespace {
 
 constexpr std::size_t kChartLine = 5;
+constexpr const char* kDictionaryName = "MWDDF.ADD";
 
 // Enables the Search button when the run leaves, however it leaves.
 class ButtonGuard {
@@ -59,7 +61,7 @@ SearchOutcome RunSearch(PracticeComponents& c, SearchFrontEnd& ui) {
   }
 
   c.AdsConnection1.SetIsConnected(false);
-  c.AdsConnection1.SetConnectPath(folder + "\\MWDDF.ADD");
+  c.AdsConnection1.SetConnectPath(JoinPath(folder, kDictionaryName));
 
   ui.report.ClearReport();
   ui.report.AppendReportLine(c.AdsConnection1.ConnectPath());

@@ -1,7 +1,6 @@
 #include "data/ace/TracingAce.h"
 
-#include <cstdio>
-
+#include "common/NumberText.h"
 #include "data/ace/AceErrors.h"
 
 namespace lw::ace {
@@ -64,11 +63,7 @@ std::string TracingAce::Text(const char* text) {
   return "\"" + std::string(text) + "\"";
 }
 
-std::string TracingAce::Number(double value) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.17g", value);
-  return buffer;
-}
+std::string TracingAce::Number(double value) { return FormatGeneral(value, 17); }
 
 std::uint32_t TracingAce::AdsConnect60(const char* connectPath, std::uint16_t serverTypes, const char* userName,
                                        const char* password, std::uint32_t options, ADSHANDLE* connection) {

@@ -26,11 +26,15 @@ TEST(ErrorDisplayText, LeavesMessagesEndingAtOrBelowThePeriodAlone) {
 }
 
 TEST(ApplicationTitle, TakesTheFileNameUpToItsFirstPeriodWithTheRestLowerCase) {
-  EXPECT_EQ(ApplicationTitleFromPath("C:\\Program Files\\LEDGERWICK.EXE"), "Ledgerwick");
-  EXPECT_EQ(ApplicationTitleFromPath("C:\\apps\\ledger.check.exe"), "ledger");
+  EXPECT_EQ(ApplicationTitleFromPath("/opt/apps/LEDGERWICK.EXE"), "Ledgerwick");
+  EXPECT_EQ(ApplicationTitleFromPath("/opt/apps/ledger.check.exe"), "ledger");
   EXPECT_EQ(ApplicationTitleFromPath("/usr/local/bin/ledgerwick"), "ledgerwick");
   EXPECT_EQ(ApplicationTitleFromPath("/opt/LW.d/MyTOOL"), "Mytool");  // periods in folders don't cut
-  EXPECT_EQ(ApplicationTitleFromPath("mixed/sep\\LAST.bin"), "Last");
+  // "\\" is part of the file name here, not a separator.
+  EXPECT_EQ(ApplicationTitleFromPath("/opt/sep\\LAST.bin"), "sep\\last");
+  // Characters, not bytes: the first one keeps its case, the others follow Unicode.
+  EXPECT_EQ(ApplicationTitleFromPath("/opt/\xC3\x89" "COLE.bin"), "\xC3\x89" "cole");
+  EXPECT_EQ(ApplicationTitleFromPath("/opt/L\xC3\x89" "DGER"), "L\xC3\xA9" "dger");
   EXPECT_EQ(ApplicationTitleFromPath("/opt/.hidden"), "");
   EXPECT_EQ(ApplicationTitleFromPath(""), "");
 }

@@ -32,11 +32,11 @@ TEST(ReportModel, SearchRunUsageGivesEachLineFollowedByABreak) {
   report.ClearReport();
   EXPECT_EQ(report.Text(), "");
   EXPECT_FALSE(report.Modified());
-  report.AppendReportLine("C:\\Practice\\MWDDF.ADD");
+  report.AppendReportLine("/srv/Practice/MWDDF.ADD");
   report.AppendReportLine("");
   report.AppendReportLine("");
   report.AppendReportLine("A001  12/31/2025");
-  EXPECT_EQ(report.Text(), "C:\\Practice\\MWDDF.ADD\r\n\r\n\r\nA001  12/31/2025\r\n");
+  EXPECT_EQ(report.Text(), "/srv/Practice/MWDDF.ADD\r\n\r\n\r\nA001  12/31/2025\r\n");
   EXPECT_EQ(report.LineCount(), 4u) << "two empty lines in a row stay two lines";
   EXPECT_EQ(report.Line(1), "");
   EXPECT_EQ(report.Line(2), "");
@@ -76,6 +76,16 @@ TEST(ReportModel, ExactFitSucceedsAndACutNeverSplitsALineBreak) {
   EXPECT_EQ(cut.Length(), ReportModel::kCapacity - 1);
   EXPECT_EQ(cut.Text().back(), 'z');
   EXPECT_EQ(cut.LineCount(), 1u);
+}
+
+TEST(ReportModel, CapacityCountsBytesAndACutNeverSplitsACharacter) {
+  // 2-byte characters: a line of them reaching past the limit keeps only whole ones.
+  ReportModel report("");
+  report.AppendReportLine(std::string(ReportModel::kCapacity - 7, 'x'));  // 5 bytes of room left
+  const std::string acute = "\xC3\x89";                                   // É
+  EXPECT_THROW(report.AppendReportLine(acute + acute + acute), EOutOfResources);
+  EXPECT_EQ(report.Length(), ReportModel::kCapacity - 1);
+  EXPECT_EQ(report.Text().substr(report.Length() - 4), acute + acute);
 }
 
 TEST(ReportModel, ServesAsTheSearchRunsReportSink) {

@@ -12,7 +12,7 @@ namespace lw {
 namespace {
 
 QString Shown(const ReportModel& model) {
-  return QString::fromLatin1(model.Text().c_str()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return QString::fromUtf8(model.Text().c_str()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
 TEST(ReportView, StartsShowingRichEdit1ReadOnlyWrappedWithoutScrollBars) {
@@ -45,11 +45,19 @@ TEST(ReportView, MirrorsClearAndAppendedLinesLineForLine) {
   EXPECT_FALSE(view.document()->isModified());
   view.AppendReportLine("/practice/MWDDF.ADD");
   view.AppendReportLine("");
-  view.AppendReportLine("A\xE9 12,50");  // 8-bit text: e acute in the system's code page
+  view.AppendReportLine("A\xC3\xA9 12,50 \xC5\xB8");  // 8-bit text in the system's code page, UTF-8
   EXPECT_EQ(view.toPlainText(), Shown(view.Model()));
-  EXPECT_EQ(view.toPlainText(), QStringLiteral("/practice/MWDDF.ADD\n\nA\u00E9 12,50\n"));
+  EXPECT_EQ(view.toPlainText(), QStringLiteral("/practice/MWDDF.ADD\n\nA\u00E9 12,50 \u0178\n"));
   EXPECT_EQ(view.Model().LineCount(), 3u);
   EXPECT_EQ(view.document()->blockCount(), 4) << "the empty line after the last break, as in the report";
+}
+
+TEST(ReportView, IllFormedTextShowsReplacementCharactersAndStaysAsItWas) {
+  TRichEdit view;
+  view.ClearReport();
+  view.AppendReportLine("Chart: \xC9" "COLE \xE2\x82");  // Latin-1 É, a cut-short euro sign
+  EXPECT_EQ(view.toPlainText(), QStringLiteral("Chart: \uFFFDCOLE \uFFFD\n"));
+  EXPECT_EQ(view.Model().Text(), "Chart: \xC9" "COLE \xE2\x82\r\n");
 }
 
 TEST(ReportView, AppendThatDoesNotFitShowsWhatTheReportKept) {

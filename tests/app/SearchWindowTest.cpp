@@ -77,7 +77,7 @@ TEST_F(SearchWindowTest, ReportsTheDiscrepanciesOfTheRecordedPractice) {
   Charge("SMITH", 12.5);
   Charge("JONES", 0.0);
   EXPECT_EQ(ClickSearch(), "");
-  const std::string header = practice_.Folder() + "\\MWDDF.ADD";
+  const std::string header = practice_.Folder() + "/MWDDF.ADD";
   EXPECT_EQ(ReportLines(), (std::vector<std::string>{
                                header, "",
                                "Chart: SMITH Case Number: 2 Date From: 06/30/2025 Procedure Code: 99214 Difference: 12.5"}));

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "app/Fonts.h"
+#include "app/SystemText.h"
+#include "reconcile/ChartNumber.h"
 
 namespace lw {
 namespace {
@@ -90,16 +92,62 @@ TEST(TfrmMain, TabVisitsTheControlsInOrder) {
   }
 }
 
-TEST(TfrmMain, ChartBoxUpperCasesAndRefusesANinthCharacter) {
+// Types `text` one character at a time, as a keyboard (or an input method) delivers it.
+void Type(QWidget* widget, const QString& text) {
+  for (const char32_t c : text.toUcs4()) {
+    QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString::fromUcs4(&c, 1), Qt::NoModifier);
+  }
+}
+
+TEST(TfrmMain, ChartBoxUpperCasesAndHoldsEightBytes) {
   TfrmMain form;
   form.show();
-  QTest::keyClicks(form.edtChart.get(), "abc12xyz9q");
-  EXPECT_EQ(form.edtChart->text(), QStringLiteral("ABC12XYZ"));
-  form.edtChart->clear();
-  form.edtChart->insert(QStringLiteral("m\u00fcller'x"));  // a paste goes through the same rule
-  EXPECT_EQ(form.edtChart->text(), QStringLiteral("M\u00dcLLER'X"));
-  form.edtChart->setText(QStringLiteral("abcdefghij"));
-  EXPECT_EQ(form.edtChart->text(), QStringLiteral("ABCDEFGH"));
+  UpperCaseEdit& box = *form.edtChart;
+  QTest::keyClicks(&box, "abc12xyz9q");
+  EXPECT_EQ(box.text(), QStringLiteral("ABC12XYZ")) << "a ninth character is refused";
+
+  // The Chart Number column holds 8 bytes of UTF-8: four 2-byte letters fill it.
+  box.clear();
+  Type(&box, QStringLiteral("\u00e9\u00e9\u00e9\u00e9\u00e9"));
+  EXPECT_EQ(box.text(), QStringLiteral("\u00c9\u00c9\u00c9\u00c9"));
+  box.clear();
+  Type(&box, QStringLiteral("a\u00e9\u00e9\u00e9\u00e9"));  // the fourth É would need bytes 8 and 9
+  EXPECT_EQ(box.text(), QStringLiteral("A\u00c9\u00c9\u00c9"));
+
+  // A paste keeps what fits; a character typed into a full box is refused wherever it goes.
+  box.clear();
+  box.insert(QStringLiteral("m\u00fcller'x"));
+  EXPECT_EQ(box.text(), QStringLiteral("M\u00dcLLER'"));
+  box.setText(QStringLiteral("\u00e9\u00e9\u00e9\u00e9"));
+  box.setCursorPosition(1);
+  Type(&box, QStringLiteral("x"));
+  EXPECT_EQ(box.text(), QStringLiteral("\u00c9\u00c9\u00c9\u00c9"));
+  box.setText(QStringLiteral("abcdefghij"));
+  EXPECT_EQ(box.text(), QStringLiteral("ABCDEFGH"));
+}
+
+// ledgerwick-check applies ChartNumberFromTyped to --chart; what the box holds after typing the
+// same text must be exactly that, for letters whose capitals change their byte length too.
+TEST(TfrmMain, ChartBoxHoldsWhatTheCheckToolMakesOfTheSameText) {
+  TfrmMain form;
+  form.show();
+  const QString samples[] = {
+      QStringLiteral("\u00e9cole"),                 // école
+      QStringLiteral("\u00ff\u00b5"),              // ÿ µ: capitals outside Latin-1
+      QStringLiteral("\u0131\u0131\u0131\u0131\u0131\u0131\u0131\u0131\u0131"),  // ı: 2 bytes become 1
+      QStringLiteral("\u0250\u0250\u0250"),       // ɐ: 2 bytes become 3
+      QStringLiteral("stra\u00dfe"),                // ß has no one-letter capital
+      QStringLiteral("\u01c6\u03b1\u0434"),       // ǆ α д
+      QStringLiteral("\u65e5\u672c\u8a9e"),       // 3-byte characters
+      QString::fromUcs4(U"\U00010428\U00010429\U0001042A"),  // Deseret: 4 bytes, two UTF-16 units
+      QStringLiteral("o'brien-9"),
+  };
+  for (const QString& sample : samples) {
+    form.edtChart->clear();
+    Type(form.edtChart.get(), sample);
+    const std::string typed = ToSystemText(sample);
+    EXPECT_EQ(ToSystemText(form.edtChart->text()), ChartNumberFromTyped(typed)) << typed;
+  }
 }
 
 TEST(TfrmMain, EnlargingTheWindowLeavesTheControlsInPlace) {

@@ -53,7 +53,7 @@ TEST_F(CheckAceTest, RecordsTheEnginesLastErrorNotTheResultHandedIn) {
 
 TEST_F(CheckAceTest, CursorErrorsCarryTheCursorsDescriptionAndColumnName) {
   PracticeComponents& c = Components();
-  c.AdsConnection1.SetConnectPath("/srv/practice\\MWDDF.ADD");
+  c.AdsConnection1.SetConnectPath("/srv/practice/MWDDF.ADD");
   ace::Ace().AdsSetLastError(ace::kValueDoesNotFit, "The value does not fit column \"Amount\" of MWTRN.");
   try {
     CheckAce(&c.tblChg, 1);

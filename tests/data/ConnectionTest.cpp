@@ -76,7 +76,7 @@ TEST_F(ConnectionTest, DictionaryConnectionsAreRecognisedByAddInAnyCase) {
 
 TEST_F(ConnectionTest, ConnectTextIsCutTo254CharactersButConnectPathKeepsItAll) {
   TAdsConnection& connection = Components().AdsConnection1;
-  const std::string path = "/" + std::string(300, 'x') + "\\MWDDF.ADD";
+  const std::string path = "/" + std::string(300, 'x') + "/MWDDF.ADD";
   connection.SetConnectPath(path);
   EXPECT_THROW(connection.SetIsConnected(true), EADSDatabaseError);
   EXPECT_FALSE(connection.IsConnected());
@@ -88,7 +88,7 @@ TEST_F(ConnectionTest, ConnectTextIsCutTo254CharactersButConnectPathKeepsItAll) 
 
 TEST_F(ConnectionTest, ConnectFailureCarriesTheEngineTextWithoutACursorName) {
   PracticeComponents& c = Components();
-  c.AdsConnection1.SetConnectPath(dir_.Path().string() + "\\NOWHERE\\MWDDF.ADD");
+  c.AdsConnection1.SetConnectPath(dir_.Path().string() + "/NOWHERE/MWDDF.ADD");
   try {
     c.qryChg.Open();
     FAIL() << "opened without a dictionary";
@@ -99,7 +99,7 @@ TEST_F(ConnectionTest, ConnectFailureCarriesTheEngineTextWithoutACursorName) {
   }
   EXPECT_FALSE(c.AdsConnection1.IsConnected());
   EXPECT_FALSE(c.qryChg.Active());
-  EXPECT_EQ(c.AdsConnection1.ConnectPath(), dir_.Path().string() + "\\NOWHERE\\MWDDF.ADD");
+  EXPECT_EQ(c.AdsConnection1.ConnectPath(), dir_.Path().string() + "/NOWHERE/MWDDF.ADD");
   c.AdsConnection1.SetIsConnected(false);  // the next run's disconnect does nothing
 }
 
@@ -115,14 +115,17 @@ TEST_F(ConnectionTest, EmptyConnectPathIsRefusedBeforeTheEngine) {
 TEST_F(ConnectionTest, DataFolderIsTheConnectPathWithoutTheDictionaryName) {
   TAdsConnection& connection = Components().AdsConnection1;
   const std::pair<const char*, const char*> cases[] = {
-      {"C:\\Practice\\Data\\MWDDF.ADD", "C:\\Practice\\Data"},
+      {"/srv/practice/MWDDF.ADD", "/srv/practice"},
       {"MWDDF.ADD", "."},
       {"/srv/practice/mwddf.add", "/srv/practice"},
+      {"/MWDDF.ADD", "/"},
+      // "\\" is an ordinary character of a name: no separator.
       {"/srv/a\\b/MWDDF.ADD", "/srv/a\\b"},
-      {"/srv/practice\\MWDDF.ADD", "/srv/practice"},
-      {"C:\\Data\\", "C:\\Data"},
-      {"\\", "\\"},
-      {"C:\\Data\\MWDDF.ADT", "C:\\Data\\MWDDF.ADT"},
+      {"/srv/practice\\MWDDF.ADD", "/srv"},
+      {"bs\\MWDDF.ADD", "."},
+      {"/srv/Data/", "/srv/Data"},
+      {"/", "/"},
+      {"/srv/Data/MWDDF.ADT", "/srv/Data/MWDDF.ADT"},
   };
   for (const auto& [path, folder] : cases) {
     connection.SetConnectPath(path);

@@ -95,7 +95,7 @@ void DataTest::TearDown() {
 
 std::string DataTest::Practice(const LayoutOptions& options) {
   if (dictionary_.empty()) dictionary_ = CreatePractice(dir_.Path().string(), options);
-  return dir_.Path().string() + "\\MWDDF.ADD";
+  return dir_.Path().string() + "/MWDDF.ADD";
 }
 
 PracticeComponents& DataTest::Components() {

@@ -50,7 +50,7 @@ class DataTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
-  // Creates the practice (once) and returns its connect path "<folder>\MWDDF.ADD".
+  // Creates the practice (once) and returns its connect path "<folder>/MWDDF.ADD".
   std::string Practice(const LayoutOptions& options = {});
   // The window's components on the installed engine.
   PracticeComponents& Components();

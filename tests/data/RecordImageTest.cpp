@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/Exceptions.h"
+#include "tests/support/ScopedLocale.h"
 
 namespace lw {
 namespace {
@@ -217,6 +218,8 @@ TEST(RecordImage, TimestampsSplitDaysAndMilliseconds) {
 }
 
 TEST(RecordImage, NumericTextIsRightAlignedFixedNotation) {
+  // Stored numeric text keeps "." as its separator whatever the process locale says.
+  test::ScopedLocale comma(test::kCommaLocale);
   ColumnDesc column = Col(ColumnType::kNumeric, 7, 2);
   std::uint8_t record[12] = {};
   image::WriteNumeric(column, record, 123.456);

@@ -8,6 +8,7 @@
 #include "data/ace/AceErrors.h"
 #include "engine/DemoPractice.h"
 #include "tests/data/DataFixture.h"
+#include "tests/support/ScopedLocale.h"
 
 namespace lw::test {
 namespace {
@@ -142,6 +143,11 @@ TEST_F(TableTest, ChargeRowValuesReadThroughTheirConversions) {
   EXPECT_EQ(charge.FieldByName("Procedure Code").AsString(), "99213");
   EXPECT_EQ(charge.FieldByName("Insurance 1 Amount Paid").AsCurrency(), Currency::FromCount(199900));
   EXPECT_DOUBLE_EQ(charge.FieldByName("Insurance 1 Amount Paid").AsFloat(), 19.99);
+  {
+    // Values as text keep "." under a locale whose decimal separator is a comma.
+    test::ScopedLocale comma(test::kCommaLocale);
+    EXPECT_EQ(charge.FieldByName("Insurance 1 Amount Paid").AsString(), "19.99");
+  }
   EXPECT_EQ(charge.FieldByName("Date From").AsDateTime(), 36526.0) << "1 January 2000";
   EXPECT_TRUE(charge.FieldByName("Diagnosis 1").AsBoolean());
   EXPECT_FALSE(charge.FieldByName("Guarantor Amount Paid").IsNull()) << "a stored 0 is a value";
@@ -340,7 +346,7 @@ TEST_F(TableTest, NotInDictionaryRetriesOnceWithThePathQualifiedName) {
   const auto opens = trace_->CallsOf("AdsOpenTable");
   ASSERT_EQ(opens.size(), 2u);
   EXPECT_NE(opens[0].arguments.find("\"MWPAXX\", null, 0, 1, 1, 1, 0"), std::string::npos) << opens[0].arguments;
-  EXPECT_NE(opens[1].arguments.find("\"" + c.AdsConnection1.DataFolder() + "\\MWPAXX\", null, 3, 1, 1, 1, 0"),
+  EXPECT_NE(opens[1].arguments.find("\"" + c.AdsConnection1.DataFolder() + "/MWPAXX\", null, 3, 1, 1, 1, 0"),
             std::string::npos)
       << opens[1].arguments;
 

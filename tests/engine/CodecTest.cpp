@@ -5,6 +5,7 @@
 #include "engine/Julian.h"
 #include "engine/RecordCodec.h"
 #include "tests/engine/EngineTestSupport.h"
+#include "tests/support/ScopedLocale.h"
 
 namespace lw::test {
 namespace {
@@ -56,7 +57,11 @@ TEST(ValueText, EveryTypeReadsItsTextFormAndRefusesOthers) {
       {4, 4, "ABCD", true, "ABCD"},
       {4, 4, "ABCDE", false, ""},
       {4, 4, "AB  ", true, "AB"},
+      {4, 8, "\xC3\x89\xC3\x89\xC3\x89\xC3\x89", true, "\xC3\x89\xC3\x89\xC3\x89\xC3\x89"},  // ÉÉÉÉ: 8 bytes
+      {4, 8, "\xC3\x89\xC3\x89\xC3\x89\xC3\x89\xC3\x89", false, ""},                        // ÉÉÉÉÉ: 10 bytes
+      {4, 8, "\xC9" "COLE", false, ""},                                                     // Latin-1 É
       {10, 8, "19.99", true, "19.99"},
+      {10, 8, " +12.50 ", true, "12.5"},
       {10, 8, "1,5", false, ""},
       {10, 8, "1e3", true, "1000"},
       {11, 4, "-2147483647", true, ""},
@@ -73,20 +78,29 @@ TEST(ValueText, EveryTypeReadsItsTextFormAndRefusesOthers) {
       {14, 8, "2020-01-31 10:00:00", true, "2020-01-31 10:00:00.000"},
       {13, 4, "25:00:00", false, ""},
   };
-  for (const Case& c : cases) {
-    ColumnDef column = Column(c.type, c.length);
-    Value value;
-    engine::Status status = engine::ValueFromText(column, c.text, value);
-    EXPECT_EQ(c.ok, status.ok()) << c.type << " " << c.text << ": " << status.text();
-    if (!c.ok) {
-      EXPECT_EQ(ace::kValueDoesNotFit, status.code());
-      EXPECT_NE(std::string::npos, status.text().find("column \"C\""));
-      continue;
-    }
-    if (*c.back) {
-      EXPECT_EQ(c.back, engine::TextFromValue(column, value)) << c.text;
+  // Numbers keep "." under a locale whose separator is a comma.
+  for (const char* locale : {"C", kCommaLocale}) {
+    ScopedLocale scoped(locale);
+    for (const Case& c : cases) {
+      ColumnDef column = Column(c.type, c.length);
+      Value value;
+      engine::Status status = engine::ValueFromText(column, c.text, value);
+      EXPECT_EQ(c.ok, status.ok()) << locale << ": " << c.type << " " << c.text << ": " << status.text();
+      if (!c.ok) {
+        EXPECT_EQ(ace::kValueDoesNotFit, status.code());
+        EXPECT_NE(std::string::npos, status.text().find("column \"C\""));
+        continue;
+      }
+      if (*c.back) {
+        EXPECT_EQ(c.back, engine::TextFromValue(column, value)) << c.text;
+      }
     }
   }
+  // A width is counted in bytes, and the message says so.
+  Value tooLong;
+  const engine::Status status =
+      engine::ValueFromText(Column(4, 8), "\xC3\x89\xC3\x89\xC3\x89\xC3\x89\xC3\x89", tooLong);
+  EXPECT_NE(status.text().find("is 10 bytes of UTF-8 text; the column holds 8"), std::string::npos) << status.text();
   Value empty;
   ASSERT_TRUE(engine::ValueFromText(Column(11, 4), "", empty).ok());
   EXPECT_TRUE(empty.IsNull());
@@ -110,6 +124,7 @@ TEST(ValueImage, EveryValueSurvivesTheRoundTripThroughItsBytes) {
       {Column(18, 8), Value::Int(-1234567)},
       {Column(20, 3), Value::Text("abc")},
   };
+  ScopedLocale comma(kCommaLocale);
   for (const auto& [column, value] : cases) {
     std::vector<std::uint8_t> image(column.length, 0xAA);
     ASSERT_TRUE(engine::WriteImageFromValue(column, value, image.data()).ok()) << column.type;
@@ -120,6 +135,10 @@ TEST(ValueImage, EveryValueSurvivesTheRoundTripThroughItsBytes) {
     ASSERT_TRUE(engine::ValueFromImage(column, image.data(), back).ok()) << column.type;
     EXPECT_TRUE(back.IsNull()) << column.type;
   }
+  // Numeric text is written with its point.
+  std::vector<std::uint8_t> numeric(8);
+  ASSERT_TRUE(engine::WriteImageFromValue(Column(2, 8, 2), Value::Real(-12.25), numeric.data()).ok());
+  EXPECT_EQ(std::string(numeric.begin(), numeric.end()), "  -12.25");
   // A numeric too wide for its column is refused, not cut.
   std::vector<std::uint8_t> image(4);
   EXPECT_FALSE(engine::WriteImageFromValue(Column(2, 4, 2), Value::Real(123.5), image.data()).ok());

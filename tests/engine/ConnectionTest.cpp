@@ -126,7 +126,7 @@ TEST_F(Connecting, ResolvesTableNamesAndTheFolderQualifiedRetry) {
     engine->AdsCloseTable(table);
   }
   EXPECT_EQ(ace::kNotInDictionary, engine->AdsOpenTable(Conn(), "NOSUCH", nullptr, 0, 1, 1, 1, 0, &table));
-  std::string qualified = practice.Folder() + "\\MWTRN.ADT";
+  std::string qualified = practice.Folder() + "/MWTRN.ADT";
   EXPECT_EQ(0u, engine->AdsOpenTable(Conn(), qualified.c_str(), nullptr, 3, 1, 1, 1, 0, &table)) << LastError();
   TempDir elsewhere;
   std::string outside = elsewhere.File("MWTRN.ADT");

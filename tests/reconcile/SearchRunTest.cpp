@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,7 +57,7 @@ class SearchRunTest : public ::testing::Test {
     if (!components_) components_ = std::make_unique<PracticeComponents>(nullptr);
     return *components_;
   }
-  std::string Header() const { return practice.Folder() + "\\MWDDF.ADD"; }
+  std::string Header() const { return practice.Folder() + "/MWDDF.ADD"; }
   std::string Line(const std::string& chart, const std::string& difference, const std::string& procedure = "99213") {
     return "Chart: " + chart + " Case Number: 1 Date From: 03/15/2024 Procedure Code: " + procedure +
            " Difference: " + difference;
@@ -164,8 +165,37 @@ TEST_F(SearchRunTest, FolderWithoutDictionaryFailsAndSearchIsEnabledAgain) {
   } catch (const EADSDatabaseError& e) {
     EXPECT_NE(e.Message().find("MWDDF.ADD"), std::string::npos) << e.Message();
   }
-  EXPECT_EQ(report.lines, (std::vector<std::string>{folder.choose + "\\MWDDF.ADD", ""}));
+  EXPECT_EQ(report.lines, (std::vector<std::string>{folder.choose + "/MWDDF.ADD", ""}));
   EXPECT_EQ(button.history, (std::vector<bool>{false, true}));
+}
+
+TEST_F(SearchRunTest, ConnectPathJoinsTheFolderWithOneSlash) {
+  Charge("AAA", 1.0);
+  folder.choose = practice.Folder() + "/";
+  Run();
+  EXPECT_EQ(report.lines, (std::vector<std::string>{Header(), "", Line("AAA", "1")}));
+  EXPECT_EQ(components().AdsConnection1.DataFolder(), practice.Folder());
+}
+
+// A backslash is part of a folder's name here: "bs\x" is not the folder x inside bs.
+TEST_F(SearchRunTest, BackslashInAFolderNameIsNoSeparator) {
+  test::PracticeOptions inBsX;
+  inBsX.subfolder = "bs/x";
+  test::PracticeFixture nested(inBsX);
+  nested.Insert("MWTRN", Row{{"Chart Number", std::string("NESTED")}, {"Transaction Type", std::string("A")},
+                             {"Insurance 1 Amount Paid", 5.0}});
+  const std::string parent = std::filesystem::path(nested.Folder()).parent_path().string();
+  folder.choose = parent + "\\x";
+  EXPECT_THROW(Run(), EADSDatabaseError);
+  EXPECT_EQ(report.lines, (std::vector<std::string>{parent + "\\x/MWDDF.ADD", ""}));
+
+  // A practice in a folder whose name holds a backslash is found there.
+  test::PracticeOptions inOdd;
+  inOdd.subfolder = "bs\\x";
+  test::PracticeFixture odd(inOdd);
+  folder.choose = odd.Folder();
+  Run();
+  EXPECT_EQ(report.lines, (std::vector<std::string>{odd.Folder() + "/MWDDF.ADD", ""}));
 }
 
 TEST_F(SearchRunTest, SecondRunAfterAFixReportsOnlyUnbucketedDifferences) {

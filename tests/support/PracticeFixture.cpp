@@ -1,14 +1,18 @@
 #include "tests/support/PracticeFixture.h"
 
+#include <filesystem>
 #include <stdexcept>
 
+#include "common/Path.h"
 #include "engine/PracticeLayouts.h"
 
 namespace lw::test {
 
 PracticeFixture::PracticeFixture() : PracticeFixture(PracticeOptions{}) {}
 
-PracticeFixture::PracticeFixture(const PracticeOptions& options) {
+PracticeFixture::PracticeFixture(const PracticeOptions& options)
+    : folder_(options.subfolder.empty() ? dir_.Path().string() : dir_.File(options.subfolder)) {
+  std::filesystem::create_directories(folder_);
   std::vector<engine::TableSpec> tables;
   if (options.withPracticeTables) {
     tables.push_back(engine::SpecFromLayout(MwtrnLayout(), options.mwtrnDefaultIndex));
@@ -24,9 +28,9 @@ PracticeFixture::~PracticeFixture() {
   if (sql_ != nullptr) sqlite3_close_v2(sql_);
 }
 
-std::string PracticeFixture::Folder() const { return dir_.Path().string(); }
-std::string PracticeFixture::DictionaryPath() const { return dir_.File(engine::kDictionaryFileName); }
-std::string PracticeFixture::ConnectPath() const { return Folder() + "\\" + engine::kDictionaryFileName; }
+std::string PracticeFixture::Folder() const { return folder_; }
+std::string PracticeFixture::DictionaryPath() const { return JoinPath(folder_, engine::kDictionaryFileName); }
+std::string PracticeFixture::ConnectPath() const { return JoinPath(Folder(), engine::kDictionaryFileName); }
 
 std::int64_t PracticeFixture::Insert(const std::string& table, const engine::Row& row) {
   return loader_->Insert(table, row);

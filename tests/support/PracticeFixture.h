@@ -21,6 +21,9 @@ struct PracticeOptions {
   std::string mwpaxDefaultIndex;
   std::vector<engine::TableSpec> extraTables;
   bool withPracticeTables = true;
+  // The practice lies in this subfolder of the temporary folder (say a name with accents);
+  // empty: in the temporary folder itself.
+  std::string subfolder;
 };
 
 class PracticeFixture {
@@ -32,7 +35,7 @@ class PracticeFixture {
   PracticeFixture& operator=(const PracticeFixture&) = delete;
 
   // The practice folder, the dictionary file, and the connect path the program builds
-  // (folder + "\MWDDF.ADD").
+  // (folder + "/MWDDF.ADD").
   std::string Folder() const;
   std::string DictionaryPath() const;
   std::string ConnectPath() const;
@@ -53,6 +56,7 @@ class PracticeFixture {
 
  private:
   TempDir dir_;
+  std::string folder_;
   std::unique_ptr<engine::DictionaryLoader> loader_;
   sqlite3* sql_ = nullptr;
 };

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Exceptions.h"
 #include "common/SettingsStore.h"
 #include "tests/tools/CheckFixture.h"
 #include "tools/check/CheckCommand.h"
@@ -49,7 +50,7 @@ TEST_F(CheckCommandTest, ErrorsExitTwoWithTheMessageAsTheWindowShowsIt) {
 
   test::TempDir empty;
   EXPECT_EQ(Check({"--folder", empty.Path().string()}), kError);
-  EXPECT_EQ(stdout_, empty.Path().string() + "\\MWDDF.ADD\n\n");
+  EXPECT_EQ(stdout_, empty.Path().string() + "/MWDDF.ADD\n\n");
   EXPECT_NE(stderr_.find("MWDDF.ADD"), std::string::npos) << stderr_;
   EXPECT_EQ(stderr_.substr(stderr_.size() - 2), ".\n");
 
@@ -61,9 +62,12 @@ TEST_F(CheckCommandTest, ErrorsExitTwoWithTheMessageAsTheWindowShowsIt) {
   EXPECT_NE(stdout_.find("usage: ledgerwick-check"), std::string::npos);
 }
 
-TEST(CheckOptions, ChartIsUpperCasedAndCutToEightCharacters) {
-  EXPECT_EQ(NormalizeChart("smith0123x"), "SMITH012");
-  EXPECT_EQ(NormalizeChart("o'b"), "O'B");
+TEST(CheckOptions, ChartIsUpperCasedAndCutToEightBytes) {
+  EXPECT_EQ(ParseCheckOptions({"--chart", "smith0123x"}).chart, "SMITH012");
+  EXPECT_EQ(ParseCheckOptions({"--chart", "o'b"}).chart, "O'B");
+  EXPECT_EQ(ParseCheckOptions({"--chart", "A\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"}).chart,
+            "A\xC3\x89\xC3\x89\xC3\x89");  // aéééé: 9 bytes once upper-cased; the cut keeps whole characters
+  EXPECT_THROW(ParseCheckOptions({"--chart", "\xE9" "cole"}), EConvertError);  // Latin-1, not UTF-8
   const CheckOptions options = ParseCheckOptions({"--chart=abc", "--fix"});
   EXPECT_EQ(options.chart, "ABC");
   EXPECT_EQ(options.chartAsGiven, "abc");

@@ -82,7 +82,7 @@ class CheckCommandTest : public ::testing::Test {
                                          {"Transaction Type", std::string("C")},
                                          {"Adjustment Amount", recorded}});
   }
-  std::string Header() const { return practice_.Folder() + "\\MWDDF.ADD\n\n"; }
+  std::string Header() const { return practice_.Folder() + "/MWDDF.ADD\n\n"; }
 
   test::TempDir config_;
   test::PracticeFixture practice_;

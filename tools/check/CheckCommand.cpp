@@ -13,6 +13,7 @@
 #include "data/AdsErrors.h"
 #include "data/Fields.h"
 #include "data/ace/AceErrors.h"
+#include "common/Utf8.h"
 #include "reconcile/SearchRun.h"
 #include "tools/check/CheckOptions.h"
 #include "tools/check/ConsoleProgress.h"
@@ -32,7 +33,8 @@ class StreamReport : public ReportSink {
   void ClearReport() override {}
   void AppendReportLine(const std::string& line) override {
     const ConsoleProgress::Hidden bar(progress_);
-    writer_.ReportLine(line);
+    // Ill-formed UTF-8 read from the practice is shown as U+FFFD, as the window shows it.
+    writer_.ReportLine(Utf8ForDisplay(line));
   }
 
  private:
@@ -199,7 +201,7 @@ int RunCheckCommand(const std::vector<std::string>& arguments, std::FILE* out, s
     return std::fflush(out) == 0 ? kNoDiscrepancy : kError;
   }
   if (options.chart != options.chartAsGiven) {
-    std::fprintf(err, "ledgerwick-check: chart number \"%s\" used as \"%s\" (upper case, at most 8 characters)\n",
+    std::fprintf(err, "ledgerwick-check: chart number \"%s\" used as \"%s\" (upper case, at most 8 bytes)\n",
                  options.chartAsGiven.c_str(), options.chart.c_str());
   }
   // The report line takes the locale's separators, as the window reads them.
@@ -257,7 +259,7 @@ int RunCheckCommand(const std::vector<std::string>& arguments, std::FILE* out, s
     PrintSummary(err, counts, progress.Elapsed());
     if (rows.failedRow) std::fprintf(err, "ledgerwick-check: stopped at %s\n", RowName(*rows.failedRow).c_str());
     if (dynamic_cast<const EAbort*>(&e) == nullptr) {
-      std::fprintf(err, "ledgerwick-check: %s\n", ErrorDisplayText(e.what()).c_str());
+      std::fprintf(err, "ledgerwick-check: %s\n", Utf8ForDisplay(ErrorDisplayText(e.what())).c_str());
     }
     return kError;
   }

@@ -1,6 +1,8 @@
 #include "tools/check/CheckOptions.h"
 
 #include "common/Exceptions.h"
+#include "common/Utf8.h"
+#include "reconcile/ChartNumber.h"
 
 namespace lw::check {
 
@@ -13,8 +15,8 @@ const char* const kCheckUsage =
     "\n"
     "  --folder DIR     the practice folder holding MWDDF.ADD (default: the current practice)\n"
     "  --chart CHART    check only the rows whose Chart Number equals CHART exactly, after\n"
-    "                   CHART is upper-cased and cut to 8 characters as the window's chart box\n"
-    "                   does; an empty CHART is refused (leave --chart out to check every row)\n"
+    "                   CHART (UTF-8) is upper-cased and cut to 8 bytes as the window's chart\n"
+    "                   box does; an empty CHART is refused (leave --chart out to check every row)\n"
     "  --fix            rewrite the six paid amounts of every reported row from its applications\n"
     "  --skip-locked    with --fix: list a row locked by another user on stderr and go on\n"
     "                   (the run then exits 2); without it such a row ends the run\n"
@@ -31,14 +33,6 @@ const char* const kCheckUsage =
     "Exit status: 0 no discrepancy, 1 discrepancies found, 2 error (also a failed write to\n"
     "standard output, or locked rows skipped), 130 interrupted (SIGINT), 143 terminated\n"
     "(SIGTERM). A signal ends the run between rows, never in the middle of a row's rewrite.\n";
-
-std::string NormalizeChart(const std::string& text) {
-  std::string chart = text.substr(0, 8);
-  for (char& c : chart) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return chart;
-}
 
 CheckOptions ParseCheckOptions(const std::vector<std::string>& arguments) {
   CheckOptions options;
@@ -78,7 +72,9 @@ CheckOptions ParseCheckOptions(const std::vector<std::string>& arguments) {
       // An empty chart would select every row, and with --fix rewrite the whole practice.
       if (options.chartAsGiven.empty())
         throw EConvertError("--chart needs a chart number; leave it out to check every row");
-      options.chart = NormalizeChart(options.chartAsGiven);
+      // The window's box can only hold UTF-8; bytes in another encoding would match nothing.
+      if (!IsValidUtf8(options.chartAsGiven)) throw EConvertError("--chart needs UTF-8 text");
+      options.chart = ChartNumberFromTyped(options.chartAsGiven);
     } else {
       throw EConvertError("unknown argument '" + argument + "'");
     }

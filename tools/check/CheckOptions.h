@@ -11,7 +11,7 @@ namespace lw::check {
 
 struct CheckOptions {
   std::optional<std::string> folder;  // the practice folder; the current practice when absent
-  std::string chart;                  // as the chart box would hold it: upper case, 8 characters at most
+  std::string chart;                  // as the chart box would hold it (reconcile/ChartNumber.h)
   std::string chartAsGiven;           // what the command line said
   bool fix = false;
   bool skipLocked = false;
@@ -23,9 +23,6 @@ struct CheckOptions {
 
 // Parses the arguments after the program name. Bad usage raises lw::EConvertError with a message.
 CheckOptions ParseCheckOptions(const std::vector<std::string>& arguments);
-
-// Upper-cases letters and keeps the first 8 characters, as the window's chart box does.
-std::string NormalizeChart(const std::string& text);
 
 extern const char* const kCheckUsage;
 
