@@ -71,7 +71,7 @@ Status Connection::Open(const std::string& connectPath, const std::string& user,
   sqlite3_extended_result_codes(raw, 1);
   // Another user's start, write or checkpoint is waited on from the very first statement, so a
   // busy database is never mistaken for a foreign file.
-  sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+  SetBusyWait(raw);
   LW_RETURN_IF_ERROR(CheckDictionaryFormat(raw, path));
   LW_RETURN_IF_ERROR(ConfigureConnection(raw));
   {

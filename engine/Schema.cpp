@@ -2,6 +2,11 @@
 
 #include <sodium.h>
 
+#include <chrono>
+#include <cstdint>
+#include <random>
+#include <thread>
+
 #include "engine/RecordCodec.h"
 #include "engine/Sqlite.h"
 
@@ -129,8 +134,27 @@ Status CheckDictionaryFormat(sqlite3* db, const std::string& path) {
   return {};
 }
 
+namespace {
+
+// Waits for another user's transaction in short jittered steps, up to kBusyTimeoutMs. SQLite's
+// own handler backs off to 100 ms sleeps, so a waiter can miss every short gap between a busy
+// writer's transactions and give up though the database was free most of the time.
+int BusyWait(void*, int attempt) {
+  thread_local std::chrono::steady_clock::time_point started;
+  thread_local std::minstd_rand jitter(static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(&started)));
+  const auto now = std::chrono::steady_clock::now();
+  if (attempt == 0) started = now;
+  if (now - started >= std::chrono::milliseconds(kBusyTimeoutMs)) return 0;
+  std::this_thread::sleep_for(std::chrono::microseconds(200 + jitter() % 1800));
+  return 1;
+}
+
+}  // namespace
+
+void SetBusyWait(sqlite3* db) { sqlite3_busy_handler(db, BusyWait, nullptr); }
+
 Status ConfigureConnection(sqlite3* db) {
-  sqlite3_busy_timeout(db, kBusyTimeoutMs);
+  SetBusyWait(db);
   LW_RETURN_IF_ERROR(Exec(db, "PRAGMA journal_mode=WAL"));
   // A commit reported as done survives a power loss: in WAL mode only FULL syncs the log at
   // every commit (NORMAL may roll back the last fixes after the report said they were written).

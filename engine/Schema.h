@@ -27,6 +27,8 @@ Status CheckDictionaryFormat(sqlite3* db, const std::string& path);
 Status ConfigureConnection(sqlite3* db);
 // How long a busy database is waited on before kDatabaseBusy is reported.
 inline constexpr int kBusyTimeoutMs = 5000;
+// Makes the connection wait for a busy database (up to kBusyTimeoutMs) from its next statement.
+void SetBusyWait(sqlite3* db);
 
 // Writes catalog, users and tables into an empty database.
 Status CreateSchema(sqlite3* db, const std::vector<TableSpec>& tables, const CreateOptions& options);

@@ -1,5 +1,7 @@
 #include "engine/SqlStatement.h"
 
+#include <set>
+
 #include "data/ace/AceApi.h"
 #include "engine/RowWriter.h"
 #include "engine/Schema.h"
@@ -153,16 +155,20 @@ class StatementLocks {
   StatementLocks(const StatementLocks&) = delete;
   StatementLocks& operator=(const StatementLocks&) = delete;
 
-  Status Take(std::int64_t record) {
-    LW_RETURN_IF_ERROR(locks_.Lock(table_, record));
-    taken_.push_back(record);
+  // Takes the lock of every row not taken yet.
+  Status Take(const std::vector<RowValues>& rows) {
+    for (const RowValues& row : rows) {
+      if (taken_.count(row.rowid) != 0) continue;
+      LW_RETURN_IF_ERROR(locks_.Lock(table_, row.rowid));
+      taken_.insert(row.rowid);
+    }
     return {};
   }
 
  private:
   RecordLocks& locks_;
   int table_;
-  std::vector<std::int64_t> taken_;
+  std::set<std::int64_t> taken_;
 };
 
 }  // namespace
@@ -170,23 +176,29 @@ class StatementLocks {
 Status SqlStatement::ExecuteWrite() {
   sqlite3* db = connection_.db();
   const TableDef& table = *translated_.table;
+  using Kind = TranslatedSql::Kind;
+  std::vector<RowValues> before;
+  // Every row the statement would change, or none: a locked row fails the whole statement. The
+  // locks are taken before the write transaction, so waiting for another user's record lock never
+  // keeps the whole database from the others, and they are held until the transaction has ended.
+  StatementLocks locks(connection_.Locks(), table.tableNumber);
+  if (translated_.kind != Kind::Insert) {
+    LW_RETURN_IF_ERROR(connection_.Read());
+    LW_RETURN_IF_ERROR(ReadRows(db, table, translated_.whereSql, translated_.binds, before));
+    LW_RETURN_IF_ERROR(locks.Take(before));
+    before.clear();
+  }
   LW_RETURN_IF_ERROR(connection_.BeginWrite());
   auto fail = [&](Status status) {
     connection_.RollbackWrite();
     return status;
   };
-  using Kind = TranslatedSql::Kind;
-  std::vector<RowValues> before;
-  // Declared before the transaction's end, so the locks outlive the commit or rollback.
-  StatementLocks locks(connection_.Locks(), table.tableNumber);
   if (translated_.kind != Kind::Insert) {
+    // The rows as they are now; one that came to match since is locked too.
     Status read = ReadRows(db, table, translated_.whereSql, translated_.binds, before);
     if (!read.ok()) return fail(read);
-    // Every row the statement would change, or none: a locked row fails the whole statement.
-    for (const RowValues& row : before) {
-      Status locked = locks.Take(row.rowid);
-      if (!locked.ok()) return fail(locked);
-    }
+    Status locked = locks.Take(before);
+    if (!locked.ok()) return fail(locked);
   }
   Stmt stmt = engine::Prepare(db, translated_.sql);
   if (!stmt) return fail(SqlRejection(ace::kNativeSyntaxError, ErrorText(db) + "."));

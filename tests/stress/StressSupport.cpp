@@ -1,0 +1,227 @@
+#include "tests/stress/StressSupport.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#include "common/Currency.h"
+#include "engine/DemoPractice.h"
+#include "engine/Dictionary.h"
+#include "engine/PracticeLayouts.h"
+
+namespace lw::test {
+
+const std::array<const char*, 6> kPaidColumns = {"Insurance 1 Amount Paid", "Insurance 2 Amount Paid",
+                                                 "Insurance 3 Amount Paid", "Guarantor Amount Paid",
+                                                 "Adjustment Amount",       "Attorney Amount Paid"};
+
+std::int64_t StressCount(const char* variable, std::int64_t fallback) {
+  const char* text = std::getenv(variable);
+  if (text == nullptr || *text == '\0') return fallback;
+  return std::atoll(text);
+}
+
+std::string BuiltProgram(const std::string& relativePath) {
+  std::filesystem::path build;
+  if (const char* given = std::getenv("LEDGERWICK_BUILD_DIR")) {
+    build = given;
+  } else {
+    build = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path();
+  }
+  return (build / relativePath).string();
+}
+
+Child::Child(const std::vector<std::string>& argv, const std::string& outputFile, const StartGate* gate)
+    : outputFile_(outputFile) {
+  pid_ = fork();
+  if (pid_ < 0) throw std::runtime_error("fork failed");
+  if (pid_ == 0) {
+    if (gate != nullptr) {
+      // The gate opens when no writer is left: this child must not be one.
+      close(gate->fds_[1]);
+      char byte;
+      while (read(gate->fds_[0], &byte, 1) > 0) {
+      }
+    }
+    int out = open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (out >= 0) {
+      dup2(out, 1);
+      dup2(out, 2);
+    }
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execv(args[0], args.data());
+    _exit(127);
+  }
+}
+
+Child::~Child() {
+  if (!finished_) {
+    Kill();
+  }
+}
+
+std::optional<int> Child::WaitUntil(std::chrono::steady_clock::time_point deadline) {
+  while (!finished_) {
+    int status = 0;
+    pid_t done = waitpid(pid_, &status, WNOHANG);
+    if (done == pid_) {
+      finished_ = true;
+      status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+      break;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return status_;
+}
+
+void Child::Kill() {
+  if (finished_ || pid_ <= 0) return;
+  kill(pid_, SIGKILL);
+  int status = 0;
+  waitpid(pid_, &status, 0);
+  finished_ = true;
+  status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+std::string Child::Output() const {
+  std::ifstream in(outputFile_);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+StartGate::StartGate() {
+  if (pipe(fds_) != 0) throw std::runtime_error("pipe failed");
+}
+
+StartGate::~StartGate() {
+  for (int fd : fds_) {
+    if (fd >= 0) close(fd);
+  }
+}
+
+void StartGate::Open() {
+  close(fds_[1]);  // every waiting child reads end-of-file at once
+  fds_[1] = -1;
+}
+
+PlainDb::PlainDb(const std::string& path) {
+  if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK) throw std::runtime_error("cannot open " + path);
+  sqlite3_busy_timeout(db_, 10000);
+}
+
+PlainDb::~PlainDb() { sqlite3_close(db_); }
+
+void PlainDb::Exec(const std::string& sql) {
+  char* error = nullptr;
+  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+    std::string text = error ? error : "?";
+    sqlite3_free(error);
+    throw std::runtime_error(sql + ": " + text);
+  }
+}
+
+std::int64_t PlainDb::Int(const std::string& sql) {
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+    throw std::runtime_error(sql + ": " + sqlite3_errmsg(db_));
+  }
+  std::int64_t value = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
+  sqlite3_finalize(stmt);
+  return value;
+}
+
+std::string PlainDb::Text(const std::string& sql) {
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+    throw std::runtime_error(sql + ": " + sqlite3_errmsg(db_));
+  }
+  std::string value;
+  if (sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_text(stmt, 0) != nullptr) {
+    value = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+  }
+  sqlite3_finalize(stmt);
+  return value;
+}
+
+namespace {
+
+std::int64_t Count(sqlite3_stmt* stmt, int column) {
+  if (sqlite3_column_type(stmt, column) == SQLITE_NULL) return 0;
+  return CurrencyFromDouble(sqlite3_column_double(stmt, column)).Count();
+}
+
+// The bucket of a paying row's codes, by the reconciliation rules: -1 for none.
+int BucketIndex(const std::string& type, const std::string& who) {
+  auto within = [](const std::string& value, const std::string& letters) {
+    return !value.empty() && letters.find(value) != std::string::npos;
+  };
+  if (within(type, "PZ")) return -1;
+  if (type == "I") return who == "1" ? 0 : who == "2" ? 1 : who == "3" ? 2 : -1;
+  if (within(type, "JKLMNO")) return who == "G" ? 3 : who == "A" ? 5 : -1;
+  if (within(type, "STUV")) return 4;
+  return -1;
+}
+
+}  // namespace
+
+std::map<std::int64_t, SixPaid> ReadPaid(sqlite3* db) {
+  std::string sql = "SELECT \"Entry Number\"";
+  for (const char* column : kPaidColumns) sql += std::string(", \"") + column + "\"";
+  sql += " FROM MWTRN";
+  sqlite3_stmt* stmt = nullptr;
+  sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
+  std::map<std::int64_t, SixPaid> rows;
+  while (sqlite3_step(stmt) == SQLITE_ROW) {
+    SixPaid six{};
+    for (int i = 0; i < 6; ++i) six[i] = Count(stmt, i + 1);
+    rows[sqlite3_column_int64(stmt, 0)] = six;
+  }
+  sqlite3_finalize(stmt);
+  return rows;
+}
+
+std::map<std::int64_t, SixPaid> RecomputeBuckets(sqlite3* db) {
+  const char* sql =
+      "SELECT a.\"Charge Reference\", a.\"Payment Amount\", rtrim(p.\"Transaction Type\"), rtrim(p.\"Who Paid\")"
+      " FROM MWPAX a JOIN MWTRN p ON p.\"Entry Number\" = a.\"Payment Reference\"";
+  sqlite3_stmt* stmt = nullptr;
+  sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+  std::map<std::int64_t, SixPaid> buckets;
+  while (sqlite3_step(stmt) == SQLITE_ROW) {
+    auto text = [&](int column) {
+      const unsigned char* t = sqlite3_column_text(stmt, column);
+      return t ? std::string(reinterpret_cast<const char*>(t)) : std::string();
+    };
+    int bucket = BucketIndex(text(2), text(3));
+    SixPaid& six = buckets[sqlite3_column_int64(stmt, 0)];
+    if (bucket >= 0) six[bucket] += Count(stmt, 1);
+  }
+  sqlite3_finalize(stmt);
+  return buckets;
+}
+
+void MakeDemoPractice(const std::string& folder, std::int64_t rows, std::uint64_t seed) {
+  std::filesystem::create_directories(folder);
+  const std::string path = (std::filesystem::path(folder) / engine::kDictionaryFileName).string();
+  engine::CreateOptions options;
+  options.withIndexes = false;
+  engine::CreateDictionary(path, engine::PracticeTables(), options);
+  engine::DemoOptions demo;
+  demo.rows = rows;
+  demo.seed = seed;
+  engine::GenerateDemo(path, demo);
+}
+
+}  // namespace lw::test
