@@ -9,6 +9,7 @@
 
 #include "engine/RecordCodec.h"
 #include "engine/Sqlite.h"
+#include "engine/TextFunctions.h"
 
 namespace lw::engine {
 
@@ -159,6 +160,7 @@ Status ConfigureConnection(sqlite3* db) {
   // A commit reported as done survives a power loss: in WAL mode only FULL syncs the log at
   // every commit (NORMAL may roll back the last fixes after the report said they were written).
   LW_RETURN_IF_ERROR(Exec(db, "PRAGMA synchronous=FULL"));
+  LW_RETURN_IF_ERROR(RegisterTextFunctions(db));
   return Exec(db, "PRAGMA cache_size=-65536");
 }
 

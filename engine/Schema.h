@@ -23,7 +23,7 @@ inline constexpr const char* kDictionaryFormat = "ledgerwick-dictionary-1";
 Status CheckDictionaryFormat(sqlite3* db, const std::string& path);
 
 // Connection settings every dictionary connection uses: WAL with durable commits, a bounded
-// busy wait.
+// busy wait, the text functions of TextFunctions.h.
 Status ConfigureConnection(sqlite3* db);
 // How long a busy database is waited on before kDatabaseBusy is reported.
 inline constexpr int kBusyTimeoutMs = 5000;

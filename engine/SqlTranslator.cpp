@@ -6,6 +6,7 @@
 #include <set>
 
 #include "common/NumberText.h"
+#include "engine/TextFunctions.h"
 
 namespace lw::engine {
 
@@ -149,8 +150,8 @@ const std::set<std::string>& Keywords() {
 
 const char* FunctionName(const std::string& upper) {
   static const std::pair<const char*, const char*> kFunctions[] = {
-      {"UPPER", "upper"},       {"LOWER", "lower"},   {"UCASE", "upper"},
-      {"LCASE", "lower"},       {"TRIM", "trim"},     {"LTRIM", "ltrim"},
+      {"UPPER", kUpperFunction}, {"LOWER", kLowerFunction}, {"UCASE", kUpperFunction},
+      {"LCASE", kLowerFunction}, {"TRIM", "trim"},         {"LTRIM", "ltrim"},
       {"RTRIM", "rtrim"},       {"ABS", "abs"},       {"ROUND", "round"},
       {"COUNT", "count"},       {"SUM", "sum"},       {"MIN", "min"},
       {"MAX", "max"},           {"AVG", "avg"},       {"IFNULL", "ifnull"},

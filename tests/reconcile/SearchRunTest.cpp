@@ -198,6 +198,19 @@ TEST_F(SearchRunTest, BackslashInAFolderNameIsNoSeparator) {
   EXPECT_EQ(report.lines, (std::vector<std::string>{odd.Folder() + "/MWDDF.ADD", ""}));
 }
 
+// A chart that is not UTF-8 (written by another program) is reported as stored, and a fix
+// rewrites the six amounts only: the bytes stay as they were.
+TEST_F(SearchRunTest, IllFormedChartIsReportedAsStoredAndNeverRewritten) {
+  const auto charge = Charge("X", 4.0);
+  const std::string where = " WHERE \"Entry Number\" = " + std::to_string(charge);
+  practice.Execute("UPDATE MWTRN SET \"Chart Number\" = CAST(x'C9434F4C45' AS TEXT)" + where);
+  fix.set = true;
+  Run();
+  EXPECT_EQ(report.lines, (std::vector<std::string>{Header(), "", Line("\xC9" "COLE", "4")}));
+  EXPECT_EQ(Stored(charge, "Insurance 1 Amount Paid"), 0.0);
+  EXPECT_EQ(practice.QueryText("SELECT hex(\"Chart Number\") FROM MWTRN" + where), "C9434F4C45");
+}
+
 TEST_F(SearchRunTest, SecondRunAfterAFixReportsOnlyUnbucketedDifferences) {
   const auto clean = Charge("AAA", 80.0);
   Apply(Payment("AAA", "I", "2"), clean, 67.5);

@@ -137,6 +137,14 @@ TEST_F(CheckOutput, AnEmptyChartIsRefusedAndANearMissIsNamed) {
   EXPECT_FALSE(Has(stderr_, "differs only")) << stderr_;
 }
 
+// Case beyond ASCII counts too: "école" stored in lower case is named for "ÉCOLE".
+TEST_F(CheckOutput, ANearMissBeyondAsciiIsNamed) {
+  Charge("\xC3\xA9" "cole", 1.0);
+  EXPECT_EQ(Check({"--folder", practice_.Folder(), "--chart", "\xC3\xA9" "cole"}), kNoDiscrepancy);
+  EXPECT_TRUE(Has(stderr_, "no transaction row has the chart number \"\xC3\x89" "COLE\"")) << stderr_;
+  EXPECT_TRUE(Has(stderr_, "holds the chart number \"\xC3\xA9" "cole\", which differs only in case")) << stderr_;
+}
+
 class LockedRow : public CheckCommandTest {
  protected:
   // Another user of the practice holds the lock of `record`.
