@@ -9,6 +9,7 @@
 #include "data/DataSource.h"
 #include "data/Fields.h"
 #include "data/IndexDefs.h"
+#include "data/ListenerSnapshot.h"
 #include "data/ace/AceErrors.h"
 #include "data/ace/AceProvider.h"
 
@@ -68,8 +69,7 @@ void TAdsDataSet::DetachDataSource(TDataSource* source) {
 
 void TAdsDataSet::DataEvent(TDataEvent event, TField* field) {
   if (heldNotifications_ > 0) return;
-  const std::vector<TDataSource*> sources = dataSources_;
-  for (TDataSource* source : sources) source->DataEvent(event, field);
+  for (TDataSource* source : ListenerSnapshot(dataSources_)) source->DataEvent(event, field);
 }
 
 void TAdsDataSet::SetState(TDataSetState state) {

@@ -4,6 +4,7 @@
 
 #include "common/Exceptions.h"
 #include "data/AdsTable.h"
+#include "data/ListenerSnapshot.h"
 #include "data/MasterDataLink.h"
 
 namespace lw {
@@ -61,13 +62,11 @@ void TDataSource::RemoveLink(TMasterDataLink* link) {
 
 void TDataSource::DataEvent(TDataEvent event, TField* field) {
   if (!enabled_) return;
-  const std::vector<TMasterDataLink*> links = links_;
-  for (TMasterDataLink* link : links) link->DataEvent(event, field);
+  for (TMasterDataLink* link : ListenerSnapshot(links_)) link->DataEvent(event, field);
 }
 
 void TDataSource::NotifyActivity() {
-  const std::vector<TMasterDataLink*> links = links_;
-  for (TMasterDataLink* link : links) link->DataEvent(TDataEvent::deStateChange, nullptr);
+  for (TMasterDataLink* link : ListenerSnapshot(links_)) link->DataEvent(TDataEvent::deStateChange, nullptr);
 }
 
 void TDataSource::DataSetDestroyed() {

@@ -472,17 +472,17 @@ Status Cursor::Checksum(std::uint32_t& crc) {
   return {};
 }
 
-Status Cursor::SetScope(int order, bool top, std::vector<Value> key) {
+Status Cursor::SetScope(int order, bool top, std::vector<Value>& key) {
   if (order == kNaturalOrder) return Status::Error(ace::kInvalidHandle, "(a scope needs an index)");
   LW_RETURN_IF_ERROR(CheckOrder(order));
   Scope& scope = scopes_[order];
   if (key.size() > table_->indexes[order].segments.size()) key.resize(table_->indexes[order].segments.size());
   if (top) {
     scope.hasTop = !key.empty();
-    scope.top = std::move(key);
+    scope.top.swap(key);
   } else {
     scope.hasBottom = !key.empty();
-    scope.bottom = std::move(key);
+    scope.bottom.swap(key);
   }
   ++scope.version;
   return {};

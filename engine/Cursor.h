@@ -55,7 +55,8 @@ class Cursor : public SnapshotClient {
   Status Checksum(std::uint32_t& crc);
 
   // Scopes on an index order: prefixes of key values; a top and a bottom bound, inclusive.
-  Status SetScope(int order, bool top, std::vector<Value> key);
+  // Takes the key's values by swapping, so the caller's vector gets the old bound's buffers.
+  Status SetScope(int order, bool top, std::vector<Value>& key);
   void ClearScopes();
 
   // Raw keys: per index, the segment images set since InitRawKey.

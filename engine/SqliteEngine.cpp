@@ -50,6 +50,12 @@ std::uint32_t SqliteEngine::Finish(const Status& status) {
   return status.code();
 }
 
+std::uint32_t SqliteEngine::FailWithCode(std::uint32_t code) {
+  lastError.code = code;
+  lastError.text.assign(ace::AceErrorText(code));  // into the kept buffer
+  return code;
+}
+
 const SqliteEngine::HandleEntry* SqliteEngine::Find(ADSHANDLE handle) const {
   return handles_.Find(handle);
 }

@@ -150,6 +150,8 @@ class SqliteEngine final : public ace::AceApi {
 
   // Turns a status into the call's result, setting the thread's last error on failure.
   static std::uint32_t Finish(const Status& status);
+  // The same for a failure with the code's own text, without building a Status.
+  static std::uint32_t FailWithCode(std::uint32_t code);
   const HandleEntry* Find(ADSHANDLE handle) const;
   Status ConnectionOf(ADSHANDLE handle, Connection*& connection) const;
   // A cursor handle or one of its index handles; `order` is the handle's order.
@@ -173,6 +175,7 @@ class SqliteEngine final : public ace::AceApi {
   bool stopping_ = false;
   ADSHANDLE next_ = 1;
   HandleTable<HandleEntry> handles_;
+  std::vector<Value> scopeKey_;  // AdsSetScope's decoded key, reused
   std::unordered_map<ADSHANDLE, OpenConnection> connections_;
   std::unordered_map<ADSHANDLE, OpenCursor> cursors_;
   std::unordered_map<ADSHANDLE, std::unique_ptr<SqlStatement>> statements_;

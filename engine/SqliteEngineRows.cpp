@@ -362,7 +362,9 @@ std::uint32_t SqliteEngine::AdsSetScope(ADSHANDLE index, std::uint16_t scopeOpti
   if (scopeOption != ace::kScopeTop && scopeOption != ace::kScopeBottom) {
     return Finish(Status::Error(ace::kInvalidArgument, "(the scope option is 1 for top or 2 for bottom)"));
   }
-  std::vector<Value> values;
+  // Decoded into the engine's reused vector: scopes are set twice for every row of a search run.
+  std::vector<Value>& values = scopeKey_;
+  values.clear();
   const auto* bytes = static_cast<const std::uint8_t*>(key);
   const TableDef& table = c->Table();
   const ColumnDef& first = table.columns[table.indexes[order].segments[0]];
@@ -382,7 +384,7 @@ std::uint32_t SqliteEngine::AdsSetScope(ADSHANDLE index, std::uint16_t scopeOpti
   } else {
     return Finish(Status::Error(ace::kInvalidArgument, "(unknown key type)"));
   }
-  return Finish(c->SetScope(order, scopeOption == ace::kScopeTop, std::move(values)));
+  return Finish(c->SetScope(order, scopeOption == ace::kScopeTop, values));
 }
 
 std::uint32_t SqliteEngine::AdsClearAllScopes(ADSHANDLE table) {

@@ -257,7 +257,8 @@ std::uint32_t SqliteEngine::AdsGetSegmentFieldname(ADSHANDLE index, std::uint16_
   int order;
   LW_TRY(IndexOf(index, c, order));
   const IndexDef& def = c->Table().indexes[order];
-  if (segment >= def.segments.size()) return Finish(Status::Error(ace::kInvalidSegment));
+  // Callers ask for segments until this answer, once per key: it must not allocate.
+  if (segment >= def.segments.size()) return FailWithCode(ace::kInvalidSegment);
   return Finish(CopyText(c->Table().columns[def.segments[segment]].name, buffer, length));
 }
 
