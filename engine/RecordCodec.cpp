@@ -375,7 +375,11 @@ Status ValueFromImage(const ColumnDef& column, const std::uint8_t* bytes, Value&
     case 13:
     case 15: {
       std::int32_t v = Get<std::int32_t>(bytes);
-      if (v != -1) value = Value::Int(v);
+      if (v == -1) return {};
+      // Bytes no value of the type has (a time past midnight, a negative counter) are refused
+      // here rather than stored as a value no later write could take.
+      if (!IntegerFits(column.type, v)) return ColumnError(ace::kValueDoesNotFit, column, "out of range");
+      value = Value::Int(v);
       return {};
     }
     case 14: {

@@ -144,6 +144,19 @@ TEST(ValueImage, EveryValueSurvivesTheRoundTripThroughItsBytes) {
   EXPECT_FALSE(engine::WriteImageFromValue(Column(2, 4, 2), Value::Real(123.5), image.data()).ok());
 }
 
+// Found by fuzzing: a time image past midnight read as a value no write could store.
+TEST(ValueImage, BytesNoValueOfTheTypeHasAreRefused) {
+  const std::pair<ColumnDef, std::int32_t> cases[] = {
+      {Column(13, 4), 89915136}, {Column(13, 4), 86400000}, {Column(13, 4), -2}, {Column(15, 4), -5}};
+  for (const auto& [column, stored] : cases) {
+    std::uint8_t image[4];
+    std::memcpy(image, &stored, 4);
+    Value value;
+    const engine::Status status = engine::ValueFromImage(column, image, value);
+    EXPECT_EQ(ace::kValueDoesNotFit, status.code()) << column.type << " " << stored;
+  }
+}
+
 TEST(DateCalls, ConvertBetweenJulianDaysAndCompactText) {
   auto engine = engine::CreateSqliteEngine();
   double julian = 0;
