@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "engine/FileSystem.h"
+#include "engine/PageChecksums.h"
 #include "engine/Schema.h"
 
 namespace lw::engine {
@@ -64,6 +65,7 @@ Status Connection::Open(const std::string& connectPath, const std::string& user,
   c->path_ = path;
   c->folder_ = FolderOf(path);
   sqlite3* raw = nullptr;
+  InstallPageChecksums();
   int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   c->db_.reset(raw);
   if (rc != SQLITE_OK) return StorageFailure(rc, path + ": " + ErrorText(raw));

@@ -13,6 +13,7 @@
 
 #include "common/Exceptions.h"
 #include "engine/Catalog.h"
+#include "engine/PageChecksums.h"
 #include "engine/RecordCodec.h"
 #include "engine/Schema.h"
 #include "engine/Sqlite.h"
@@ -34,9 +35,11 @@ std::string Upper(std::string text) {
 // per-call connection mutex (taken on every step and column read) is left out.
 Db OpenDb(const std::string& path, int flags) {
   sqlite3* raw = nullptr;
+  InstallPageChecksums();
   int rc = sqlite3_open_v2(path.c_str(), &raw, flags | SQLITE_OPEN_NOMUTEX, nullptr);
   Db db(raw);
   if (rc != SQLITE_OK) Check(Status::Error(ace::kStorageError, path + ": " + ErrorText(raw)));
+  sqlite3_extended_result_codes(raw, 1);
   return db;
 }
 
@@ -95,6 +98,7 @@ void CreateDictionary(const std::string& path, const std::vector<TableSpec>& tab
   if (std::filesystem::exists(path)) Check(Status::Error(ace::kInvalidArgument, "the file already exists: " + path));
   Check(CreatePrivateFile(path));
   Db db = OpenDb(path, SQLITE_OPEN_READWRITE);
+  Check(EnableChecksums(db.get()));
   Check(ConfigureConnection(db.get()));
   Check(CreateSchema(db.get(), tables, options));
 }

@@ -94,6 +94,8 @@ Status Exec(sqlite3* db, const std::string& sql) {
 Status SqliteFailure(sqlite3* db, int rc) { return StorageFailure(rc, ErrorText(db)); }
 
 Status StorageFailure(int rc, const std::string& detail) {
+  // A page whose checksum does not match (see PageChecksums.h) was damaged on the disk.
+  if (rc == SQLITE_IOERR_DATA) return Status::Error(ace::kDictionaryDamaged, detail + " (a damaged page)");
   switch (rc & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:

@@ -186,5 +186,33 @@ TEST_F(HostileFiles, AFileThatIsNoDictionaryIsRefusedUnchanged) {
   EXPECT_EQ(ace::kDictionaryNotFound, TryConnect(dir.File("FOLDER.ADD")));
 }
 
+TEST_F(HostileFiles, AByteFlippedOnTheDiskInAStoredAmountIsADamagedDictionary) {
+  practice.Insert("MWTRN", {{"Chart Number", std::string("SMITH")}, {"Guarantor Amount Paid", 12.5}});
+  practice.Execute("PRAGMA wal_checkpoint(TRUNCATE)");
+  // SQLite keeps the amount as a big-endian IEEE double: 12.5 becomes 13.0 when 0x29 is 0x2A.
+  std::string bytes = Bytes(practice.DictionaryPath());
+  const std::string amount("\x40\x29\x00\x00\x00\x00\x00\x00", 8);
+  const std::size_t at = bytes.find(amount);
+  ASSERT_NE(at, std::string::npos);
+  ASSERT_EQ(bytes.find(amount, at + 1), std::string::npos);
+  bytes[at + 1] = '\x2A';
+  std::ofstream(practice.DictionaryPath(), std::ios::binary | std::ios::in | std::ios::out).write(bytes.data(),
+                                                                                                 bytes.size());
+  // A fresh engine reads the page from the disk.
+  const auto fresh = engine::CreateSqliteEngine();
+  ADSHANDLE connection = 0, table = 0;
+  std::uint32_t result = fresh->AdsConnect60(practice.ConnectPath().c_str(), 3, engine::kPracticeUser,
+                                             engine::kPracticePassword, 0, &connection);
+  if (result == 0) result = fresh->AdsOpenTable(connection, "MWTRN", nullptr, 0, 1, 1, 1, 0, &table);
+  if (result == 0) result = fresh->AdsGotoTop(table);
+  EXPECT_EQ(ace::kDictionaryDamaged, result);
+  char text[600];
+  std::uint16_t length = sizeof text;
+  std::uint32_t code = 0;
+  fresh->AdsGetLastError(&code, text, &length);
+  EXPECT_NE(std::string::npos, std::string(text).find("damaged page")) << text;
+  fresh->AdsDisconnect(connection);
+}
+
 }  // namespace
 }  // namespace lw::test

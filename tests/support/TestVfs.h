@@ -30,7 +30,28 @@ class TestVfs {
   // Main database files open read-only, as a file the user may not write does.
   void OpenReadOnly(bool readOnly) { readOnly_.store(readOnly); }
 
+  // Counted faults, for sweeps that fail each I/O of a run in turn. Every read, write, sync and
+  // lock (file locks and taken locks of the log index) of any file through the VFS is counted from construction or the last ResetCounts(); the
+  // nth of `kind` (from 1) then fails with `code` (one failure, later ones pass).
+  enum class Io { Read, Write, Sync, Lock };
+  void FailNth(Io kind, long nth, int code) {
+    failCode_.store(0);
+    failKind_.store(static_cast<int>(kind));
+    failAt_.store(nth);
+    failCode_.store(code);
+  }
+  long Count(Io kind) const { return counts_[static_cast<int>(kind)].load(); }
+  void ResetCounts() {
+    for (auto& count : counts_) count.store(0);
+  }
+  // Called by the shim for each operation: the code to fail it with, or 0.
+  int Counted(Io kind);
+
   std::atomic<int> walSyncs_{0};
+  std::atomic<long> counts_[4] = {};
+  std::atomic<int> failKind_{0};
+  std::atomic<long> failAt_{0};
+  std::atomic<int> failCode_{0};
   std::atomic<int> writeFailure_{0};
   std::atomic<int> readFailure_{0};
   std::atomic<bool> refuseOpens_{false};
