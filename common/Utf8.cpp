@@ -155,4 +155,24 @@ std::string UpperCaseUtf8(std::string_view text) { return MapCase(text, 'a', 'A'
 
 std::string LowerCaseUtf8(std::string_view text) { return MapCase(text, 'A', 'a', u_tolower); }
 
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  // Names are nearly always ASCII: compare those in place, without building upper-case copies.
+  const auto ascii = [](std::string_view t) {
+    for (char c : t) {
+      if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+  };
+  if (ascii(a) && ascii(b)) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      const char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 'a' + 'A') : a[i];
+      const char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 'a' + 'A') : b[i];
+      if (x != y) return false;
+    }
+    return true;
+  }
+  return UpperCaseUtf8(a) == UpperCaseUtf8(b);
+}
+
 }  // namespace lw

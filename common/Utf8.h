@@ -51,4 +51,8 @@ std::string UpperCaseUtf8(std::string_view text);
 // The same with the simple lower-case mapping.
 std::string LowerCaseUtf8(std::string_view text);
 
+// Whether `a` and `b` are the same once both are upper-cased as UpperCaseUtf8 does: how names
+// (tables, columns, indexes) are compared without regard to case, whatever the locale.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
 }  // namespace lw

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "common/Utf8.h"
 #include "data/AdsDataSet.h"
 #include "data/ace/AceProvider.h"
 
@@ -13,11 +14,6 @@ namespace {
 thread_local bool errorBeingBuilt = false;
 
 constexpr std::uint16_t kLastErrorBufferSize = 600;
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
 
 std::string ColumnNameFrom(const std::string& message) {
   static constexpr std::string_view kMarker = "column \"";
@@ -52,7 +48,7 @@ ErrorBuildingScope::ErrorBuildingScope() { errorBeingBuilt = true; }
 ErrorBuildingScope::~ErrorBuildingScope() { errorBeingBuilt = false; }
 
 std::int32_t ParseNativeSqlCode(const std::string& message) {
-  const std::string upper = Upper(message);
+  const std::string upper = UpperCaseUtf8(message);
   static constexpr std::string_view kNative = "NATIVEERROR = ";
   if (upper.find("ERROR 7200:") == std::string::npos) return 0;
   const auto at = upper.find(kNative);

@@ -1,19 +1,12 @@
 #include "data/IndexDefs.h"
 
-#include <cctype>
-#include <strings.h>
+#include "common/Utf8.h"
 
 namespace lw {
 
-bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
+bool SameTextIgnoringCase(std::string_view a, std::string_view b) { return EqualsIgnoringCase(a, b); }
 
-std::string UpperCase(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return out;
-}
+std::string UpperCase(std::string_view text) { return UpperCaseUtf8(text); }
 
 std::string Trimmed(std::string_view text) {
   std::size_t begin = 0, end = text.size();

@@ -1,10 +1,9 @@
 #include "data/PaymentPosting.h"
 
-#include <strings.h>
-
 #include <cstring>
 #include <vector>
 
+#include "common/Utf8.h"
 #include "data/AdsErrors.h"
 #include "data/PracticeComponents.h"
 #include "data/ace/AceProvider.h"
@@ -53,7 +52,7 @@ class Columns {
       char buffer[129];
       std::uint16_t length = sizeof buffer;
       CheckAce(nullptr, api_.AdsGetFieldName(table_, i, buffer, &length));
-      if (strcasecmp(buffer, name.c_str()) == 0) return i;
+      if (EqualsIgnoringCase(buffer, name)) return i;
     }
     throw EDatabaseError("Field '" + name + "' not found");
   }

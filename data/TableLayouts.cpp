@@ -1,13 +1,12 @@
 #include "data/TableLayouts.h"
 
-#include <strings.h>
+#include "common/Utf8.h"
 
 namespace lw {
 
 const ColumnLayout* TableLayout::FindColumn(std::string_view columnName) const {
   for (const auto& column : columns) {
-    if (column.name.size() == columnName.size() &&
-        strncasecmp(column.name.data(), columnName.data(), columnName.size()) == 0) {
+    if (EqualsIgnoringCase(column.name, columnName)) {
       return &column;
     }
   }

@@ -1,17 +1,14 @@
 #include "engine/Catalog.h"
 
-#include <strings.h>
-
 #include <cctype>
 
+#include "common/Utf8.h"
 #include "engine/Sqlite.h"
 
 namespace lw::engine {
 
 namespace {
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
+bool SameName(std::string_view a, std::string_view b) { return EqualsIgnoringCase(a, b); }
 }  // namespace
 
 int TableDef::FindColumn(std::string_view columnName) const {
@@ -216,7 +213,7 @@ Status LoadCatalog(sqlite3* db, Catalog& catalog) {
     sqlite3_reset(indexes.get());
     FinishLayout(*table);
     std::string key = table->name;
-    for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    key = UpperCaseUtf8(key);
     catalog.emplace(std::move(key), std::move(table));
   }
   if (sqlite3_errcode(db) != SQLITE_OK && sqlite3_errcode(db) != SQLITE_DONE && sqlite3_errcode(db) != SQLITE_ROW) {

@@ -1,6 +1,5 @@
 #include "engine/Connection.h"
 
-#include <strings.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -9,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/Utf8.h"
 #include "engine/FileSystem.h"
 #include "engine/PageChecksums.h"
 #include "engine/Schema.h"
@@ -26,10 +26,8 @@ constexpr auto kSnapshotLifetime = std::chrono::milliseconds(500);
 // already runs, the call is refused and nothing changes).
 const bool kStatisticsOff = [] { return sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK; }();
 
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
+// Names are matched without regard to case by Unicode's mapping, whatever the locale.
+std::string Upper(std::string_view text) { return UpperCaseUtf8(text); }
 
 std::string FolderOf(const std::string& path) {
   std::size_t slash = path.find_last_of('/');

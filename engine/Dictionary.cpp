@@ -12,6 +12,7 @@
 #include <map>
 
 #include "common/Exceptions.h"
+#include "common/Utf8.h"
 #include "engine/Catalog.h"
 #include "engine/PageChecksums.h"
 #include "engine/RecordCodec.h"
@@ -26,10 +27,8 @@ void Check(const Status& status) {
   if (!status.ok()) throw EDatabaseError(status.text());
 }
 
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
+// Names are matched without regard to case by Unicode's mapping, whatever the locale.
+std::string Upper(std::string_view text) { return UpperCaseUtf8(text); }
 
 // Every connection opened here is private to one loader or one call, so SQLite's own
 // per-call connection mutex (taken on every step and column read) is left out.

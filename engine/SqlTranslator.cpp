@@ -6,6 +6,7 @@
 #include <set>
 
 #include "common/NumberText.h"
+#include "common/Utf8.h"
 #include "engine/TextFunctions.h"
 
 namespace lw::engine {
@@ -20,10 +21,8 @@ struct Token {
   int line;
 };
 
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
+// Names are matched without regard to case by Unicode's mapping, whatever the locale.
+std::string Upper(std::string_view text) { return UpperCaseUtf8(text); }
 
 Status Tokenize(const std::string& text, std::vector<Token>& tokens) {
   tokens.clear();

@@ -1,11 +1,10 @@
 #include "reconcile/MemoryRows.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <cmath>
 
 #include "common/Exceptions.h"
+#include "common/Utf8.h"
 #include "data/TableLayouts.h"
 
 namespace lw {
@@ -18,9 +17,7 @@ std::vector<std::string> ColumnNames(const TableLayout& layout) {
   return names;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
+bool SameName(std::string_view a, std::string_view b) { return EqualsIgnoringCase(a, b); }
 
 }  // namespace
 

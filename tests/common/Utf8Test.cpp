@@ -4,6 +4,8 @@
 
 #include <clocale>
 
+#include "tests/support/ScopedLocale.h"
+
 namespace lw {
 namespace {
 
@@ -82,6 +84,16 @@ TEST(Utf8, UpperCasesByUnicodeWhateverTheLocale) {
     EXPECT_EQ(UpperCaseUtf8("a\xE9z1-'"), "A\xE9Z1-'");                   // ill-formed bytes stay
   }
   std::setlocale(LC_ALL, "C");
+}
+
+TEST(Utf8, NamesCompareWithoutRegardToCaseBeyondAscii) {
+  test::ScopedLocale comma(test::kCommaLocale);  // the process locale plays no part
+  EXPECT_TRUE(EqualsIgnoringCase("Entry Number", "ENTRY NUMBER"));
+  EXPECT_FALSE(EqualsIgnoringCase("Entry Number", "Entry Numbers"));
+  EXPECT_TRUE(EqualsIgnoringCase("\xC3\xA9" "cole", "\xC3\x89" "COLE"));  // école, ÉCOLE
+  EXPECT_FALSE(EqualsIgnoringCase("ecole", "\xC3\x89" "COLE"));
+  EXPECT_TRUE(EqualsIgnoringCase("\xC4\xB1", "i"));  // ı and i share the capital I
+  EXPECT_FALSE(EqualsIgnoringCase("\xE9", "\xC9"));   // ill-formed bytes compare as they are
 }
 
 }  // namespace

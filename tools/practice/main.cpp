@@ -8,8 +8,6 @@
 //   post-payment DIR --charge ...   posts a payment as a practice client does
 // Exit codes: 0 success, 1 the command failed, 2 bad usage.
 
-#include <strings.h>
-
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -22,6 +20,7 @@
 #include "common/Csv.h"
 #include "common/Exceptions.h"
 #include "common/SettingsStore.h"
+#include "common/Utf8.h"
 #include "engine/DemoPractice.h"
 #include "engine/Dictionary.h"
 #include "engine/PracticeLayouts.h"
@@ -210,7 +209,7 @@ int Import(const std::vector<std::string>& args) {
     line = first->line;
     for (const auto& field : first->fields) {
       bool found = false;
-      for (const std::string& name : known) found = found || strcasecmp(name.c_str(), field.text.c_str()) == 0;
+      for (const std::string& name : known) found = found || EqualsIgnoringCase(name, field.text);
       if (!found) throw Exception("unknown column \"" + field.text + "\" in table " + args[1]);
       header.push_back(field.text);
     }
