@@ -99,7 +99,10 @@ std::uint16_t TAdsTable::BuildRawKey(const KeyBuffer& buffer, std::uint8_t* key)
   for (std::uint16_t segment = 0;; ++segment) {
     std::uint32_t result = 0;
     const std::string name = SegmentFieldName(segment, result);
-    if (result != 0) break;
+    // Only "no such segment" ends the key. Any other failure (a storage error, say) would leave
+    // a key of fewer segments: a wider scope whose rows, fixed, would overwrite good amounts.
+    if (result == ace::kInvalidSegment) break;
+    CheckAce(this, result);
     TField* field = FindField(name);
     if (field == nullptr) RaiseDatabaseError(this, "Field '" + name + "' not found");
     const ColumnDesc& column = field->Column();

@@ -122,6 +122,20 @@ TEST_F(RefusalsTest, EachBoundCountsAsAppliedOnlyOnceItsScopeIsSet) {
   EXPECT_EQ(c.tblChg.FieldByName("Entry Number").AsInteger(), c.qryChg.FieldByName("Entry Number").AsInteger());
 }
 
+// Taking any failure as the end of the key's segments built a key of no segments: a scope over
+// every row, whose applications a fix then summed into the charge.
+TEST_F(RefusalsTest, AFailingSegmentLookupWhileBuildingAKeyIsRaisedNotAShorterKey) {
+  PracticeComponents& c = Components();
+  c.AdsConnection1.SetConnectPath(Practice());
+  c.qryChg.AddSQL("");
+  c.qryChg.Open();
+  c.tblChg.Open();
+  bending_->Clear();
+  bending_->FailNth("AdsGetSegmentFieldname", 1, ace::kStorageError);
+  EXPECT_THROW(c.qryChg.MoveNext(), EADSDatabaseError);
+  EXPECT_EQ(bending_->CountOf("AdsSetScope"), 0);
+}
+
 // A cursor that finds a handle already set when it opens.
 class StuckTable : public TAdsTable {
  public:
