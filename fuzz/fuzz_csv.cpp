@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "tools/practice/Csv.h"
+#include "common/Csv.h"
 
 namespace {
 
-std::vector<lw::practice::CsvRecord> ReadAll(const std::string& text) {
+std::vector<lw::CsvRecord> ReadAll(const std::string& text) {
   std::istringstream in(text);
-  lw::practice::CsvReader reader(in);
-  std::vector<lw::practice::CsvRecord> records;
+  lw::CsvReader reader(in);
+  std::vector<lw::CsvRecord> records;
   while (auto record = reader.Next()) records.push_back(std::move(*record));
   return records;
 }
@@ -23,7 +23,7 @@ std::vector<lw::practice::CsvRecord> ReadAll(const std::string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  std::vector<lw::practice::CsvRecord> records;
+  std::vector<lw::CsvRecord> records;
   try {
     records = ReadAll(std::string(reinterpret_cast<const char*>(data), size));
   } catch (const std::runtime_error&) {
@@ -37,9 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       fields.push_back(field.text);
       isNull.push_back(field.IsNull());
     }
-    lw::practice::WriteCsvRecord(out, fields, isNull);
+    lw::WriteCsvRecord(out, fields, isNull);
   }
-  const std::vector<lw::practice::CsvRecord> back = ReadAll(out.str());
+  const std::vector<lw::CsvRecord> back = ReadAll(out.str());
   if (back.size() != records.size()) std::abort();
   for (std::size_t r = 0; r < records.size(); ++r) {
     if (back[r].fields.size() != records[r].fields.size()) std::abort();
