@@ -114,14 +114,21 @@ void TAdsConnection::Connect() {
   if (MiddleTierConnection) options |= 1;
   if (StoredProcedureConnection) options |= 2;
   switch (Compression) {
-    case TAdsCompression::ccAdsCompressInternet: options += 12; break;
-    case TAdsCompression::ccAdsCompressAlways: options += 4; break;
-    case TAdsCompression::ccAdsCompressNever: options += 8; break;
-    case TAdsCompression::ccAdsCompressionNotSet: break;
+    case TAdsCompression::ccAdsCompressInternet:
+      options += 12;
+      break;
+    case TAdsCompression::ccAdsCompressAlways:
+      options += 4;
+      break;
+    case TAdsCompression::ccAdsCompressNever:
+      options += 8;
+      break;
+    case TAdsCompression::ccAdsCompressionNotSet:
+      break;
   }
   ace::ADSHANDLE handle = ace::kNoConnection;
-  CheckAce(nullptr, ace::Ace().AdsConnect60(path.c_str(), AdsServerTypes, user.c_str(),
-                                            password.c_str(), options, &handle));
+  CheckAce(nullptr,
+           ace::Ace().AdsConnect60(path.c_str(), AdsServerTypes, user.c_str(), password.c_str(), options, &handle));
   handle_ = handle;
   if (!dictionary_) return;
   const std::vector<TAdsDataSet*> cursors = cursors_;
@@ -129,8 +136,8 @@ void TAdsConnection::Connect() {
     if (!cursor->IsTable()) continue;
     char buffer[kDefaultIndexBufferSize + 1] = {};
     std::uint16_t length = kDefaultIndexBufferSize;
-    const std::uint32_t result = ace::Ace().AdsDDGetTableProperty(
-        handle_, cursor->TableName().c_str(), ace::kDDDefaultIndex, buffer, &length);
+    const std::uint32_t result =
+        ace::Ace().AdsDDGetTableProperty(handle_, cursor->TableName().c_str(), ace::kDDDefaultIndex, buffer, &length);
     cursor->ApplyDefaultIndexAnswer(result, std::string(buffer, strnlen(buffer, kDefaultIndexBufferSize)));
   }
 }
@@ -171,13 +178,20 @@ TAdsConnection* TAdsConnection::Find(std::string_view name, const ComponentOwner
         named = SameTextIgnoringCase(c->Owner()->Name() + "." + c->Name(), name);
       }
       if (!named) continue;
-      if ((pass == 1 && sameOwner && sameThread) || (pass == 2 && sameThread) ||
-          (pass == 3 && sameOwner) || pass == 4) {
+      if ((pass == 1 && sameOwner && sameThread) || (pass == 2 && sameThread) || (pass == 3 && sameOwner) ||
+          pass == 4) {
         return c;
       }
     }
   }
   return nullptr;
+}
+
+std::uint32_t TAdsConnection::RunNumber() const {
+  if (!IsConnected()) return 0;
+  std::uint32_t run = 0;
+  CheckAce(nullptr, ace::Ace().LwGetRunNumber(handle_, &run));
+  return run;
 }
 
 }  // namespace lw

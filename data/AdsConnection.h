@@ -48,6 +48,9 @@ class TAdsConnection : public TComponent {
   // after the connection is marked disconnected). Setting the current value does nothing.
   void SetIsConnected(bool connected);
   ace::ADSHANDLE ConnectionHandle() const { return handle_; }
+  // The run number the practice's update history keeps this connection's changes under; 0
+  // while it has changed nothing or is not connected.
+  std::uint32_t RunNumber() const;
 
   // Whether ConnectPath, upper-cased, contains ".ADD".
   bool IsDictionaryConnection() const { return dictionary_; }

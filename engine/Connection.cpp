@@ -10,6 +10,7 @@
 
 #include "common/Utf8.h"
 #include "engine/FileSystem.h"
+#include "engine/History.h"
 #include "engine/PageChecksums.h"
 #include "engine/Schema.h"
 
@@ -92,6 +93,7 @@ Status Connection::Open(const std::string& connectPath, const std::string& user,
   }
   Status catalog = LoadCatalog(raw, c->catalog_);
   if (!catalog.ok()) return Status::Error(ace::kDictionaryDamaged, path + ": " + catalog.text());
+  LW_RETURN_IF_ERROR(UpgradeHistory(raw));
   LW_RETURN_IF_ERROR(c->locks_.Open(path));
   c->seenChanges_ = c->locks_.Changes();
   connection = std::move(c);
@@ -164,6 +166,7 @@ Status Connection::CommitWrite() {
     RollbackWrite();
     return failure;
   }
+  runIsNew_ = false;
   locks_.BumpChanges();
   ++generation_;
   return {};
@@ -171,8 +174,22 @@ Status Connection::CommitWrite() {
 
 void Connection::RollbackWrite() {
   if (!sqlite3_get_autocommit(db_.get())) sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+  // A run number counted in the rolled-back transaction was never taken.
+  if (runIsNew_) run_ = 0;
+  runIsNew_ = false;
   ++generation_;
 }
+
+Status Connection::RunForWrite(std::int64_t& run) {
+  if (run_ == 0) {
+    LW_RETURN_IF_ERROR(AllocateRun(db_.get(), run_));
+    runIsNew_ = true;
+  }
+  run = run_;
+  return {};
+}
+
+const std::string& Connection::OsUser() const { return OsUserName(); }
 
 void Connection::Register(SnapshotClient* client) { clients_.push_back(client); }
 

@@ -71,6 +71,14 @@ class Connection {
   // The cache of built record images of a dictionary table (by its table number).
   ImageCache& Images(const TableDef& table);
 
+  // The run number this connection's changes are recorded under in the update history,
+  // allocated with the first change it records. REQUIRES: inside a write transaction.
+  Status RunForWrite(std::int64_t& run);
+  // That run number; 0 while the connection has recorded no change.
+  std::int64_t Run() const { return run_; }
+  // The operating-system user the history records beside the dictionary user.
+  const std::string& OsUser() const;
+
   // A temporary table name unique to this connection.
   std::string NextTempName();
 
@@ -90,6 +98,8 @@ class Connection {
   std::chrono::steady_clock::time_point lastRead_;
   std::vector<SnapshotClient*> clients_;
   int tempCounter_ = 0;
+  std::int64_t run_ = 0;
+  bool runIsNew_ = false;  // allocated in the write transaction under way
   std::map<int, std::unique_ptr<ImageCache>> images_;
 };
 

@@ -250,32 +250,6 @@ void DictionaryLoader::ForEachRow(
   if (rc != SQLITE_DONE) Check(SqliteFailure(impl_->db.get(), rc));
 }
 
-std::vector<DictionaryLoader::HistoryEntry> DictionaryLoader::History() {
-  Stmt stmt = Prepare(impl_->db.get(),
-                      "SELECT change, table_name, record_number, changed_at, user_name, action, column_name,"
-                      " old_value, new_value FROM lw_history ORDER BY entry");
-  if (!stmt) Check(SqliteFailure(impl_->db.get(), sqlite3_errcode(impl_->db.get())));
-  std::vector<HistoryEntry> entries;
-  auto text = [&](int i) {
-    const unsigned char* t = sqlite3_column_text(stmt.get(), i);
-    return t ? std::string(reinterpret_cast<const char*>(t)) : std::string();
-  };
-  while (sqlite3_step(stmt.get()) == SQLITE_ROW) {
-    HistoryEntry e;
-    e.change = sqlite3_column_int64(stmt.get(), 0);
-    e.table = text(1);
-    e.recordNumber = sqlite3_column_int64(stmt.get(), 2);
-    e.time = text(3);
-    e.user = text(4);
-    e.action = text(5);
-    e.column = text(6);
-    e.oldValue = sqlite3_column_type(stmt.get(), 7) == SQLITE_NULL ? "NULL" : text(7);
-    e.newValue = sqlite3_column_type(stmt.get(), 8) == SQLITE_NULL ? "NULL" : text(8);
-    entries.push_back(std::move(e));
-  }
-  return entries;
-}
-
 std::vector<std::string> DictionaryColumnNames(const std::string& path, const std::string& table) {
   if (!std::filesystem::exists(path)) Check(Status::Error(ace::kDictionaryNotFound, path));
   Db db = OpenDb(path, SQLITE_OPEN_READONLY);

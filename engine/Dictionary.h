@@ -97,19 +97,6 @@ class DictionaryLoader {
       const std::string& table,
       const std::function<void(const std::vector<std::string>& values, const std::vector<bool>& isNull)>& visit);
 
-  // The update history, oldest first, one entry per changed column.
-  struct HistoryEntry {
-    std::int64_t change = 0;
-    std::string table;
-    std::int64_t recordNumber = 0;
-    std::string time;
-    std::string user;
-    std::string action;
-    std::string column;
-    std::string oldValue;
-    std::string newValue;
-  };
-  std::vector<HistoryEntry> History();
 
  private:
   struct Impl;

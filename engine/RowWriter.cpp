@@ -35,6 +35,13 @@ Status RecordHistory(Connection& connection, const TableDef& table, std::int64_t
                      const std::vector<int>& columns, const std::vector<Value>& oldValues,
                      const std::vector<Value>& newValues, std::int64_t* changeNumber) {
   sqlite3* db = connection.db();
+  std::vector<std::size_t> changed;
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (!(oldValues[i] == newValues[i])) changed.push_back(i);
+  }
+  if (changed.empty()) return {};
+  std::int64_t run = 0;
+  LW_RETURN_IF_ERROR(connection.RunForWrite(run));
   std::int64_t change = changeNumber != nullptr ? *changeNumber : 0;
   if (change == 0) {
     Stmt next = Prepare(db, "SELECT ifnull(max(change), 0) + 1 FROM lw_history");
@@ -44,10 +51,11 @@ Status RecordHistory(Connection& connection, const TableDef& table, std::int64_t
   }
   Stmt insert = Prepare(db,
                         "INSERT INTO lw_history (change, table_name, record_number, changed_at, user_name, action,"
-                        " column_name, old_value, new_value) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
+                        " column_name, old_value, new_value, run, os_user)"
+                        " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
   if (!insert) return SqliteFailure(db, sqlite3_errcode(db));
   std::string now = HistoryTimeNow();
-  for (std::size_t i = 0; i < columns.size(); ++i) {
+  for (const std::size_t i : changed) {
     sqlite3_bind_int64(insert.get(), 1, change);
     sqlite3_bind_text(insert.get(), 2, table.name.c_str(), -1, SQLITE_STATIC);
     sqlite3_bind_int64(insert.get(), 3, rowid);
@@ -57,6 +65,8 @@ Status RecordHistory(Connection& connection, const TableDef& table, std::int64_t
     sqlite3_bind_text(insert.get(), 7, table.columns[columns[i]].name.c_str(), -1, SQLITE_STATIC);
     BindValue(insert.get(), 8, oldValues[i]);
     BindValue(insert.get(), 9, newValues[i]);
+    sqlite3_bind_int64(insert.get(), 10, run);
+    sqlite3_bind_text(insert.get(), 11, connection.OsUser().c_str(), -1, SQLITE_STATIC);
     LW_RETURN_IF_ERROR(Run(db, insert.get()));
     sqlite3_reset(insert.get());
     sqlite3_clear_bindings(insert.get());
@@ -72,7 +82,7 @@ std::string HistoryTimeNow() {
 }
 
 Status UpdateRow(Connection& connection, const TableDef& table, std::int64_t rowid, const std::vector<int>& columns,
-                 const std::vector<Value>& values) {
+                 const std::vector<Value>& values, const std::vector<Value>* expected, const char* action) {
   sqlite3* db = connection.db();
   LW_RETURN_IF_ERROR(connection.BeginWrite());
   WriteTransaction transaction(connection);
@@ -96,13 +106,14 @@ Status UpdateRow(Connection& connection, const TableDef& table, std::int64_t row
   for (std::size_t i = 0; i < columns.size(); ++i)
     oldValues.push_back(ValueFromStatement(old.get(), static_cast<int>(i)));
   old.reset();
+  if (expected != nullptr && oldValues != *expected) return Status::Error(ace::kRecordChanged);
   Stmt write = Prepare(db, update);
   if (!write) return SqliteFailure(db, sqlite3_errcode(db));
   for (std::size_t i = 0; i < values.size(); ++i) BindValue(write.get(), static_cast<int>(i + 1), values[i]);
   sqlite3_bind_int64(write.get(), static_cast<int>(columns.size() + 1), rowid);
   LW_RETURN_IF_ERROR(Run(db, write.get()));
   write.reset();
-  LW_RETURN_IF_ERROR(RecordHistory(connection, table, rowid, "update", columns, oldValues, values));
+  LW_RETURN_IF_ERROR(RecordHistory(connection, table, rowid, action, columns, oldValues, values));
   return transaction.Commit();
 }
 

@@ -218,8 +218,9 @@ Status CreateSchema(sqlite3* db, const std::vector<TableSpec>& tables, const Cre
       "CREATE TABLE lw_users (user_name TEXT PRIMARY KEY COLLATE NOCASE, password_hash TEXT NOT NULL);"
       "CREATE TABLE lw_history (entry INTEGER PRIMARY KEY, change INTEGER NOT NULL, table_name TEXT NOT NULL,"
       " record_number INTEGER NOT NULL, changed_at TEXT NOT NULL, user_name TEXT NOT NULL, action TEXT NOT NULL,"
-      " column_name TEXT, old_value, new_value);"
-      "CREATE INDEX lw_history_change ON lw_history (change);";
+      " column_name TEXT, old_value, new_value, run INTEGER NOT NULL DEFAULT 0, os_user TEXT NOT NULL DEFAULT '');"
+      "CREATE INDEX lw_history_change ON lw_history (change);"
+      "CREATE INDEX lw_history_run ON lw_history (run);";
   Status status = Exec(db, kCatalog);
   if (!status.ok()) return fail(status);
   Stmt meta = Prepare(db, "INSERT INTO lw_meta VALUES ('format', ?1)");

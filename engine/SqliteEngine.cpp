@@ -184,6 +184,15 @@ std::uint32_t SqliteEngine::AdsConnect60(const char* connectPath, std::uint16_t 
   return 0;
 }
 
+std::uint32_t SqliteEngine::LwGetRunNumber(ADSHANDLE connection, std::uint32_t* run) {
+  std::lock_guard lock(callLock_);
+  Connection* c;
+  if (Status s = ConnectionOf(connection, c); !s.ok()) return Finish(s);
+  if (run == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
+  *run = static_cast<std::uint32_t>(c->Run());
+  return 0;
+}
+
 std::uint32_t SqliteEngine::AdsDisconnect(ADSHANDLE connection) {
   std::lock_guard lock(callLock_);
   Connection* c;

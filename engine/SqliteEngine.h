@@ -125,6 +125,7 @@ class SqliteEngine final : public ace::AceApi {
   std::uint32_t AdsAppendRecord(ADSHANDLE table) override;
   std::uint32_t AdsWriteRecord(ADSHANDLE table) override;
   std::uint32_t AdsCancelUpdate(ADSHANDLE table) override;
+  std::uint32_t LwGetRunNumber(ADSHANDLE connection, std::uint32_t* run) override;
 
  private:
   enum class HandleKind { Connection, Cursor, Index, Statement };

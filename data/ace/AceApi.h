@@ -296,6 +296,11 @@ class AceApi {
   virtual std::uint32_t AdsWriteRecord(ADSHANDLE table) = 0;
   // Drops the pending changes.
   virtual std::uint32_t AdsCancelUpdate(ADSHANDLE table) = 0;
+
+  // ---- update history (this program's own call; no client library of the vendor has it) ----
+  // The run number under which the connection's changes are kept in the practice's update
+  // history; 0 while the connection has changed nothing.
+  virtual std::uint32_t LwGetRunNumber(ADSHANDLE connection, std::uint32_t* run) = 0;
 };
 
 }  // namespace lw::ace

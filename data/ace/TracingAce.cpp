@@ -213,8 +213,7 @@ std::uint32_t TracingAce::AdsEnableEncryption(ADSHANDLE table, const char* passw
 
 std::uint32_t TracingAce::AdsOpenIndex(ADSHANDLE table, const char* indexFile, ADSHANDLE* indexes,
                                        std::uint16_t* count) {
-  return Record("AdsOpenIndex",
-                std::to_string(table) + ", " + Text(indexFile) + ", " + "out" + ", " + InOut(count),
+  return Record("AdsOpenIndex", std::to_string(table) + ", " + Text(indexFile) + ", " + "out" + ", " + InOut(count),
                 [&] { return inner_.AdsOpenIndex(table, indexFile, indexes, count); });
 }
 
@@ -496,6 +495,11 @@ std::uint32_t TracingAce::AdsWriteRecord(ADSHANDLE table) {
 
 std::uint32_t TracingAce::AdsCancelUpdate(ADSHANDLE table) {
   return Record("AdsCancelUpdate", std::to_string(table), [&] { return inner_.AdsCancelUpdate(table); });
+}
+
+std::uint32_t TracingAce::LwGetRunNumber(ADSHANDLE connection, std::uint32_t* run) {
+  return Record("LwGetRunNumber", std::to_string(connection) + ", " + "out",
+                [&] { return inner_.LwGetRunNumber(connection, run); });
 }
 
 }  // namespace lw::ace

@@ -133,6 +133,7 @@ class TracingAce : public AceApi {
   std::uint32_t AdsAppendRecord(ADSHANDLE table) override;
   std::uint32_t AdsWriteRecord(ADSHANDLE table) override;
   std::uint32_t AdsCancelUpdate(ADSHANDLE table) override;
+  std::uint32_t LwGetRunNumber(ADSHANDLE connection, std::uint32_t* run) override;
 
  private:
   struct Plan {

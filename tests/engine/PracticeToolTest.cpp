@@ -159,8 +159,8 @@ TEST_F(PracticeTool, SetCurrentRecordsTheFolderAndHistoryListsChanges) {
   ASSERT_EQ(0u, engine->AdsSetFieldRaw(table, 46, &amount, 8));  // "Insurance 1 Amount Paid"
   ASSERT_EQ(0u, engine->AdsWriteRecord(table));
   ToolRun history = Tool("history " + Quote(folder));
-  EXPECT_NE(std::string::npos, history.out.find("update MWTRN record 1: Insurance 1 Amount Paid: ")) << history.out;
-  EXPECT_NE(std::string::npos, history.out.find("-> 7.25")) << history.out;
+  EXPECT_NE(std::string::npos, history.out.find("  MWTRN Entry Number 1, chart P0000001: update at ")) << history.out;
+  EXPECT_NE(std::string::npos, history.out.find("    Insurance 1 Amount Paid: NULL -> 7.25\n")) << history.out;
 }
 
 TEST_F(PracticeTool, PostPaymentPostsUnderTheChargesLockAndRefusesWhatItCannotPost) {

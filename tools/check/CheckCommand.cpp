@@ -10,6 +10,7 @@
 #include "common/Exceptions.h"
 #include "common/RegionalSettings.h"
 #include "common/SettingsStore.h"
+#include "common/ShellWord.h"
 #include "data/AdsErrors.h"
 #include "data/Fields.h"
 #include "data/ace/AceErrors.h"
@@ -185,6 +186,19 @@ void PrintSummary(std::FILE* err, const RunCounts& counts, double seconds) {
   std::fprintf(err, "%s in %.1f s\n", summary, seconds);
 }
 
+// After a run that rewrote rows: the run number the practice's history keeps them under.
+void PrintUndoHint(std::FILE* err, const RunCounts& counts, PracticeComponents* components, const std::string& folder) {
+  if (counts.fixed.load() == 0 || components == nullptr) return;
+  try {
+    const std::uint32_t run = components->AdsConnection1.RunNumber();
+    if (run == 0) return;
+    std::fprintf(err, "The rewritten rows are recorded as run %u; undo with: ledgerwick-practice undo %s --run %u\n",
+                 run, ShellQuoted(folder).c_str(), run);
+  } catch (const std::exception&) {
+    // The summary stands without the hint.
+  }
+}
+
 }  // namespace
 
 int RunCheckCommand(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err, bool errIsTerminal,
@@ -228,6 +242,7 @@ int RunCheckCommand(const std::vector<std::string>& arguments, std::FILE* out, s
     writer->Finish();
     progress.Finish();
     PrintSummary(err, counts, progress.Elapsed());
+    PrintUndoHint(err, counts, &*components, folder.chosen);
     if (outcome.stopped) {
       std::fprintf(err, "ledgerwick-check: %s; the rows after the last one checked were not checked\n",
                    StopSignal() == SIGINT ? "interrupted" : "terminated");
@@ -257,6 +272,7 @@ int RunCheckCommand(const std::vector<std::string>& arguments, std::FILE* out, s
     }
     progress.Finish();
     PrintSummary(err, counts, progress.Elapsed());
+    PrintUndoHint(err, counts, components ? &*components : nullptr, folder.chosen);
     if (rows.failedRow) std::fprintf(err, "ledgerwick-check: stopped at %s\n", RowName(*rows.failedRow).c_str());
     if (dynamic_cast<const EAbort*>(&e) == nullptr) {
       std::fprintf(err, "ledgerwick-check: %s\n", Utf8ForDisplay(ErrorDisplayText(e.what())).c_str());

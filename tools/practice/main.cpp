@@ -4,7 +4,8 @@
 //   import DIR TABLE FILE.csv       rows from CSV (all or nothing)
 //   export DIR TABLE                rows as CSV on standard output
 //   set-current DIR                 records DIR as the current practice
-//   history DIR                     the engine's update history
+//   history DIR [--run N] [--entry E]  the update history by run
+//   undo DIR --run N                puts back what a run changed
 //   post-payment DIR --charge ...   posts a payment as a practice client does
 // Exit codes: 0 success, 1 the command failed, 2 bad usage.
 
@@ -24,15 +25,10 @@
 #include "engine/DemoPractice.h"
 #include "engine/Dictionary.h"
 #include "engine/PracticeLayouts.h"
+#include "tools/practice/Commands.h"
 #include "tools/practice/PostPaymentCommand.h"
 
-namespace {
-
-using namespace lw;
-
-constexpr int kOk = 0;
-constexpr int kFailed = 1;
-constexpr int kUsage = 2;
+namespace lw::practice {
 
 const char* kUsageText =
     "Usage: ledgerwick-practice COMMAND ...\n"
@@ -42,7 +38,8 @@ const char* kUsageText =
     "  import DIR TABLE FILE.csv       import rows from CSV into TABLE\n"
     "  export DIR TABLE                write TABLE's rows as CSV to standard output\n"
     "  set-current DIR                 record DIR as the current practice\n"
-    "  history DIR                     list the update history\n"
+    "  history DIR [--run N] [--entry E]  list the update history by run\n"
+    "  undo DIR --run N                put back what a run changed\n"
     "  post-payment DIR --charge ENTRY --amount A --type T --who W\n"
     "                                  post a payment to a charge as a practice client does\n"
     "Run 'ledgerwick-practice COMMAND --help' for a command's details.\n";
@@ -75,9 +72,19 @@ const std::map<std::string, Help>& Helps() {
        {"export DIR TABLE", "Writes every row of TABLE as CSV (header of column names) to standard output.\n"}},
       {"set-current", {"set-current DIR", "Records DIR as \"Current Practice\" in the per-user settings store.\n"}},
       {"history",
-       {"history DIR",
-        "Lists the engine's update history: every change with its table, record number,\n"
-        "time, user, column, old and new value.\n"}},
+       {"history DIR [--run N] [--entry E]",
+        "Lists the practice's update history, run by run: every fix (each run of\n"
+        "ledgerwick-check --fix, each search with \"Fix Balances\"), import and undo is a run\n"
+        "with a number. For each run: its time (UTC), the OS user and the dictionary user;\n"
+        "for each row it changed: the table, Entry Number and chart, and every changed field\n"
+        "as old -> new. --run N shows one run, --entry E the changes of one Entry Number.\n"
+        "A write that left a field's value as it was records nothing for that field.\n"}},
+      {"undo",
+       {"undo DIR --run N",
+        "Puts back the values every row had before run N, each row under its record lock.\n"
+        "A row changed since the run (by anyone), locked by another user, gone, or added or\n"
+        "deleted by the run is left alone and listed. The undo is itself a run, named in the\n"
+        "output, and can be undone in turn. Exit status 1 when any row was left alone.\n"}},
       {"post-payment", {practice::kPostPaymentUsage, practice::kPostPaymentHelp}},
   };
   return helps;
@@ -270,28 +277,18 @@ int SetCurrent(const std::vector<std::string>& args) {
   return kOk;
 }
 
-int History(const std::vector<std::string>& args) {
-  if (args.size() != 1) return CommandUsage("history", "expects exactly one folder");
-  std::string path;
-  if (int rc = RequireDictionary("history", args[0], path); rc != kOk) return rc;
-  engine::DictionaryLoader loader(path);
-  auto entries = loader.History();
-  if (entries.empty()) std::printf("No changes recorded.\n");
-  for (const auto& e : entries) {
-    std::printf("#%lld %s %s %s %s record %lld: %s: %s -> %s\n", static_cast<long long>(e.change), e.time.c_str(),
-                e.user.c_str(), e.action.c_str(), e.table.c_str(), static_cast<long long>(e.recordNumber),
-                e.column.c_str(), e.oldValue.c_str(), e.newValue.c_str());
-  }
-  return kOk;
-}
-
-}  // namespace
+}  // namespace lw::practice
 
 int main(int argc, char** argv) {
+  using namespace lw::practice;
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) return UsageError("no command given");
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     std::printf("%s", kUsageText);
+    return kOk;
+  }
+  if (args[0] == "--version") {
+    std::printf("ledgerwick-practice %s\n", LEDGERWICK_VERSION);
     return kOk;
   }
   std::string command = args[0];
@@ -310,7 +307,8 @@ int main(int argc, char** argv) {
     if (command == "import") return Import(args);
     if (command == "export") return Export(args);
     if (command == "set-current") return SetCurrent(args);
-    if (command == "post-payment") return practice::PostPaymentCommand(args);
+    if (command == "post-payment") return PostPaymentCommand(args);
+    if (command == "undo") return Undo(args);
     return History(args);
   } catch (const lw::Exception& e) {
     std::fprintf(stderr, "ledgerwick-practice %s: %s\n", command.c_str(), e.Message().c_str());
