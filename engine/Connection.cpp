@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "common/Utf8.h"
+#include "engine/DictionaryFile.h"
 #include "engine/FileSystem.h"
 #include "engine/History.h"
 #include "engine/PageChecksums.h"
@@ -63,18 +64,15 @@ Status Connection::Open(const std::string& connectPath, const std::string& user,
   std::unique_ptr<Connection> c(new Connection());
   c->path_ = path;
   c->folder_ = FolderOf(path);
-  sqlite3* raw = nullptr;
-  InstallPageChecksums();
-  int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-  c->db_.reset(raw);
-  if (rc != SQLITE_OK) return StorageFailure(rc, path + ": " + ErrorText(raw));
+  LW_RETURN_IF_ERROR(OpenDictionaryFile(path, c->db_, c->readOnly_));
+  sqlite3* raw = c->db_.get();
+  int rc = SQLITE_OK;
   (void)kStatisticsOff;
-  sqlite3_extended_result_codes(raw, 1);
   // Another user's start, write or checkpoint is waited on from the very first statement, so a
   // busy database is never mistaken for a foreign file.
   SetBusyWait(raw);
   LW_RETURN_IF_ERROR(CheckDictionaryFormat(raw, path));
-  LW_RETURN_IF_ERROR(ConfigureConnection(raw));
+  LW_RETURN_IF_ERROR(ConfigureConnection(raw, c->readOnly_));
   {
     Stmt login = Prepare(raw, "SELECT user_name, password_hash FROM lw_users WHERE user_name = ?1");
     if (!login) return Status::Error(ace::kDictionaryDamaged, path + ": " + ErrorText(raw));
@@ -93,8 +91,8 @@ Status Connection::Open(const std::string& connectPath, const std::string& user,
   }
   Status catalog = LoadCatalog(raw, c->catalog_);
   if (!catalog.ok()) return Status::Error(ace::kDictionaryDamaged, path + ": " + catalog.text());
-  LW_RETURN_IF_ERROR(UpgradeHistory(raw));
-  LW_RETURN_IF_ERROR(c->locks_.Open(path));
+  if (!c->readOnly_) LW_RETURN_IF_ERROR(UpgradeHistory(raw));
+  LW_RETURN_IF_ERROR(c->readOnly_ ? c->locks_.OpenReadOnly(path) : c->locks_.Open(path));
   c->seenChanges_ = c->locks_.Changes();
   connection = std::move(c);
   return {};
@@ -153,6 +151,7 @@ void Connection::EndRead() {
 }
 
 Status Connection::BeginWrite() {
+  if (readOnly_) return Status::Error(ace::kReadOnlyStorage, path_);
   EndRead();
   int rc = sqlite3_exec(db_.get(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) return SqliteFailure(db_.get(), rc);

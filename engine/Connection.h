@@ -43,6 +43,9 @@ class Connection {
   const std::string& Folder() const { return folder_; }
   const std::string& User() const { return user_; }
   RecordLocks& Locks() { return locks_; }
+  // Whether the practice was opened read-only (this process may not write its file or folder):
+  // every write and record lock is then refused with kReadOnlyStorage.
+  bool ReadOnly() const { return readOnly_; }
 
   // The table a name designates: a dictionary name, the name with ".ADT", or a path in the
   // dictionary's folder; kNotInDictionary otherwise.
@@ -98,6 +101,7 @@ class Connection {
   std::chrono::steady_clock::time_point lastRead_;
   std::vector<SnapshotClient*> clients_;
   int tempCounter_ = 0;
+  bool readOnly_ = false;
   std::int64_t run_ = 0;
   bool runIsNew_ = false;  // allocated in the write transaction under way
   std::map<int, std::unique_ptr<ImageCache>> images_;

@@ -6,14 +6,15 @@
 
 #include <cctype>
 #include <cerrno>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <map>
 
 #include "common/Exceptions.h"
 #include "common/Utf8.h"
 #include "engine/Catalog.h"
+#include "engine/DictionaryFile.h"
 #include "engine/PageChecksums.h"
 #include "engine/RecordCodec.h"
 #include "engine/Schema.h"
@@ -149,9 +150,11 @@ struct DictionaryLoader::Impl {
 
 DictionaryLoader::DictionaryLoader(const std::string& path) : impl_(std::make_unique<Impl>()) {
   if (!std::filesystem::exists(path)) Check(Status::Error(ace::kDictionaryNotFound, path));
-  impl_->db = OpenDb(path, SQLITE_OPEN_READWRITE);
+  // A read-only practice can still be read (exported); its writes fail as the storage refuses them.
+  bool readOnly = false;
+  Check(OpenDictionaryFile(path, impl_->db, readOnly));
   Check(CheckDictionaryFormat(impl_->db.get(), path));
-  Check(ConfigureConnection(impl_->db.get()));
+  Check(ConfigureConnection(impl_->db.get(), readOnly));
   Check(LoadCatalog(impl_->db.get(), impl_->catalog));
 }
 
@@ -252,7 +255,9 @@ void DictionaryLoader::ForEachRow(
 
 std::vector<std::string> DictionaryColumnNames(const std::string& path, const std::string& table) {
   if (!std::filesystem::exists(path)) Check(Status::Error(ace::kDictionaryNotFound, path));
-  Db db = OpenDb(path, SQLITE_OPEN_READONLY);
+  Db db;
+  bool readOnly = false;
+  Check(OpenDictionaryFile(path, db, readOnly));
   Check(CheckDictionaryFormat(db.get(), path));
   Catalog catalog;
   Check(LoadCatalog(db.get(), catalog));

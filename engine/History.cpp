@@ -159,6 +159,7 @@ Status ReadHistory(Connection& connection, const HistoryFilter& filter, std::vec
 }
 
 Status UndoRun(Connection& connection, std::int64_t run, UndoOutcome& outcome) {
+  if (connection.ReadOnly()) return Status::Error(ace::kReadOnlyStorage, connection.DictionaryPath());
   sqlite3* db = connection.db();
   if (!HasColumn(db, "lw_history", "run")) return Status::Error(ace::kRecordNotFound, "no run " + std::to_string(run));
   // What the run did to each row: the first old and the last new value of every column.

@@ -109,7 +109,27 @@ bool RecordLocks::TryLock(std::int64_t offset, short type) {
   return fcntl(fd_, F_OFD_SETLK, &lock) == 0;
 }
 
+Status RecordLocks::OpenReadOnly(const std::string& dictionaryPath) {
+  readOnly_ = true;
+  path_ = dictionaryPath;
+  const std::string path = dictionaryPath + ".locks";
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK);
+  if (fd_ < 0) return {};  // no lock file: no writer has used the practice since it was made
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < static_cast<off_t>(kCounterPage)) {
+    return {};
+  }
+  map_ = mmap(nullptr, kCounterPage, PROT_READ, MAP_SHARED, fd_, 0);
+  if (map_ == MAP_FAILED) {
+    map_ = nullptr;
+    return {};
+  }
+  counter_ = static_cast<std::atomic<std::uint64_t>*>(map_);
+  return {};
+}
+
 Status RecordLocks::Lock(int table, std::int64_t record) {
+  if (readOnly_) return Status::Error(ace::kReadOnlyStorage, path_);
   auto key = std::make_pair(table, record);
   auto found = held_.find(key);
   if (found != held_.end()) {
@@ -146,7 +166,7 @@ std::uint64_t RecordLocks::Changes() const {
 }
 
 void RecordLocks::BumpChanges() {
-  if (counter_ != nullptr) counter_->fetch_add(1, std::memory_order_acq_rel);
+  if (counter_ != nullptr && !readOnly_) counter_->fetch_add(1, std::memory_order_acq_rel);
 }
 
 }  // namespace lw::engine

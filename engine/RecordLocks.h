@@ -27,6 +27,9 @@ class RecordLocks {
   // kStorageError when it is a symlink or not a regular file, or when its counter page cannot be
   // written (a full disk).
   Status Open(const std::string& dictionaryPath);
+  // For a read-only practice: reads the change counter of an existing lock file (none: no
+  // counter), and refuses every lock with kReadOnlyStorage.
+  Status OpenReadOnly(const std::string& dictionaryPath);
 
   // Takes the lock (again, counted) for this connection; kRecordLocked when another connection
   // holds it after a short bounded wait.
@@ -47,6 +50,8 @@ class RecordLocks {
   std::atomic<std::uint64_t>* counter_ = nullptr;
   void* map_ = nullptr;
   std::map<std::pair<int, std::int64_t>, int> held_;
+  bool readOnly_ = false;
+  std::string path_;
 };
 
 }  // namespace lw::engine

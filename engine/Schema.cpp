@@ -156,9 +156,9 @@ int BusyWait(void*, int attempt) {
 
 void SetBusyWait(sqlite3* db) { sqlite3_busy_handler(db, BusyWait, nullptr); }
 
-Status ConfigureConnection(sqlite3* db) {
+Status ConfigureConnection(sqlite3* db, bool readOnly) {
   SetBusyWait(db);
-  LW_RETURN_IF_ERROR(Exec(db, "PRAGMA journal_mode=WAL"));
+  if (!readOnly) LW_RETURN_IF_ERROR(Exec(db, "PRAGMA journal_mode=WAL"));
   // A commit reported as done survives a power loss: in WAL mode only FULL syncs the log at
   // every commit (NORMAL may roll back the last fixes after the report said they were written).
   LW_RETURN_IF_ERROR(Exec(db, "PRAGMA synchronous=FULL"));

@@ -23,8 +23,9 @@ inline constexpr const char* kDictionaryFormat = "ledgerwick-dictionary-1";
 Status CheckDictionaryFormat(sqlite3* db, const std::string& path);
 
 // Connection settings every dictionary connection uses: WAL with durable commits, a bounded
-// busy wait, the text functions of TextFunctions.h.
-Status ConfigureConnection(sqlite3* db);
+// busy wait, the text functions of TextFunctions.h. A read-only connection leaves the journal
+// mode as the file has it.
+Status ConfigureConnection(sqlite3* db, bool readOnly = false);
 // How long a busy database is waited on before kDatabaseBusy is reported.
 inline constexpr int kBusyTimeoutMs = 5000;
 // Makes the connection wait for a busy database (up to kBusyTimeoutMs) from its next statement.
