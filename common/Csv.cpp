@@ -5,6 +5,17 @@
 namespace lw {
 
 std::optional<CsvRecord> CsvReader::Next() {
+  if (line_ == 1 && !started_) {
+    started_ = true;
+    if (in_.peek() == 0xEF) {
+      char mark[3] = {};
+      in_.read(mark, 3);
+      if (in_.gcount() != 3 || std::string(mark, 3) != "\xEF\xBB\xBF") {
+        in_.clear();
+        in_.seekg(0);
+      }
+    }
+  }
   int c = in_.peek();
   if (c == EOF) return std::nullopt;
   CsvRecord record;
@@ -15,11 +26,13 @@ std::optional<CsvRecord> CsvReader::Next() {
   for (;;) {
     c = in_.get();
     if (c == EOF) {
-      if (inQuotes) throw std::runtime_error("line " + std::to_string(record.line) + ": a quoted field is not closed");
+      if (inQuotes) throw CsvError(record.line, "a quoted field is not closed");
       record.fields.push_back(std::move(field));
       return record;
     }
     char ch = static_cast<char>(c);
+    // A NUL would end the text early wherever it is stored as C text.
+    if (ch == '\0') throw CsvError(line_, "a NUL byte; CSV text holds none");
     if (inQuotes) {
       if (ch == '"') {
         if (in_.peek() == '"') {
@@ -46,6 +59,10 @@ std::optional<CsvRecord> CsvReader::Next() {
       ++line_;
       record.fields.push_back(std::move(field));
       return record;
+    }
+    if (afterQuote) {
+      // "a"b or "a" b: merging the text would store a value the file does not plainly say.
+      throw CsvError(line_, "text after the closing quote of a field");
     }
     if (ch == '"' && field.text.empty() && !afterQuote) {
       inQuotes = true;

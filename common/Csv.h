@@ -6,6 +6,7 @@
 #include <istream>
 #include <optional>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -22,16 +23,29 @@ struct CsvRecord {
   std::vector<CsvField> fields;
 };
 
+// A file that is not CSV as this reader takes it; `line` is where the fault is (from 1), and the
+// message does not repeat it.
+class CsvError : public std::runtime_error {
+ public:
+  CsvError(int line, const std::string& message) : std::runtime_error(message), line_(line) {}
+  int Line() const { return line_; }
+
+ private:
+  int line_;
+};
+
 class CsvReader {
  public:
   explicit CsvReader(std::istream& in) : in_(in) {}
-  // The next record, or nothing at the end. Throws std::runtime_error naming the line for a
-  // quote that is never closed.
+  // The next record, or nothing at the end. A UTF-8 byte-order mark before the first record is
+  // skipped. Throws CsvError for a quote that is never closed, text after a field's closing
+  // quote, and a NUL byte.
   std::optional<CsvRecord> Next();
 
  private:
   std::istream& in_;
   int line_ = 1;
+  bool started_ = false;
 };
 
 // Writes one record; `isNull` marks the fields written as NULL.

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <optional>
+#include <unordered_set>
 
 #include "common/Exceptions.h"
 #include "common/Utf8.h"
@@ -23,6 +25,8 @@
 namespace lw::engine {
 
 namespace {
+
+constexpr std::int64_t kMaxAutoInc = 2147483647;
 
 void Check(const Status& status) {
   if (!status.ok()) throw EDatabaseError(status.text());
@@ -111,6 +115,8 @@ struct DictionaryLoader::Impl {
     Stmt insert;
     std::int64_t autoIncNext = 1;
     bool dirty = false;
+    // The auto-increment values in use, read when the first explicit one is given.
+    std::optional<std::unordered_set<std::int64_t>> usedKeys;
   };
   std::map<std::string, TableState> tables;
   bool inBatch = false;
@@ -132,6 +138,16 @@ struct DictionaryLoader::Impl {
     sqlite3_bind_text(next.get(), 1, state.def->name.c_str(), -1, SQLITE_TRANSIENT);
     if (sqlite3_step(next.get()) == SQLITE_ROW) state.autoIncNext = sqlite3_column_int64(next.get(), 0);
     return tables.emplace(key, std::move(state)).first->second;
+  }
+
+  std::unordered_set<std::int64_t> UsedKeys(const TableDef& def) {
+    std::unordered_set<std::int64_t> keys;
+    Stmt stmt = Prepare(db.get(), "SELECT " + def.columns[def.autoIncColumn].sqlName + " FROM " + def.sqlName);
+    if (!stmt) Check(SqliteFailure(db.get(), sqlite3_errcode(db.get())));
+    int rc;
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) keys.insert(sqlite3_column_int64(stmt.get(), 0));
+    if (rc != SQLITE_DONE) Check(SqliteFailure(db.get(), rc));
+    return keys;
   }
 
   void FlushCounters() {
@@ -197,7 +213,27 @@ std::int64_t DictionaryLoader::Insert(const std::string& table, const Row& row) 
   std::int64_t assigned = 0;
   if (def.autoIncColumn >= 0) {
     Value& autoInc = values[def.autoIncColumn];
-    if (autoInc.IsNull()) autoInc = Value::Int(state.autoIncNext);
+    const ColumnDef& column = def.columns[def.autoIncColumn];
+    // An auto-increment value identifies its row (the program finds rows by it) and is read as a
+    // 32-bit integer: a second row with the same value, or one beyond that range, would be a row
+    // nobody ever checks.
+    if (autoInc.IsNull()) {
+      if (state.autoIncNext > kMaxAutoInc) {
+        Check(ColumnError(ace::kValueDoesNotFit, column, "no value below 2147483648 is left for a new row"));
+      }
+      autoInc = Value::Int(state.autoIncNext);
+    } else {
+      if (autoInc.integer < 1 || autoInc.integer > kMaxAutoInc) {
+        Check(ColumnError(ace::kValueDoesNotFit, column,
+                          std::to_string(autoInc.integer) + " is outside 1 to 2147483647"));
+      }
+      if (!state.usedKeys) state.usedKeys = impl_->UsedKeys(def);
+      if (!state.usedKeys->insert(autoInc.integer).second) {
+        Check(Status::WithText(ace::kDuplicateKey, std::string(ace::AceErrorText(ace::kDuplicateKey)) + " " +
+                                                       column.name + " " + std::to_string(autoInc.integer) +
+                                                       " is already used by another row of " + def.name + "."));
+      }
+    }
     assigned = autoInc.integer;
     if (assigned >= state.autoIncNext) state.autoIncNext = assigned + 1;
     state.dirty = true;

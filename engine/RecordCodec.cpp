@@ -166,6 +166,15 @@ bool Value::operator==(const Value& other) const {
   }
 }
 
+std::string Shown(const std::string& text) {
+  // A value in a message: quoted, and cut (never inside a character) when it is long.
+  constexpr std::size_t kMost = 80;
+  if (text.size() <= kMost) return "\"" + text + "\"";
+  std::size_t cut = kMost;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return "\"" + text.substr(0, cut) + "...\" (" + std::to_string(text.size()) + " bytes)";
+}
+
 Status ColumnError(std::uint32_t code, const ColumnDef& column, const std::string& why) {
   std::string text = std::string(ace::AceErrorText(code)) + " column \"" + column.name + "\"";
   text += why.empty() ? "." : ": " + why;
@@ -619,7 +628,7 @@ Status ValueFromText(const ColumnDef& column, const std::string& text, Value& va
       else if (t == "F" || t == "f" || t == "N" || t == "n" || t == "0")
         value = Value::Int(0);
       else
-        return ColumnError(ace::kValueDoesNotFit, column, "logical T or F expected, got \"" + text + "\"");
+        return ColumnError(ace::kValueDoesNotFit, column, "logical T or F expected, got " + Shown(text));
       return {};
     }
     case 2:
@@ -627,7 +636,7 @@ Status ValueFromText(const ColumnDef& column, const std::string& text, Value& va
     case 17: {
       double v;
       if (!ParseDouble(text, v))
-        return ColumnError(ace::kValueDoesNotFit, column, "number expected, got \"" + text + "\"");
+        return ColumnError(ace::kValueDoesNotFit, column, "number expected, got " + Shown(text));
       value = Value::Real(v);
       break;
     }
@@ -636,33 +645,33 @@ Status ValueFromText(const ColumnDef& column, const std::string& text, Value& va
     case 15: {
       std::int64_t v;
       if (!ParseInteger(text, v))
-        return ColumnError(ace::kValueDoesNotFit, column, "integer expected, got \"" + text + "\"");
+        return ColumnError(ace::kValueDoesNotFit, column, "integer expected, got " + Shown(text));
       value = Value::Int(v);
       break;
     }
     case 13: {
       auto ms = ParseIsoTime(Trimmed(text));
-      if (!ms) return ColumnError(ace::kValueDoesNotFit, column, "time HH:MM:SS expected, got \"" + text + "\"");
+      if (!ms) return ColumnError(ace::kValueDoesNotFit, column, "time HH:MM:SS expected, got " + Shown(text));
       value = Value::Int(*ms);
       break;
     }
     case 18: {
       std::int64_t count;
       if (!ParseMoney(text, count))
-        return ColumnError(ace::kValueDoesNotFit, column, "amount expected, got \"" + text + "\"");
+        return ColumnError(ace::kValueDoesNotFit, column, "amount expected, got " + Shown(text));
       value = Value::Int(count);
       break;
     }
     case 3:
     case 9: {
       auto julian = ParseIsoDate(Trimmed(text));
-      if (!julian) return ColumnError(ace::kValueDoesNotFit, column, "date YYYY-MM-DD expected, got \"" + text + "\"");
+      if (!julian) return ColumnError(ace::kValueDoesNotFit, column, "date YYYY-MM-DD expected, got " + Shown(text));
       value = Value::Text(FormatIsoDate(*julian));
       break;
     }
     case 14: {
       auto stamp = ParseIsoTimestamp(Trimmed(text));
-      if (!stamp) return ColumnError(ace::kValueDoesNotFit, column, "timestamp expected, got \"" + text + "\"");
+      if (!stamp) return ColumnError(ace::kValueDoesNotFit, column, "timestamp expected, got " + Shown(text));
       value = Value::Text(FormatIsoTimestamp(*stamp));
       break;
     }

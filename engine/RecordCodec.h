@@ -93,5 +93,7 @@ Status CheckStoredValue(const ColumnDef& column, const Value& value);
 
 // The column's error texts name it as: column "<name>".
 Status ColumnError(std::uint32_t code, const ColumnDef& column, const std::string& why = {});
+// A value as an error message shows it: in double quotes, cut after about 80 bytes.
+std::string Shown(const std::string& text);
 
 }  // namespace lw::engine

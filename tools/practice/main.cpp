@@ -218,6 +218,11 @@ int Import(const std::vector<std::string>& args) {
       bool found = false;
       for (const std::string& name : known) found = found || EqualsIgnoringCase(name, field.text);
       if (!found) throw Exception("unknown column \"" + field.text + "\" in table " + args[1]);
+      for (const std::string& earlier : header) {
+        if (strcasecmp(earlier.c_str(), field.text.c_str()) == 0) {
+          throw Exception("the column \"" + field.text + "\" is named twice in the header");
+        }
+      }
       header.push_back(field.text);
     }
     loader.Begin();
@@ -243,6 +248,7 @@ int Import(const std::vector<std::string>& args) {
     }
     loader.Commit();
   } catch (const std::exception& e) {
+    if (const auto* csv = dynamic_cast<const CsvError*>(&e)) line = csv->Line();
     std::fprintf(stderr, "ledgerwick-practice import: %s:%d: %s\nNothing was imported.\n", args[2].c_str(), line,
                  e.what());
     return kFailed;
