@@ -78,8 +78,10 @@ void WriteCsvRecord(std::ostream& out, const std::vector<std::string>& fields, c
     if (i > 0) out << ',';
     const std::string& text = fields[i];
     bool null = i < isNull.size() && isNull[i];
+    // A text that starts with U+FEFF is quoted: unquoted at the start of a file, the reader would
+    // take it for the byte-order mark and drop it.
     bool quote = !null && (text.empty() || text.find_first_of(",\"\r\n") != std::string::npos || text.front() == ' ' ||
-                           text.back() == ' ');
+                           text.back() == ' ' || text.starts_with("\xEF\xBB\xBF"));
     if (!quote) {
       out << text;
       continue;
