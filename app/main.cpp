@@ -7,12 +7,12 @@
 #include "app/TfrmMain.h"
 #include "common/RegionalSettings.h"
 #include "data/ace/AceProvider.h"
-#include "engine/Engine.h"
+#include "pgengine/ServerEngine.h"
 
 int main(int argc, char** argv) {
   lw::SetCurrentRegionalSettings(lw::ReadRegionalSettings());
   // The embedded engine serves every database call for the program's whole life.
-  const auto engine = lw::engine::CreateSqliteEngine();
+  const auto engine = lw::pgengine::CreatePracticeEngine();
   lw::ace::ScopedAce installed(*engine);
   lw::TApplication application(argc, argv);
   // Desktop launchers here pass no start-up show state, so the window opens in its normal state.

@@ -21,6 +21,7 @@
 #include "engine/RecordCodec.h"
 #include "engine/Schema.h"
 #include "engine/Sqlite.h"
+#include "engine/StoredValue.h"
 
 namespace lw::engine {
 
@@ -47,6 +48,7 @@ Db OpenDb(const std::string& path, int flags) {
   return db;
 }
 
+<<<<<<< HEAD
 // Patient financial data is for the practice's staff only: the file is made without access for
 // other users, in the folder's group so a group-shared practice folder keeps working. SQLite then
 // gives its journal files the same mode and owner.
@@ -65,6 +67,11 @@ Status CreatePrivateFile(const std::string& path) {
 
 // Converts a loader value to the column's stored form.
 Status ToStored(const ColumnDef& column, const FieldValue& field, Value& value) {
+=======
+}  // namespace
+
+Status StoredValueOf(const ColumnDef& column, const FieldValue& field, Value& value) {
+>>>>>>> f3f7ea0 (Server provider over PostgreSQL behind the engine interface, a dispatcher that picks the provider per connect, and the engine suite on both kinds of practice)
   if (std::holds_alternative<std::monostate>(field)) {
     value = Value();
     return {};
@@ -95,8 +102,6 @@ Status ToStored(const ColumnDef& column, const FieldValue& field, Value& value) 
   }
   return CheckStoredValue(column, value);
 }
-
-}  // namespace
 
 void CreateDictionary(const std::string& path, const std::vector<TableSpec>& tables, const CreateOptions& options) {
   if (std::filesystem::exists(path)) Check(Status::Error(ace::kInvalidArgument, "the file already exists: " + path));
@@ -207,7 +212,7 @@ std::int64_t DictionaryLoader::Insert(const std::string& table, const Row& row) 
       Check(Status::WithText(ace::kColumnNotFound, std::string(ace::AceErrorText(ace::kColumnNotFound)) + " column \"" +
                                                        name + "\" in table " + def.name + "."));
     }
-    Check(ToStored(def.columns[column], field, values[column]));
+    Check(StoredValueOf(def.columns[column], field, values[column]));
     given[column] = true;
   }
   std::int64_t assigned = 0;

@@ -47,6 +47,11 @@ inline constexpr std::uint32_t kLoginRefused = 7078;
 // The engine's files and locks work between the processes of one machine only.
 inline constexpr std::uint32_t kNetworkFileSystem = 7079;
 
+// A practice kept on a database server.
+inline constexpr std::uint32_t kServerUnreachable = 6060;
+inline constexpr std::uint32_t kServerConnectionLost = 6061;
+inline constexpr std::uint32_t kServerLoginRefused = 6062;
+
 // Storage.
 inline constexpr std::uint32_t kStorageError = 7000;
 inline constexpr std::uint32_t kDatabaseBusy = 7041;
@@ -135,6 +140,12 @@ constexpr const char* AceErrorText(std::uint32_t code) {
       return "The data dictionary file is damaged:";
     case kLoginRefused:
       return "The user name or password is not valid for this data dictionary.";
+    case kServerUnreachable:
+      return "The practice's database server could not be reached:";
+    case kServerConnectionLost:
+      return "The connection to the practice's database server was lost:";
+    case kServerLoginRefused:
+      return "The practice's database server refused the login:";
     case kStorageError:
       return "The database file could not be read or written:";
     case kDatabaseBusy:

@@ -8,7 +8,7 @@
 
 #include "app/Application.h"
 #include "data/ace/AceProvider.h"
-#include "engine/Engine.h"
+#include "pgengine/ServerEngine.h"
 #include "tests/support/PrivateSettingsStore.h"
 
 int main(int argc, char** argv) {
@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
   // No test reads or writes the real user's settings store.
   const lw::test::PrivateSettingsStore settings;
   // The main window's data components need an engine from their construction on.
-  const auto engine = lw::engine::CreateSqliteEngine();
+  const auto engine = lw::pgengine::CreatePracticeEngine();
   lw::ace::ScopedAce installed(*engine);
   lw::TApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);

@@ -105,8 +105,8 @@ PracticeComponents& DataTest::Components() {
 
 }  // namespace lw::test
 
-#include "engine/SqliteEngine.h"
+#include "tests/support/TestEngine.h"
 
 namespace lw::test {
-std::unique_ptr<ace::AceApi> MakeEngine() { return std::make_unique<engine::SqliteEngine>(); }
+std::unique_ptr<ace::AceApi> MakeEngine() { return NewEngine(); }
 }  // namespace lw::test

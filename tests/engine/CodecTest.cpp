@@ -158,7 +158,7 @@ TEST(ValueImage, BytesNoValueOfTheTypeHasAreRefused) {
 }
 
 TEST(DateCalls, ConvertBetweenJulianDaysAndCompactText) {
-  auto engine = engine::CreateSqliteEngine();
+  auto engine = NewEngine();
   double julian = 0;
   ASSERT_EQ(0u, engine->AdsConvertStringToJulian("20000101", 8, &julian));
   EXPECT_EQ(2451545.0, julian);

@@ -14,6 +14,7 @@
 #include "engine/Dictionary.h"
 #include "engine/Engine.h"
 #include "tests/support/PracticeFixture.h"
+#include "tests/support/TestEngine.h"
 
 namespace lw::test {
 
@@ -21,7 +22,7 @@ using ace::ADSHANDLE;
 
 class EngineTest : public ::testing::Test {
  protected:
-  explicit EngineTest(const PracticeOptions& options = {}) : practice(options), engine(engine::CreateSqliteEngine()) {}
+  explicit EngineTest(const PracticeOptions& options = {}) : practice(options), engine(NewEngine()) {}
 
   ADSHANDLE Connect(ace::AceApi* api = nullptr) {
     ace::AceApi& e = api ? *api : *engine;

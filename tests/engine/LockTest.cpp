@@ -17,7 +17,7 @@ class Locks : public EngineTest {
  protected:
   void SetUp() override {
     for (int i = 0; i < 3; ++i) practice.Insert("MWTRN", {{"Transaction Type", std::string("A")}});
-    other = engine::CreateSqliteEngine();
+    other = NewEngine();
     ASSERT_EQ(0u, other->AdsConnect60(practice.ConnectPath().c_str(), 3, "user", "vortelin", 0, &otherConnection));
     ASSERT_EQ(0u, other->AdsOpenTable(otherConnection, "MWTRN", nullptr, 0, 1, 1, 1, 0, &otherTable));
   }
@@ -67,10 +67,10 @@ TEST_F(Locks, AnotherProcessHoldsTheLockUntilItIsKilled) {
   pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    auto own = engine::CreateSqliteEngine();
+    auto own = NewEngine();
     ADSHANDLE connection = 0, table = -1;
     char result = 'F';
-    if (own->AdsConnect60(practice.ConnectPath().c_str(), 1, "user", "vortelin", 0, &connection) == 0 &&
+    if (own->AdsConnect60(practice.ConnectPath().c_str(), 3, "user", "vortelin", 0, &connection) == 0 &&
         own->AdsOpenTable(connection, "MWTRN", nullptr, 0, 1, 1, 1, 0, &table) == 0 &&
         own->AdsLockRecord(table, 1) == 0) {
       result = 'L';

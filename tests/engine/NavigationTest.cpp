@@ -144,7 +144,7 @@ TEST_F(Navigation, StaysCorrectWhileAnotherConnectionWrites) {
   engine->AdsSkip(order, 1);  // on entry 2
   // Another user deletes the next row and adds one at the end.
   practice.Execute("DELETE FROM MWTRN WHERE \"Entry Number\" = 3");
-  auto other = engine::CreateSqliteEngine();
+  auto other = NewEngine();
   ADSHANDLE second = Connect(other.get());
   ADSHANDLE otherTable = -1;
   ASSERT_EQ(0u, other->AdsOpenTable(second, "MWTRN", nullptr, 0, 1, 1, 1, 0, &otherTable));

@@ -150,7 +150,7 @@ TEST_F(PracticeTool, SetCurrentRecordsTheFolderAndHistoryListsChanges) {
   unsetenv("XDG_CONFIG_HOME");
 
   EXPECT_NE(std::string::npos, Tool("history " + Quote(folder)).out.find("No changes recorded."));
-  auto engine = engine::CreateSqliteEngine();
+  auto engine = NewEngine();
   ADSHANDLE connection = 0, table = -1;
   ASSERT_EQ(0u, engine->AdsConnect60((folder + "/MWDDF.ADD").c_str(), 3, "user", "vortelin", 0, &connection));
   ASSERT_EQ(0u, engine->AdsOpenTable(connection, "MWTRN", nullptr, 0, 1, 1, 1, 0, &table));

@@ -95,9 +95,9 @@ TEST(WriterKilled, EveryRowHoldsAllItsOldOrAllItsNewValues) {
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      auto own = engine::CreateSqliteEngine();
+      auto own = NewEngine();
       ADSHANDLE connection = 0, table = -1;
-      if (own->AdsConnect60(practice.ConnectPath().c_str(), 1, "user", "vortelin", 0, &connection) != 0 ||
+      if (own->AdsConnect60(practice.ConnectPath().c_str(), 3, "user", "vortelin", 0, &connection) != 0 ||
           own->AdsOpenTable(connection, "MWTRN", nullptr, 0, 1, 1, 1, 0, &table) != 0) {
         _exit(1);
       }
@@ -131,17 +131,18 @@ TEST(WriterKilled, EveryRowHoldsAllItsOldOrAllItsNewValues) {
     int status = 0;
     waitpid(child, &status, 0);
   }
-  EXPECT_EQ("ok", practice.QueryText("PRAGMA integrity_check"));
+  if (!practice.OnServer()) EXPECT_EQ("ok", practice.QueryText("PRAGMA integrity_check"));
   EXPECT_EQ(0,
             practice.QueryInt(
-                "SELECT count(*) FROM MWTRN WHERE NOT (\"Insurance 1 Amount Paid\" IS \"Insurance 2 Amount Paid\" AND "
-                "\"Insurance 2 Amount Paid\" IS \"Insurance 3 Amount Paid\" AND \"Insurance 3 Amount Paid\" IS "
-                "\"Guarantor Amount Paid\" AND \"Guarantor Amount Paid\" IS \"Adjustment Amount\" AND "
-                "\"Adjustment Amount\" IS \"Attorney Amount Paid\")"));
+                "SELECT count(*) FROM MWTRN WHERE NOT (\"Insurance 1 Amount Paid\" IS NOT DISTINCT FROM "
+                "\"Insurance 2 Amount Paid\" AND \"Insurance 2 Amount Paid\" IS NOT DISTINCT FROM "
+                "\"Insurance 3 Amount Paid\" AND \"Insurance 3 Amount Paid\" IS NOT DISTINCT FROM "
+                "\"Guarantor Amount Paid\" AND \"Guarantor Amount Paid\" IS NOT DISTINCT FROM \"Adjustment Amount\" "
+                "AND \"Adjustment Amount\" IS NOT DISTINCT FROM \"Attorney Amount Paid\")"));
   EXPECT_GT(practice.QueryInt("SELECT count(*) FROM MWTRN WHERE \"Attorney Amount Paid\" IS NOT NULL").value_or(0), 0);
   // The history saw every committed write: one change per write, six columns each.
   EXPECT_EQ(0, practice.QueryInt(
-                   "SELECT count(*) FROM (SELECT change FROM lw_history GROUP BY change HAVING count(*) <> 6)"));
+                   "SELECT count(*) FROM (SELECT change FROM lw_history GROUP BY change HAVING count(*) <> 6) AS odd"));
 }
 
 }  // namespace
@@ -153,7 +154,9 @@ namespace {
 TEST_F(Writes, ABusyDatabaseIsWaitedOnThenReported) {
   double amount = 1;
   // Another program holds the write lock briefly: the write waits and then goes through.
-  practice.Execute("BEGIN IMMEDIATE");
+  const char* holdWrites =
+      practice.OnServer() ? "BEGIN; LOCK TABLE mwtrn IN SHARE ROW EXCLUSIVE MODE" : "BEGIN IMMEDIATE";
+  practice.Execute(holdWrites);
   std::thread release([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     practice.Execute("COMMIT");
@@ -162,7 +165,7 @@ TEST_F(Writes, ABusyDatabaseIsWaitedOnThenReported) {
   EXPECT_EQ(0u, engine->AdsWriteRecord(table)) << LastError();
   release.join();
   // Held for longer than the engine waits: reported as busy, and the edit is kept.
-  practice.Execute("BEGIN IMMEDIATE");
+  practice.Execute(holdWrites);
   amount = 2;
   ASSERT_EQ(0u, engine->AdsSetFieldRaw(table, Field(table, "Amount"), &amount, 8));
   EXPECT_EQ(ace::kDatabaseBusy, engine->AdsWriteRecord(table));

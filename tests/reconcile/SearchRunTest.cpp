@@ -20,6 +20,7 @@
 #include "reconcile/SearchRun.h"
 #include "tests/reconcile/FrontEndDoubles.h"
 #include "tests/support/PracticeFixture.h"
+#include "tests/support/TestEngine.h"
 
 namespace lw {
 namespace {
@@ -28,7 +29,7 @@ using engine::Row;
 
 class SearchRunTest : public ::testing::Test {
  protected:
-  SearchRunTest() : engine_(engine::CreateSqliteEngine()), tracer_(*engine_), installed_(tracer_) {
+  SearchRunTest() : engine_(NewEngine()), tracer_(*engine_), installed_(tracer_) {
     folder.current = practice.Folder();
   }
 

@@ -1,7 +1,12 @@
 #pragma once
 // A practice in a private temporary folder: MWDDF.ADD with MWTRN and MWPAX in their stored
 // layout and the program's dictionary user. Rows are inserted by column name (columns not named
-// are NULL); a plain SQLite connection to the same file allows independent checks.
+// are NULL); a plain connection to the same practice allows independent checks.
+//
+// When LEDGERWICK_TEST_SERVER holds a libpq connection string (the test cluster's), the practice
+// is kept on that server instead, in a database of its own, and MWDDF.ADD is its descriptor:
+// the same tests then run against the server provider. Independent checks then go to the
+// server (their SQL may say rowid for the record number).
 
 #include <sqlite3.h>
 
@@ -45,8 +50,11 @@ class PracticeFixture {
   // Several rows in one transaction.
   void InsertAll(const std::string& table, const std::vector<engine::Row>& rows);
 
-  // A plain SQLite connection to the dictionary (opened on first use).
+  // A plain SQLite connection to the dictionary (opened on first use). REQUIRES: !OnServer().
   sqlite3* Sql();
+  // Whether the practice is kept on the test server.
+  bool OnServer() const { return server_ != nullptr; }
+  static bool ServerMode();
   // The first column of the first row of a query, or nothing for no row / NULL.
   std::optional<std::int64_t> QueryInt(const std::string& sql);
   std::optional<double> QueryDouble(const std::string& sql);
@@ -59,6 +67,8 @@ class PracticeFixture {
   std::string folder_;
   std::unique_ptr<engine::DictionaryLoader> loader_;
   sqlite3* sql_ = nullptr;
+  struct Server;
+  std::unique_ptr<Server> server_;
 };
 
 }  // namespace lw::test

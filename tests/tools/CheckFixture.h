@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "data/ace/AceProvider.h"
-#include "engine/Engine.h"
+#include "tests/support/TestEngine.h"
 #include "tests/support/PracticeFixture.h"
 #include "tests/support/TempDir.h"
 #include "tools/check/CheckCommand.h"
@@ -32,7 +32,7 @@ inline std::string ReadAll(std::FILE* file) {
 
 class CheckCommandTest : public ::testing::Test {
  protected:
-  CheckCommandTest() : engine_(engine::CreateSqliteEngine()), installed_(*engine_) {
+  CheckCommandTest() : engine_(test::NewEngine()), installed_(*engine_) {
     const char* old = std::getenv("XDG_CONFIG_HOME");
     hadConfig_ = old != nullptr;
     if (old != nullptr) oldConfig_ = old;

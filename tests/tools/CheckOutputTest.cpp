@@ -149,7 +149,7 @@ class LockedRow : public CheckCommandTest {
  protected:
   // Another user of the practice holds the lock of `record`.
   void HoldLock(std::uint32_t record) {
-    other_ = engine::CreateSqliteEngine();
+    other_ = test::NewEngine();
     ASSERT_EQ(0u, other_->AdsConnect60(practice_.ConnectPath().c_str(), 3, engine::kPracticeUser,
                                        engine::kPracticePassword, 0, &connection_));
     ASSERT_EQ(0u, other_->AdsOpenTable(connection_, "MWTRN", nullptr, 0, 1, 1, 1, 0, &table_));

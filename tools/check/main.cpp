@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "data/ace/AceProvider.h"
-#include "engine/Engine.h"
+#include "pgengine/ServerEngine.h"
 #include "tools/check/CheckCommand.h"
 #include "tools/check/Interrupts.h"
 
@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
   static lw::check::RunCounts counts;
   const bool terminal = isatty(STDERR_FILENO) == 1;
   lw::check::InstallInterruptHandlers(counts, terminal);
-  const auto engine = lw::engine::CreateSqliteEngine();
+  const auto engine = lw::pgengine::CreatePracticeEngine();
   lw::ace::ScopedAce installed(*engine);
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   return lw::check::RunCheckCommand(arguments, stdout, stderr, terminal, counts);

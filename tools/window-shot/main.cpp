@@ -9,7 +9,7 @@
 #include "app/TfrmMain.h"
 #include "common/RegionalSettings.h"
 #include "data/ace/AceProvider.h"
-#include "engine/Engine.h"
+#include "pgengine/ServerEngine.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
   }
   lw::SetCurrentRegionalSettings(lw::ReadRegionalSettings());
   lw::TApplication application(argc, argv);
-  const auto engine = lw::engine::CreateSqliteEngine();
+  const auto engine = lw::pgengine::CreatePracticeEngine();
   lw::ace::ScopedAce installed(*engine);
   auto frmMain = std::make_unique<lw::TfrmMain>();
   application.SetMainForm(*frmMain);

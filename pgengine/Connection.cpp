@@ -1,0 +1,154 @@
+#include "pgengine/Connection.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <thread>
+#include <vector>
+
+#include "pgengine/ServerDescriptor.h"
+#include "pgengine/ServerSchema.h"
+
+namespace lw::pgengine {
+
+using engine::TableDef;
+
+namespace {
+
+// The same bounded wait for a record lock as the embedded engine.
+constexpr int kLockAttempts = 40;
+constexpr auto kLockRetryPause = std::chrono::milliseconds(5);
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string Normalized(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+std::string FolderOf(const std::string& path) {
+  std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+bool SameFolder(const std::string& a, const std::string& b) {
+  struct stat sa, sb;
+  if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+}  // namespace
+
+Status Connection::Open(const std::string& connectPath, const std::string& user, const std::string& password,
+                        std::unique_ptr<Connection>& connection) {
+  std::string path = Normalized(connectPath);
+  std::string conninfo;
+  LW_RETURN_IF_ERROR(ReadServerDescriptor(path, conninfo));
+  auto opened = std::unique_ptr<Connection>(new Connection());
+  LW_RETURN_IF_ERROR(ConnectServer(conninfo, opened->pg_));
+  PGconn* pg = opened->pg_.get();
+  Status catalog = LoadServerCatalog(pg, opened->catalog_);
+  if (!catalog.ok()) {
+    if (catalog.code() == ace::kNotADictionary) {
+      return Status::Error(ace::kNotADictionary, path + " (its server database holds no practice)");
+    }
+    return catalog;
+  }
+  LW_RETURN_IF_ERROR(CheckServerLogin(pg, user, password));
+  LW_RETURN_IF_ERROR(Run(pg, "LISTEN lw_changes"));
+  opened->folder_ = FolderOf(path);
+  opened->user_ = user;
+  connection = std::move(opened);
+  return {};
+}
+
+Status Connection::ResolveTable(const std::string& name, std::shared_ptr<const TableDef>& table) const {
+  std::string candidate = Normalized(name);
+  std::size_t slash = candidate.find_last_of('/');
+  if (slash != std::string::npos) {
+    std::string folder = slash == 0 ? "/" : candidate.substr(0, slash);
+    if (!SameFolder(folder, folder_)) return Status::Error(ace::kNotInDictionary, name);
+    candidate = candidate.substr(slash + 1);
+  }
+  std::string key = Upper(candidate);
+  if (key.size() > 4 && key.compare(key.size() - 4, 4, ".ADT") == 0) key.resize(key.size() - 4);
+  auto found = catalog_.find(key);
+  if (found == catalog_.end()) return Status::Error(ace::kNotInDictionary, name);
+  table = found->second;
+  return {};
+}
+
+std::int64_t Connection::LockKey(int table, std::int64_t record) {
+  return (static_cast<std::int64_t>(table) << 32) | static_cast<std::uint32_t>(record);
+}
+
+Status Connection::TryLock(const char* function, std::int64_t key) {
+  std::string sql = std::string("SELECT ") + function + "($1::bigint)";
+  for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+    Result got;
+    LW_RETURN_IF_ERROR(Run(pg_.get(), sql, {std::to_string(key)}, got));
+    if (got.Rows() == 1 && got.Text(0, 0)[0] == 't') return {};
+    std::this_thread::sleep_for(kLockRetryPause);
+  }
+  return Status::Error(ace::kRecordLocked, "(record " + std::to_string(static_cast<std::uint32_t>(key)) + ")");
+}
+
+Status Connection::Lock(int table, std::int64_t record) {
+  auto key = std::make_pair(table, record);
+  auto found = held_.find(key);
+  if (found != held_.end()) {
+    ++found->second;
+    return {};
+  }
+  LW_RETURN_IF_ERROR(TryLock("pg_try_advisory_lock", LockKey(table, record)));
+  held_[key] = 1;
+  Touch();
+  return {};
+}
+
+void Connection::Unlock(int table, std::int64_t record) {
+  auto found = held_.find(std::make_pair(table, record));
+  if (found == held_.end()) return;
+  if (--found->second > 0) return;
+  held_.erase(found);
+  Run(pg_.get(), "SELECT pg_advisory_unlock($1::bigint)", {std::to_string(LockKey(table, record))});
+}
+
+bool Connection::Holds(int table, std::int64_t record) const { return held_.count(std::make_pair(table, record)) > 0; }
+
+Status Connection::LockForTransaction(int table, std::int64_t record) {
+  if (Holds(table, record)) return {};
+  return TryLock("pg_try_advisory_xact_lock", LockKey(table, record));
+}
+
+Status Connection::BeginWrite() {
+  Touch();
+  return Run(pg_.get(), "BEGIN");
+}
+
+Status Connection::CommitWrite() {
+  Touch();
+  return Run(pg_.get(), "COMMIT");
+}
+
+void Connection::RollbackWrite() {
+  Touch();
+  Run(pg_.get(), "ROLLBACK");
+}
+
+void Connection::Poll() {
+  PQconsumeInput(pg_.get());
+  while (PGnotify* notice = PQnotifies(pg_.get())) {
+    PQfreemem(notice);
+    ++generation_;
+  }
+}
+
+std::string Connection::NextTempName() { return "lw_result_" + std::to_string(++tempCounter_); }
+
+}  // namespace lw::pgengine

@@ -1,0 +1,543 @@
+#include "pgengine/Cursor.h"
+
+#include <cstring>
+
+#include "data/ace/AceApi.h"
+#include "engine/Checksum.h"
+#include "pgengine/RowWriter.h"
+#include "pgengine/StoredForm.h"
+
+namespace lw::pgengine {
+
+using engine::ColumnDef;
+using engine::ColumnError;
+
+namespace {
+
+// The first batch reads a few rows (a scoped look-up seldom has more, and knowing the range
+// ends saves the next round trip); later batches grow fourfold up to the cap.
+constexpr int kFirstBatch = 8;
+constexpr int kBatchCap = 1000;
+// Rows of a practice table read before this long ago are read again; a static result never
+// changes.
+constexpr auto kBatchLifetime = std::chrono::milliseconds(500);
+
+std::string Placeholder(std::vector<Param>& params, Param value) {
+  params.push_back(std::move(value));
+  return "$" + std::to_string(params.size());
+}
+
+}  // namespace
+
+Cursor::Cursor(Connection& connection, std::shared_ptr<const TableDef> table, std::uint32_t options, bool temporary)
+    : connection_(connection), table_(std::move(table)), options_(options), temporary_(temporary) {
+  const TableDef& t = *table_;
+  rowList_ = "lw_rowid";
+  for (const ColumnDef& column : t.columns) rowList_ += ", " + column.sqlName;
+  nullImage_.assign(t.recordLength, 0);
+  for (const ColumnDef& column : t.columns) engine::WriteNullImage(column, nullImage_.data());
+  image_ = nullImage_;
+  scopes_.resize(t.indexes.size());
+  rawKeys_.resize(t.indexes.size());
+  for (std::size_t i = 0; i < t.indexes.size(); ++i) {
+    rawKeys_[i].segments.resize(t.indexes[i].segments.size());
+    rawKeys_[i].set.assign(t.indexes[i].segments.size(), false);
+  }
+}
+
+Cursor::~Cursor() {
+  for (std::int64_t record : locks_) connection_.Unlock(table_->tableNumber, record);
+  if (temporary_) Run(connection_.pg(), "DROP TABLE IF EXISTS " + table_->sqlName);
+}
+
+Status Cursor::CheckOrder(int order) const {
+  if (order < kNaturalOrder || order >= static_cast<int>(table_->indexes.size())) {
+    return Status::Error(ace::kInvalidHandle);
+  }
+  return {};
+}
+
+const Cursor::Scope* Cursor::ScopeOf(int order) const {
+  if (order == kNaturalOrder) return nullptr;
+  const Scope& scope = scopes_[order];
+  return scope.hasTop || scope.hasBottom ? &scope : nullptr;
+}
+
+void Cursor::AddScope(int order, const Scope* scope, std::string& where, std::vector<Param>& params) const {
+  if (scope == nullptr) return;
+  const std::vector<int>& segments = table_->indexes[order].segments;
+  auto bound = [&](const std::vector<Value>& key, const char* op) {
+    std::string left, right;
+    for (std::size_t s = 0; s < key.size(); ++s) {
+      const ColumnDef& column = table_->columns[segments[s]];
+      std::vector<std::string> expressions = KeyExpressions(column);
+      std::vector<Param> values = KeyParams(column, key[s]);
+      for (std::size_t k = 0; k < expressions.size(); ++k) {
+        left += (left.empty() ? "" : ", ") + expressions[k];
+        right += (right.empty() ? "" : ", ") + Placeholder(params, values[k]);
+      }
+    }
+    where += " AND (" + left + ") " + op + " (" + right + ")";
+  };
+  if (scope->hasTop) bound(scope->top, ">=");
+  if (scope->hasBottom) bound(scope->bottom, "<=");
+}
+
+Status Cursor::Query(const std::string& sql, const std::vector<Param>& params, std::vector<Row>& rows) {
+  Result result;
+  ++roundTrips_;
+  LW_RETURN_IF_ERROR(Run(connection_.pg(), sql, params, result));
+  rows.resize(result.Rows());
+  const TableDef& t = *table_;
+  for (int r = 0; r < result.Rows(); ++r) {
+    rows[r].rowid = result.Int(r, 0);
+    rows[r].values.resize(t.columns.size());
+    for (std::size_t c = 0; c < t.columns.size(); ++c) {
+      AssignValueOf(result, r, static_cast<int>(c + 1), t.columns[c].storage, rows[r].values[c]);
+    }
+  }
+  return {};
+}
+
+Status Cursor::FetchBatch(int order, int direction, const Row* from, int limit) {
+  const TableDef& t = *table_;
+  std::vector<Param> params;
+  std::string where = " WHERE true";
+  AddScope(order, ScopeOf(order), where, params);
+  std::string keys = order == kNaturalOrder ? "lw_rowid" : IndexKeyList(t, t.indexes[order]);
+  if (from != nullptr) {
+    std::string values;
+    if (order != kNaturalOrder) {
+      for (int column : t.indexes[order].segments) {
+        for (Param& p : KeyParams(t.columns[column], from->values[column])) values += Placeholder(params, p) + ", ";
+      }
+    }
+    values += Placeholder(params, std::to_string(from->rowid));
+    where += " AND (" + keys + ") " + (direction > 0 ? "> (" : "< (") + values + ")";
+  }
+  std::string orderBy;
+  std::size_t start = 0;
+  while (start < keys.size()) {
+    std::size_t end = keys.find(", ", start);
+    // Key expressions hold no ", " of their own outside parentheses only for simple columns;
+    // split on the top level instead.
+    int depth = 0;
+    for (end = start; end < keys.size(); ++end) {
+      if (keys[end] == '(') ++depth;
+      if (keys[end] == ')') --depth;
+      if (depth == 0 && keys.compare(end, 2, ", ") == 0) break;
+    }
+    orderBy += (orderBy.empty() ? "" : ", ") + keys.substr(start, end - start) + (direction > 0 ? "" : " DESC");
+    start = end + 2;
+  }
+  std::string sql = "SELECT " + rowList_ + " FROM " + t.sqlName + where + " ORDER BY " + orderBy + " LIMIT " +
+                    std::to_string(limit);
+  LW_RETURN_IF_ERROR(Query(sql, params, batch_));
+  batchAt_ = 0;
+  batchComplete_ = static_cast<int>(batch_.size()) < limit;
+  batchOrder_ = order;
+  batchDirection_ = direction;
+  batchGeneration_ = connection_.Generation();
+  batchScopeVersion_ = ScopeVersion(order);
+  batchTime_ = std::chrono::steady_clock::now();
+  nextLimit_ = std::min(limit * 4, kBatchCap);
+  return {};
+}
+
+bool Cursor::BatchUsable(int order, int direction) {
+  if (batch_.empty() && !batchComplete_) return false;
+  if (batchOrder_ != order || batchDirection_ != direction || batchScopeVersion_ != ScopeVersion(order)) return false;
+  if (temporary_) return true;
+  connection_.Poll();
+  return batchGeneration_ == connection_.Generation() &&
+         std::chrono::steady_clock::now() - batchTime_ < kBatchLifetime;
+}
+
+Status Cursor::StepOnce(int order, int direction) {
+  if (position_ == Position::Eof && direction > 0) {
+    atEof_ = true;
+    return {};
+  }
+  if (position_ == Position::Bof && direction < 0) {
+    atBof_ = true;
+    return {};
+  }
+  bool fromEnd = position_ != Position::Row;
+  if (fromEnd) {
+    batchComplete_ = false;
+    LW_RETURN_IF_ERROR(FetchBatch(order, direction, nullptr, kFirstBatch));
+  } else if (!BatchUsable(order, direction)) {
+    if (stale_) LW_RETURN_IF_ERROR(Refetch());
+    if (position_ != Position::Row) return StepOnce(order, direction);
+    batchComplete_ = false;
+    LW_RETURN_IF_ERROR(FetchBatch(order, direction, &row_, kFirstBatch));
+  } else if (batchAt_ >= batch_.size() && !batchComplete_) {
+    LW_RETURN_IF_ERROR(FetchBatch(order, direction, &row_, nextLimit_));
+  }
+  if (batchAt_ < batch_.size()) {
+    std::swap(row_, batch_[batchAt_++]);
+    position_ = Position::Row;
+    atBof_ = atEof_ = false;
+    stale_ = false;
+    imageReady_ = false;
+    visibleKnown_ = true;
+    visibleOrder_ = order;
+    visibleScopeVersion_ = ScopeVersion(order);
+    return {};
+  }
+  position_ = direction > 0 ? Position::Eof : Position::Bof;
+  atEof_ = direction > 0;
+  atBof_ = direction < 0;
+  imageReady_ = false;
+  visibleKnown_ = false;
+  return {};
+}
+
+Status Cursor::Refetch() {
+  std::vector<Row> rows;
+  LW_RETURN_IF_ERROR(Query("SELECT " + rowList_ + " FROM " + table_->sqlName + " WHERE lw_rowid = $1",
+                           {std::to_string(row_.rowid)}, rows));
+  stale_ = false;
+  imageReady_ = false;
+  if (rows.empty()) return Status::Error(ace::kRecordNotFound);
+  row_ = std::move(rows[0]);
+  return {};
+}
+
+Status Cursor::GotoBOF(int order) {
+  LW_RETURN_IF_ERROR(CheckOrder(order));
+  DropBatch();
+  batchComplete_ = false;
+  position_ = Position::Bof;
+  atBof_ = true;
+  atEof_ = false;
+  imageReady_ = visibleKnown_ = false;
+  return {};
+}
+
+Status Cursor::GotoTop(int order) {
+  LW_RETURN_IF_ERROR(GotoBOF(order));
+  LW_RETURN_IF_ERROR(StepOnce(order, 1));
+  if (position_ == Position::Eof) atBof_ = true;  // an empty range: both ends at once
+  return {};
+}
+
+Status Cursor::Skip(int order, std::int32_t rows) {
+  LW_RETURN_IF_ERROR(CheckOrder(order));
+  if (rows == 0) {
+    if (position_ != Position::Row) return {};
+    return Refetch();
+  }
+  int direction = rows > 0 ? 1 : -1;
+  std::int64_t count = rows > 0 ? static_cast<std::int64_t>(rows) : -static_cast<std::int64_t>(rows);
+  for (std::int64_t i = 0; i < count; ++i) {
+    LW_RETURN_IF_ERROR(StepOnce(order, direction));
+    if (position_ != Position::Row) break;
+  }
+  return {};
+}
+
+Status Cursor::GotoRecord(std::int64_t recordNumber, bool& found) {
+  DropBatch();
+  batchComplete_ = false;
+  found = false;
+  visibleKnown_ = false;
+  if (recordNumber > 0) {
+    std::vector<Row> rows;
+    LW_RETURN_IF_ERROR(Query("SELECT " + rowList_ + " FROM " + table_->sqlName + " WHERE lw_rowid = $1",
+                             {std::to_string(recordNumber)}, rows));
+    if (!rows.empty()) {
+      row_ = std::move(rows[0]);
+      found = true;
+    }
+  }
+  imageReady_ = false;
+  stale_ = false;
+  if (found) {
+    position_ = Position::Row;
+    atBof_ = atEof_ = false;
+  } else {
+    position_ = Position::Eof;
+    atEof_ = true;
+    atBof_ = false;
+  }
+  return {};
+}
+
+Status Cursor::IsVisible(int order, bool& visible) {
+  LW_RETURN_IF_ERROR(CheckOrder(order));
+  visible = false;
+  if (position_ != Position::Row) return Status::Error(ace::kNoCurrentRecord);
+  if (!temporary_) connection_.Poll();
+  if (visibleKnown_ && visibleOrder_ == order && visibleScopeVersion_ == ScopeVersion(order) && !stale_ &&
+      (temporary_ || (batchGeneration_ == connection_.Generation() &&
+                      std::chrono::steady_clock::now() - batchTime_ < kBatchLifetime))) {
+    visible = true;
+    return {};
+  }
+  std::vector<Param> params{std::to_string(row_.rowid)};
+  std::string where = " WHERE lw_rowid = $1";
+  AddScope(order, ScopeOf(order), where, params);
+  Result result;
+  ++roundTrips_;
+  LW_RETURN_IF_ERROR(Run(connection_.pg(), "SELECT 1 FROM " + table_->sqlName + where, params, result));
+  visible = result.Rows() == 1;
+  return {};
+}
+
+void Cursor::BuildImage() {
+  image_ = nullImage_;
+  const TableDef& t = *table_;
+  for (std::size_t c = 0; c < t.columns.size(); ++c) {
+    const Value& value = row_.values[c];
+    if (value.IsNull()) continue;
+    // A stored value the column cannot hold reads as NULL, as in the embedded engine.
+    if (!engine::WriteImageFromValue(t.columns[c], value, image_.data()).ok()) {
+      engine::WriteNullImage(t.columns[c], image_.data());
+    }
+  }
+  imageReady_ = true;
+}
+
+Status Cursor::Image(const std::uint8_t*& image) {
+  if (editing_) {
+    image = editImage_.data();
+    return {};
+  }
+  if (position_ != Position::Row) return Status::Error(ace::kNoCurrentRecord);
+  if (stale_) LW_RETURN_IF_ERROR(Refetch());
+  if (!imageReady_) BuildImage();
+  image = image_.data();
+  return {};
+}
+
+Status Cursor::Count(int order, bool respectScopes, std::uint32_t& count) {
+  LW_RETURN_IF_ERROR(CheckOrder(order));
+  std::vector<Param> params;
+  std::string where = " WHERE true";
+  if (respectScopes) AddScope(order, ScopeOf(order), where, params);
+  Result result;
+  ++roundTrips_;
+  LW_RETURN_IF_ERROR(Run(connection_.pg(), "SELECT count(*) FROM " + table_->sqlName + where, params, result));
+  count = static_cast<std::uint32_t>(result.Int(0, 0));
+  return {};
+}
+
+Status Cursor::Checksum(std::uint32_t& crc) {
+  if (position_ != Position::Row) return Status::Error(ace::kNoCurrentRecord);
+  LW_RETURN_IF_ERROR(Refetch());
+  BuildImage();
+  crc = engine::Crc32(image_.data(), image_.size());
+  return {};
+}
+
+Status Cursor::SetScope(int order, bool top, std::vector<Value> key) {
+  if (order == kNaturalOrder) return Status::Error(ace::kInvalidHandle, "(a scope needs an index)");
+  LW_RETURN_IF_ERROR(CheckOrder(order));
+  Scope& scope = scopes_[order];
+  if (key.size() > table_->indexes[order].segments.size()) key.resize(table_->indexes[order].segments.size());
+  if (top) {
+    scope.hasTop = !key.empty();
+    scope.top = std::move(key);
+  } else {
+    scope.hasBottom = !key.empty();
+    scope.bottom = std::move(key);
+  }
+  ++scope.version;
+  return {};
+}
+
+void Cursor::ClearScopes() {
+  for (Scope& scope : scopes_) {
+    if (scope.hasTop || scope.hasBottom) ++scope.version;
+    scope.hasTop = scope.hasBottom = false;
+    scope.top.clear();
+    scope.bottom.clear();
+  }
+}
+
+void Cursor::InitRawKey(int order) {
+  RawKey& key = rawKeys_[order];
+  key.set.assign(key.set.size(), false);
+}
+
+Status Cursor::SetKeySegment(int order, int column, const std::uint8_t* bytes, std::uint32_t length) {
+  const IndexDef& index = table_->indexes[order];
+  const ColumnDef& def = table_->columns[column];
+  for (std::size_t s = 0; s < index.segments.size(); ++s) {
+    if (index.segments[s] != column) continue;
+    std::string& segment = rawKeys_[order].segments[s];
+    segment.assign(def.length, def.type == 4 || def.type == 20 ? ' ' : '\0');
+    std::memcpy(segment.data(), bytes, std::min(length, def.length));
+    rawKeys_[order].set[s] = true;
+    return {};
+  }
+  return ColumnError(ace::kColumnNotFound, def, "it is no key column of index " + index.name);
+}
+
+Status Cursor::SetKeySegmentNull(int order, int column) {
+  const ColumnDef& def = table_->columns[column];
+  std::vector<std::uint8_t> null(table_->recordLength);
+  engine::WriteNullImage(def, null.data());
+  return SetKeySegment(order, column, null.data() + def.offset, def.length);
+}
+
+Status Cursor::BuildRawKey(int order, std::string& key) {
+  key.clear();
+  const RawKey& raw = rawKeys_[order];
+  for (std::size_t s = 0; s < raw.set.size() && raw.set[s]; ++s) key += raw.segments[s];
+  return {};
+}
+
+Status Cursor::DecodeRawKey(int order, const std::uint8_t* key, std::uint32_t length,
+                            std::vector<Value>& values) const {
+  values.clear();
+  std::uint32_t at = 0;
+  for (int column : table_->indexes[order].segments) {
+    const ColumnDef& def = table_->columns[column];
+    if (at + def.length > length) break;
+    Value value;
+    LW_RETURN_IF_ERROR(engine::ValueFromImage(def, key + at, value));
+    values.push_back(std::move(value));
+    at += def.length;
+  }
+  return {};
+}
+
+Status Cursor::EncodeKey(int order, const std::vector<Value>& values, std::string& key) const {
+  key.clear();
+  std::vector<std::uint8_t> scratch(table_->recordLength);
+  const std::vector<int>& segments = table_->indexes[order].segments;
+  for (std::size_t s = 0; s < values.size() && s < segments.size(); ++s) {
+    const ColumnDef& def = table_->columns[segments[s]];
+    LW_RETURN_IF_ERROR(engine::WriteImageFromValue(def, values[s], scratch.data()));
+    key.append(reinterpret_cast<const char*>(scratch.data() + def.offset), def.length);
+  }
+  return {};
+}
+
+Status Cursor::SetColumn(int column, const std::uint8_t* bytes, std::uint32_t length) {
+  const ColumnDef& def = table_->columns[column];
+  if (length != def.length && !(def.type == 4 || def.type == 20)) {
+    return ColumnError(ace::kValueDoesNotFit, def, "expected " + std::to_string(def.length) + " bytes");
+  }
+  if (def.type >= 5 && def.type <= 8)
+    return ColumnError(ace::kColumnNotWritable, def, "large columns are not written here");
+  if (def.type == 15 && !appending_) return ColumnError(ace::kColumnNotWritable, def);
+  Value check;
+  std::vector<std::uint8_t> scratch(def.length, def.type == 4 || def.type == 20 ? ' ' : 0);
+  std::memcpy(scratch.data(), bytes, std::min(length, def.length));
+  ColumnDef local = def;
+  local.offset = 0;
+  LW_RETURN_IF_ERROR(engine::ValueFromImage(local, scratch.data(), check));
+  if (!editing_) {
+    if (position_ != Position::Row) return Status::Error(ace::kNoCurrentRecord);
+    if ((options_ & ace::kOptionReadOnly) || temporary_) return Status::Error(ace::kTableReadOnly);
+    const std::uint8_t* image = nullptr;
+    LW_RETURN_IF_ERROR(Image(image));
+    editImage_.assign(image, image + table_->recordLength);
+    changed_.assign(table_->columns.size(), false);
+    editing_ = true;
+    appending_ = false;
+  }
+  std::memcpy(editImage_.data() + def.offset, scratch.data(), def.length);
+  changed_[column] = true;
+  return {};
+}
+
+Status Cursor::SetColumnText(int column, const char* text, std::uint32_t length) {
+  const ColumnDef& def = table_->columns[column];
+  std::string value(text, strnlen(text, length));
+  if (def.type == 4 || def.type == 20) {
+    if (value.size() > def.length) return ColumnError(ace::kValueDoesNotFit, def, "longer than the column");
+    if (value.find_first_not_of('\0') == std::string::npos) return SetColumnNull(column);
+    return SetColumn(column, reinterpret_cast<const std::uint8_t*>(value.data()),
+                     static_cast<std::uint32_t>(value.size()));
+  }
+  Value parsed;
+  LW_RETURN_IF_ERROR(engine::ValueFromText(def, value, parsed));
+  std::vector<std::uint8_t> scratch(table_->recordLength);
+  LW_RETURN_IF_ERROR(engine::WriteImageFromValue(def, parsed, scratch.data()));
+  return SetColumn(column, scratch.data() + def.offset, def.length);
+}
+
+Status Cursor::SetColumnNull(int column) {
+  const ColumnDef& def = table_->columns[column];
+  std::vector<std::uint8_t> null(table_->recordLength);
+  engine::WriteNullImage(def, null.data());
+  return SetColumn(column, null.data() + def.offset, def.length);
+}
+
+Status Cursor::Append() {
+  if (options_ & ace::kOptionReadOnly || temporary_) return Status::Error(ace::kTableReadOnly);
+  editImage_ = nullImage_;
+  changed_.assign(table_->columns.size(), false);
+  editing_ = true;
+  appending_ = true;
+  return {};
+}
+
+bool Cursor::Cancel() {
+  bool had = editing_;
+  editing_ = appending_ = false;
+  return had;
+}
+
+Status Cursor::Write() {
+  if (!editing_) return {};
+  std::vector<int> columns;
+  std::vector<Value> values;
+  for (std::size_t i = 0; i < changed_.size(); ++i) {
+    if (!changed_[i]) continue;
+    Value value;
+    LW_RETURN_IF_ERROR(
+        engine::ValueFromImage(table_->columns[i], editImage_.data() + table_->columns[i].offset, value));
+    columns.push_back(static_cast<int>(i));
+    values.push_back(std::move(value));
+  }
+  if (columns.empty() && !appending_) {
+    editing_ = false;
+    return {};
+  }
+  DropBatch();
+  std::int64_t newRowid = 0;
+  Status status = appending_ ? InsertRow(connection_, *table_, columns, values, newRowid)
+                             : UpdateRow(connection_, *table_, row_.rowid, columns, values);
+  if (!status.ok()) return status;
+  if (appending_) {
+    row_.rowid = newRowid;
+    position_ = Position::Row;
+    atBof_ = atEof_ = false;
+  }
+  editing_ = appending_ = false;
+  stale_ = true;
+  imageReady_ = visibleKnown_ = false;
+  return {};
+}
+
+Status Cursor::Lock(std::int64_t recordNumber) {
+  if (recordNumber == 0) {
+    if (position_ != Position::Row) return Status::Error(ace::kNoCurrentRecord);
+    recordNumber = row_.rowid;
+  }
+  LW_RETURN_IF_ERROR(connection_.Lock(table_->tableNumber, recordNumber));
+  locks_.insert(recordNumber);
+  // The edit that follows a lock must start from the row as stored now.
+  if (position_ == Position::Row && recordNumber == row_.rowid) stale_ = true;
+  return {};
+}
+
+Status Cursor::Unlock(std::int64_t recordNumber) {
+  if (recordNumber == 0) {
+    for (std::int64_t record : locks_) connection_.Unlock(table_->tableNumber, record);
+    locks_.clear();
+    return {};
+  }
+  auto found = locks_.find(recordNumber);
+  if (found == locks_.end()) return {};
+  locks_.erase(found);
+  connection_.Unlock(table_->tableNumber, recordNumber);
+  return {};
+}
+
+}  // namespace lw::pgengine

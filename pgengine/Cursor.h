@@ -1,0 +1,155 @@
+#pragma once
+// An open table (or a static SQL result, kept as a temporary table of the session) of one server
+// connection: its position, record image, scopes, raw-key builders, pending edit and record
+// locks.
+//
+// Orders: -1 is natural order (record numbers); 0..n-1 are the table's indexes. A move is a
+// keyset query on the order's server index, `(key expressions, lw_rowid) > ($...)`, so it is
+// correct whatever other users wrote since the last one. Rows come in batches that grow while a
+// cursor keeps walking one way; a batch is dropped when this connection writes or locks, when the
+// order, direction or scope changes, and after a short lifetime, so other users' changes show
+// as soon as the embedded engine would show them.
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/Catalog.h"
+#include "engine/RecordCodec.h"
+#include "pgengine/Connection.h"
+
+namespace lw::pgengine {
+
+using engine::TableDef;
+using engine::Value;
+
+inline constexpr int kNaturalOrder = -1;
+
+class Cursor {
+ public:
+  // `temporary`: a result table of this session that the cursor drops when it closes.
+  Cursor(Connection& connection, std::shared_ptr<const TableDef> table, std::uint32_t options, bool temporary);
+  ~Cursor();
+  Cursor(const Cursor&) = delete;
+  Cursor& operator=(const Cursor&) = delete;
+
+  const TableDef& Table() const { return *table_; }
+  Connection& Owner() const { return connection_; }
+  std::uint32_t Options() const { return options_; }
+  bool IsResult() const { return temporary_; }
+
+  Status GotoBOF(int order);
+  Status GotoTop(int order);
+  Status Skip(int order, std::int32_t rows);
+  Status GotoRecord(std::int64_t recordNumber, bool& found);
+  bool AtEOF() const { return atEof_; }
+  bool AtBOF() const { return atBof_; }
+  bool HasRow() const { return position_ == Position::Row; }
+  std::int64_t RecordNumber() const { return position_ == Position::Row ? row_.rowid : 0; }
+  Status IsVisible(int order, bool& visible);
+
+  Status Image(const std::uint8_t*& image);
+  Status Count(int order, bool respectScopes, std::uint32_t& count);
+  Status Checksum(std::uint32_t& crc);
+
+  Status SetScope(int order, bool top, std::vector<Value> key);
+  void ClearScopes();
+
+  void InitRawKey(int order);
+  Status SetKeySegment(int order, int column, const std::uint8_t* bytes, std::uint32_t length);
+  Status SetKeySegmentNull(int order, int column);
+  Status BuildRawKey(int order, std::string& key);
+  Status DecodeRawKey(int order, const std::uint8_t* key, std::uint32_t length, std::vector<Value>& values) const;
+  Status EncodeKey(int order, const std::vector<Value>& values, std::string& key) const;
+
+  Status SetColumn(int column, const std::uint8_t* bytes, std::uint32_t length);
+  Status SetColumnText(int column, const char* text, std::uint32_t length);
+  Status SetColumnNull(int column);
+  Status Append();
+  Status Write();
+  bool Editing() const { return editing_; }
+  bool Cancel();
+
+  Status Lock(std::int64_t recordNumber);
+  Status Unlock(std::int64_t recordNumber);
+
+  // Round trips to the server since the cursor opened (for measurements).
+  std::uint64_t RoundTrips() const { return roundTrips_; }
+
+ private:
+  enum class Position { Bof, Row, Eof };
+  struct Row {
+    std::int64_t rowid = 0;
+    std::vector<Value> values;
+  };
+  struct Scope {
+    bool hasTop = false;
+    bool hasBottom = false;
+    std::vector<Value> top;
+    std::vector<Value> bottom;
+    std::uint64_t version = 0;
+  };
+  struct RawKey {
+    std::vector<std::string> segments;
+    std::vector<bool> set;
+  };
+
+  Status CheckOrder(int order) const;
+  const Scope* ScopeOf(int order) const;
+  std::uint64_t ScopeVersion(int order) const { return order == kNaturalOrder ? 0 : scopes_[order].version; }
+  // Appends the scope's conditions (" AND ...") and their parameters.
+  void AddScope(int order, const Scope* scope, std::string& where, std::vector<Param>& params) const;
+  Status Query(const std::string& sql, const std::vector<Param>& params, std::vector<Row>& rows);
+  // Reads the next rows after `from` (or from the range's end when null) in the order.
+  Status FetchBatch(int order, int direction, const Row* from, int limit);
+  Status StepOnce(int order, int direction);
+  bool BatchUsable(int order, int direction);
+  void DropBatch() { batch_.clear(); }
+  Status Refetch();
+  void BuildImage();
+
+  Connection& connection_;
+  std::shared_ptr<const TableDef> table_;
+  std::uint32_t options_;
+  bool temporary_;
+  std::string rowList_;
+
+  Position position_ = Position::Bof;
+  bool atBof_ = true;
+  bool atEof_ = false;
+  Row row_;
+  bool stale_ = false;  // the row must be read again before its image is used
+  std::vector<std::uint8_t> image_;
+  std::vector<std::uint8_t> nullImage_;
+  bool imageReady_ = false;
+
+  std::vector<Row> batch_;
+  std::size_t batchAt_ = 0;
+  bool batchComplete_ = false;
+  int batchOrder_ = kNaturalOrder;
+  int batchDirection_ = 0;
+  std::uint64_t batchGeneration_ = 0;
+  std::uint64_t batchScopeVersion_ = 0;
+  std::chrono::steady_clock::time_point batchTime_;
+  int nextLimit_ = 0;
+
+  bool visibleKnown_ = false;
+  int visibleOrder_ = kNaturalOrder;
+  std::uint64_t visibleScopeVersion_ = 0;
+
+  std::vector<Scope> scopes_;
+  std::vector<RawKey> rawKeys_;
+
+  bool editing_ = false;
+  bool appending_ = false;
+  std::vector<std::uint8_t> editImage_;
+  std::vector<bool> changed_;
+
+  std::multiset<std::int64_t> locks_;
+  std::uint64_t roundTrips_ = 0;
+};
+
+}  // namespace lw::pgengine

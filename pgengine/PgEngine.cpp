@@ -1,0 +1,317 @@
+#include "pgengine/PgEngine.h"
+
+#include <cstdio>
+#include <algorithm>
+#include <cstring>
+
+#include "pgengine/ServerEngine.h"
+#include "engine/SqlTranslator.h"
+
+using lw::engine::ScanSql;
+
+namespace lw::pgengine {
+
+namespace {
+
+struct LastError {
+  std::uint32_t code = 0;
+  std::string text;
+};
+thread_local LastError lastError;
+
+}  // namespace
+
+std::unique_ptr<ace::AceApi> CreateServerEngine() { return std::make_unique<PgEngine>(); }
+
+PgEngine::PgEngine() = default;
+
+PgEngine::~PgEngine() {
+  std::vector<ADSHANDLE> open;
+  for (const auto& [handle, entry] : connections_) open.push_back(handle);
+  for (ADSHANDLE handle : open) AdsDisconnect(handle);
+}
+
+std::uint32_t PgEngine::Finish(const Status& status) {
+  if (!status.ok()) {
+    lastError.code = status.code();
+    lastError.text = status.text();
+  }
+  return status.code();
+}
+
+const PgEngine::HandleEntry* PgEngine::Find(ADSHANDLE handle) const {
+  return handles_.Find(Slot(handle));
+}
+
+Status PgEngine::ConnectionOf(ADSHANDLE handle, Connection*& connection) const {
+  const HandleEntry* entry = Find(handle);
+  if (entry == nullptr || entry->kind != HandleKind::Connection) return Status::Error(ace::kConnectionNotOpen);
+  connection = connections_.at(handle).connection.get();
+  return {};
+}
+
+Status PgEngine::CursorOf(ADSHANDLE handle, Cursor*& cursor, int& order) const {
+  const HandleEntry* entry = Find(handle);
+  if (entry == nullptr || (entry->kind != HandleKind::Cursor && entry->kind != HandleKind::Index)) {
+    return Status::Error(ace::kInvalidHandle);
+  }
+  cursor = entry->cursor;
+  order = entry->order;
+  return {};
+}
+
+Status PgEngine::CursorOnly(ADSHANDLE handle, Cursor*& cursor) const {
+  int order;
+  return CursorOf(handle, cursor, order);
+}
+
+Status PgEngine::IndexOf(ADSHANDLE handle, Cursor*& cursor, int& order) const {
+  const HandleEntry* entry = Find(handle);
+  if (entry == nullptr || entry->kind != HandleKind::Index)
+    return Status::Error(ace::kInvalidHandle, "(an index handle is needed)");
+  cursor = entry->cursor;
+  order = entry->order;
+  return {};
+}
+
+Status PgEngine::StatementOf(ADSHANDLE handle, SqlStatement*& statement) const {
+  const HandleEntry* entry = Find(handle);
+  if (entry == nullptr || entry->kind != HandleKind::Statement) return Status::Error(ace::kStatementClosed);
+  statement = entry->statement;
+  return {};
+}
+
+Status PgEngine::ColumnOf(Cursor& cursor, std::uint32_t field, int& column) const {
+  if (field < 1 || field > cursor.Table().columns.size()) return Status::Error(ace::kInvalidFieldNumber);
+  column = static_cast<int>(field - 1);
+  return {};
+}
+
+ADSHANDLE PgEngine::NewHandle(HandleEntry entry) {
+  ADSHANDLE handle = next_++;
+  handles_.Add(Slot(handle), entry);
+  return handle;
+}
+
+ADSHANDLE PgEngine::AddCursor(ADSHANDLE connection, std::unique_ptr<Cursor> cursor, ADSHANDLE statement) {
+  Cursor* raw = cursor.get();
+  ADSHANDLE handle = NewHandle({HandleKind::Cursor, connection, raw, kNaturalOrder, nullptr});
+  handles_.At(Slot(handle)).cursorHandle = handle;
+  OpenCursor open;
+  open.cursor = std::move(cursor);
+  open.statement = statement;
+  for (std::size_t i = 0; i < raw->Table().indexes.size(); ++i) {
+    open.indexes.push_back(NewHandle({HandleKind::Index, connection, raw, static_cast<int>(i), nullptr, handle}));
+  }
+  cursors_.emplace(handle, std::move(open));
+  connections_.at(connection).cursors.push_back(handle);
+  return handle;
+}
+
+void PgEngine::CloseCursor(ADSHANDLE handle) {
+  auto found = cursors_.find(handle);
+  if (found == cursors_.end()) return;
+  for (ADSHANDLE index : found->second.indexes) handles_.Erase(Slot(index));
+  ADSHANDLE connection = handles_.At(Slot(handle)).connection;
+  handles_.Erase(Slot(handle));
+  auto& list = connections_.at(connection).cursors;
+  list.erase(std::remove(list.begin(), list.end(), handle), list.end());
+  cursors_.erase(found);
+}
+
+void PgEngine::CloseStatement(ADSHANDLE handle) {
+  std::vector<ADSHANDLE> results;
+  for (const auto& [cursor, open] : cursors_) {
+    if (open.statement == handle) results.push_back(cursor);
+  }
+  for (ADSHANDLE cursor : results) CloseCursor(cursor);
+  ADSHANDLE connection = handles_.At(Slot(handle)).connection;
+  handles_.Erase(Slot(handle));
+  auto& list = connections_.at(connection).statements;
+  list.erase(std::remove(list.begin(), list.end(), handle), list.end());
+  statements_.erase(handle);
+}
+
+Status PgEngine::CopyText(const std::string& text, char* buffer, std::uint16_t* length) {
+  if (buffer == nullptr || length == nullptr) return Status::Error(ace::kInvalidArgument);
+  if (*length == 0 || text.size() + 1 > *length) {
+    if (*length > 0) {
+      std::memcpy(buffer, text.data(), *length - 1);
+      buffer[*length - 1] = '\0';
+    }
+    *length = static_cast<std::uint16_t>(std::min<std::size_t>(text.size(), 65535));
+    return Status::Error(ace::kInsufficientBuffer);
+  }
+  std::memcpy(buffer, text.data(), text.size());
+  buffer[text.size()] = '\0';
+  *length = static_cast<std::uint16_t>(text.size());
+  return {};
+}
+
+// ---- connection and errors ----
+
+std::uint32_t PgEngine::AdsConnect60(const char* connectPath, std::uint16_t serverTypes, const char* userName,
+                                         const char* password, std::uint32_t options, ADSHANDLE* connection) {
+  std::lock_guard lock(mutex_);
+  if (connection == nullptr || connectPath == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
+  *connection = 0;
+  if ((serverTypes & ace::kServerRemote) == 0) {
+    return Finish(Status::Error(ace::kServerUnreachable, "(the practice is kept on a database server; the connection "
+                                                         "allows no remote server)"));
+  }
+  std::unique_ptr<Connection> opened;
+  Status status = Connection::Open(connectPath, userName ? userName : "", password ? password : "", opened);
+  if (!status.ok()) return Finish(status);
+  ADSHANDLE handle = NewHandle({HandleKind::Connection});
+  handles_.At(Slot(handle)).connection = handle;
+  connections_[handle].connection = std::move(opened);
+  *connection = handle;
+  return 0;
+}
+
+std::uint32_t PgEngine::AdsDisconnect(ADSHANDLE connection) {
+  std::lock_guard lock(mutex_);
+  Connection* c;
+  if (Status s = ConnectionOf(connection, c); !s.ok()) return Finish(s);
+  std::vector<ADSHANDLE> statements = connections_[connection].statements;
+  for (ADSHANDLE statement : statements) CloseStatement(statement);
+  std::vector<ADSHANDLE> cursors = connections_[connection].cursors;
+  for (ADSHANDLE cursor : cursors) CloseCursor(cursor);
+  handles_.Erase(Slot(connection));
+  connections_.erase(connection);
+  return 0;
+}
+
+std::uint32_t PgEngine::AdsDDGetTableProperty(ADSHANDLE connection, const char* tableName, std::uint16_t property,
+                                                  void* buffer, std::uint16_t* length) {
+  std::lock_guard lock(mutex_);
+  Connection* c;
+  if (Status s = ConnectionOf(connection, c); !s.ok()) return Finish(s);
+  if (property != ace::kDDDefaultIndex) return Finish(Status::Error(ace::kInvalidArgument, "(unknown table property)"));
+  std::shared_ptr<const TableDef> table;
+  if (Status s = c->ResolveTable(tableName ? tableName : "", table); !s.ok()) return Finish(s);
+  if (table->defaultIndex.empty()) return Finish(Status::Error(ace::kNoDefaultIndex));
+  return Finish(CopyText(table->defaultIndex, static_cast<char*>(buffer), length));
+}
+
+std::uint32_t PgEngine::AdsGetLastError(std::uint32_t* errorCode, char* buffer, std::uint16_t* length) {
+  if (errorCode != nullptr) *errorCode = lastError.code;
+  if (buffer != nullptr && length != nullptr && *length > 0) {
+    std::size_t n = std::min<std::size_t>(lastError.text.size(), *length - 1);
+    std::memcpy(buffer, lastError.text.data(), n);
+    buffer[n] = '\0';
+    *length = static_cast<std::uint16_t>(n);
+  }
+  return 0;
+}
+
+std::uint32_t PgEngine::AdsSetLastError(std::uint32_t errorCode, const char* text) {
+  lastError.code = errorCode;
+  lastError.text = text ? text : "";
+  return 0;
+}
+
+std::uint32_t PgEngine::AdsShowError(const char* title) {
+  std::fprintf(stderr, "%s: %s\n", title ? title : "", lastError.text.c_str());
+  return 0;
+}
+
+// ---- statements ----
+
+std::uint32_t PgEngine::AdsCreateSQLStatement(ADSHANDLE connection, ADSHANDLE* statement) {
+  std::lock_guard lock(mutex_);
+  Connection* c;
+  if (Status s = ConnectionOf(connection, c); !s.ok()) return Finish(s);
+  if (statement == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
+  auto created = std::make_unique<SqlStatement>(*c);
+  ADSHANDLE handle = NewHandle({HandleKind::Statement, connection, nullptr, kNaturalOrder, created.get()});
+  statements_.emplace(handle, std::move(created));
+  connections_[connection].statements.push_back(handle);
+  *statement = handle;
+  return 0;
+}
+
+std::uint32_t PgEngine::AdsGetHandleType(ADSHANDLE handle, std::uint16_t* type) {
+  std::lock_guard lock(mutex_);
+  const HandleEntry* entry = Find(handle);
+  if (entry == nullptr || type == nullptr) return Finish(Status::Error(ace::kInvalidHandle));
+  switch (entry->kind) {
+    case HandleKind::Connection:
+      *type = ace::kHandleConnection;
+      break;
+    case HandleKind::Cursor:
+      *type = entry->cursor->IsResult() ? ace::kHandleCursor : ace::kHandleTable;
+      break;
+    case HandleKind::Index:
+      *type = ace::kHandleIndex;
+      break;
+    case HandleKind::Statement:
+      *type = ace::kHandleStatement;
+      break;
+  }
+  return 0;
+}
+
+std::uint32_t PgEngine::AdsGetSQLStmtParams(const char* statement, std::uint16_t* paramCount) {
+  if (statement == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
+  int parameters = 0;
+  Status status = ScanSql(statement, parameters);
+  if (status.ok() && paramCount != nullptr) *paramCount = static_cast<std::uint16_t>(parameters);
+  return Finish(status);
+}
+
+#define LW_STATEMENT_OPTION(Name, Field)                                       \
+  std::uint32_t PgEngine::Name(ADSHANDLE statement, std::uint16_t value) { \
+    std::lock_guard lock(mutex_);                                              \
+    SqlStatement* s;                                                           \
+    if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st);    \
+    Field;                                                                     \
+    return 0;                                                                  \
+  }
+LW_STATEMENT_OPTION(AdsStmtSetTableLockType, (void)value)
+LW_STATEMENT_OPTION(AdsStmtSetTableCharType, (void)value)
+LW_STATEMENT_OPTION(AdsStmtSetTableRights, (void)value)
+LW_STATEMENT_OPTION(AdsStmtSetTableReadOnly, s->readOnly = value)
+LW_STATEMENT_OPTION(AdsStmtSetTableType, s->tableType = value)
+LW_STATEMENT_OPTION(AdsStmtConstrainUpdates, (void)value)
+LW_STATEMENT_OPTION(AdsStmtReadAllColumns, (void)value)
+#undef LW_STATEMENT_OPTION
+
+std::uint32_t PgEngine::AdsPrepareSQL(ADSHANDLE statement, const char* sql) {
+  std::lock_guard lock(mutex_);
+  SqlStatement* s;
+  if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st);
+  if (sql == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
+  return Finish(s->Prepare(sql));
+}
+
+std::uint32_t PgEngine::AdsExecuteSQL(ADSHANDLE statement, ADSHANDLE* cursor) {
+  std::lock_guard lock(mutex_);
+  SqlStatement* s;
+  if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st);
+  if (cursor == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
+  *cursor = 0;
+  std::unique_ptr<Cursor> result;
+  if (Status st = s->Execute(result); !st.ok()) return Finish(st);
+  if (result) *cursor = AddCursor(handles_.At(Slot(statement)).connection, std::move(result), statement);
+  return 0;
+}
+
+std::uint32_t PgEngine::AdsSqlPeekStatement(ADSHANDLE cursor, std::uint16_t* isLive) {
+  std::lock_guard lock(mutex_);
+  Cursor* c;
+  if (Status st = CursorOnly(cursor, c); !st.ok()) return Finish(st);
+  if (isLive == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
+  *isLive = c->IsResult() ? 0 : 1;
+  return 0;
+}
+
+std::uint32_t PgEngine::AdsCloseSQLStatement(ADSHANDLE statement) {
+  std::lock_guard lock(mutex_);
+  SqlStatement* s;
+  if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st);
+  CloseStatement(statement);
+  return 0;
+}
+
+}  // namespace lw::pgengine

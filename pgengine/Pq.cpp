@@ -1,0 +1,116 @@
+#include "pgengine/Pq.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace lw::pgengine {
+
+namespace {
+
+std::string Message(PGconn* conn, PGresult* result) {
+  std::string text = result ? PQresultErrorMessage(result) : PQerrorMessage(conn);
+  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+  return text;
+}
+
+std::string Trimmed(std::string text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+  return text;
+}
+
+Status ConnectFailure(PGconn* conn) {
+  std::string text = Trimmed(PQerrorMessage(conn));
+  if (PQconnectionNeedsPassword(conn) || text.find("authentication failed") != std::string::npos ||
+      text.find("no password supplied") != std::string::npos ||
+      text.find("is not permitted to log in") != std::string::npos ||
+      (text.find("role \"") != std::string::npos && text.find("does not exist") != std::string::npos)) {
+    return Status::Error(ace::kServerLoginRefused, "(" + text + ")");
+  }
+  return Status::Error(ace::kServerUnreachable, "(" + text + ")");
+}
+
+}  // namespace
+
+Status ConnectServer(const std::string& connectionString, Conn& conn) {
+  // Settings before "dbname" are overridden by what the expanded string holds.
+  std::string connectTimeout = std::to_string(kConnectTimeoutSeconds);
+  std::string linkTimeout = std::to_string(kLinkTimeoutMs);
+  const char* keywords[] = {"connect_timeout", "keepalives",      "keepalives_idle", "keepalives_interval",
+                            "keepalives_count", "tcp_user_timeout", "application_name", "dbname", nullptr};
+  const char* values[] = {connectTimeout.c_str(), "1", "5", "2", "3", linkTimeout.c_str(), "ledgerwick",
+                          connectionString.c_str(), nullptr};
+  conn.reset(PQconnectdbParams(keywords, values, 1));
+  if (!conn) return Status::Error(ace::kServerUnreachable, "(out of memory)");
+  if (PQstatus(conn.get()) != CONNECTION_OK) return ConnectFailure(conn.get());
+  std::string settings = "SET statement_timeout = " + std::to_string(kStatementTimeoutMs) +
+                         "; SET lock_timeout = 5000; SET idle_in_transaction_session_timeout = " +
+                         std::to_string(kStatementTimeoutMs) + "; SET client_encoding = 'UTF8'";
+  return Run(conn.get(), settings);
+}
+
+std::int64_t Result::Int(int row, int column) const { return std::strtoll(Text(row, column), nullptr, 10); }
+
+std::int64_t Result::Affected() const {
+  const char* n = r_ ? PQcmdTuples(r_.get()) : "";
+  return *n ? std::strtoll(n, nullptr, 10) : 0;
+}
+
+Status LostConnection(PGconn* conn) {
+  return Status::Error(ace::kServerConnectionLost, "(" + Message(conn, nullptr) + ")");
+}
+
+Status Run(PGconn* conn, const std::string& sql, const std::vector<Param>& params, Result& out) {
+  std::vector<const char*> values;
+  values.reserve(params.size());
+  for (const Param& p : params) values.push_back(p ? p->c_str() : nullptr);
+  // Without parameters several statements may go in one round trip.
+  out = Result(values.empty() ? PQexec(conn, sql.c_str())
+                              : PQexecParams(conn, sql.c_str(), static_cast<int>(values.size()), nullptr,
+                                             values.data(), nullptr, nullptr, 0));
+  ExecStatusType status = out.get() ? PQresultStatus(out.get()) : PGRES_FATAL_ERROR;
+  if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return {};
+  if (PQstatus(conn) != CONNECTION_OK) return LostConnection(conn);
+  const char* state = out.get() ? PQresultErrorField(out.get(), PG_DIAG_SQLSTATE) : nullptr;
+  std::string code = state ? state : "";
+  std::string text = Message(conn, out.get());
+  if (code == "23505") return Status::Error(ace::kDuplicateKey, text);
+  if (code == "40001" || code == "40P01" || code == "57014" || code == "55P03") {
+    return Status::Error(ace::kDatabaseBusy, "(" + text + ")");
+  }
+  if (code.rfind("57P", 0) == 0 || code.rfind("08", 0) == 0) return LostConnection(conn);
+  return Status::Error(ace::kStorageError, "server: " + text);
+}
+
+Status Run(PGconn* conn, const std::string& sql, const std::vector<Param>& params) {
+  Result ignored;
+  return Run(conn, sql, params, ignored);
+}
+
+std::string Quote(const std::string& name) {
+  std::string quoted = "\"";
+  for (char c : name) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+std::string HexBytes(const std::string& bytes) {
+  static const char* digits = "0123456789abcdef";
+  std::string text = "\\x";
+  for (unsigned char c : bytes) {
+    text += digits[c >> 4];
+    text += digits[c & 15];
+  }
+  return text;
+}
+
+std::string BytesFromHex(const char* text, int length) {
+  std::string bytes;
+  if (length < 2 || text[0] != '\\' || text[1] != 'x') return std::string(text, length);
+  auto nibble = [](char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; };
+  for (int i = 2; i + 1 < length; i += 2) bytes += static_cast<char>(nibble(text[i]) * 16 + nibble(text[i + 1]));
+  return bytes;
+}
+
+}  // namespace lw::pgengine
