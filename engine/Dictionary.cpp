@@ -48,7 +48,6 @@ Db OpenDb(const std::string& path, int flags) {
   return db;
 }
 
-<<<<<<< HEAD
 // Patient financial data is for the practice's staff only: the file is made without access for
 // other users, in the folder's group so a group-shared practice folder keeps working. SQLite then
 // gives its journal files the same mode and owner.
@@ -65,13 +64,9 @@ Status CreatePrivateFile(const std::string& path) {
   return {};
 }
 
-// Converts a loader value to the column's stored form.
-Status ToStored(const ColumnDef& column, const FieldValue& field, Value& value) {
-=======
 }  // namespace
 
 Status StoredValueOf(const ColumnDef& column, const FieldValue& field, Value& value) {
->>>>>>> f3f7ea0 (Server provider over PostgreSQL behind the engine interface, a dispatcher that picks the provider per connect, and the engine suite on both kinds of practice)
   if (std::holds_alternative<std::monostate>(field)) {
     value = Value();
     return {};
