@@ -116,7 +116,7 @@ void Connection::Unlock(int table, std::int64_t record) {
   if (found == held_.end()) return;
   if (--found->second > 0) return;
   held_.erase(found);
-  Run(pg_.get(), "SELECT pg_advisory_unlock($1::bigint)", {std::to_string(LockKey(table, record))});
+  (void)Run(pg_.get(), "SELECT pg_advisory_unlock($1::bigint)", {std::to_string(LockKey(table, record))});
 }
 
 bool Connection::Holds(int table, std::int64_t record) const { return held_.count(std::make_pair(table, record)) > 0; }
@@ -138,7 +138,7 @@ Status Connection::CommitWrite() {
 
 void Connection::RollbackWrite() {
   Touch();
-  Run(pg_.get(), "ROLLBACK");
+  (void)Run(pg_.get(), "ROLLBACK");
 }
 
 void Connection::Poll() {

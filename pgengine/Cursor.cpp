@@ -47,7 +47,7 @@ Cursor::Cursor(Connection& connection, std::shared_ptr<const TableDef> table, st
 
 Cursor::~Cursor() {
   for (std::int64_t record : locks_) connection_.Unlock(table_->tableNumber, record);
-  if (temporary_) Run(connection_.pg(), "DROP TABLE IF EXISTS " + table_->sqlName);
+  if (temporary_) (void)Run(connection_.pg(), "DROP TABLE IF EXISTS " + table_->sqlName);
 }
 
 Status Cursor::CheckOrder(int order) const {
@@ -85,7 +85,6 @@ void Cursor::AddScope(int order, const Scope* scope, std::string& where, std::ve
 
 Status Cursor::Query(const std::string& sql, const std::vector<Param>& params, std::vector<Row>& rows) {
   Result result;
-  ++roundTrips_;
   LW_RETURN_IF_ERROR(Run(connection_.pg(), sql, params, result));
   rows.resize(result.Rows());
   const TableDef& t = *table_;
@@ -279,7 +278,6 @@ Status Cursor::IsVisible(int order, bool& visible) {
   std::string where = " WHERE lw_rowid = $1";
   AddScope(order, ScopeOf(order), where, params);
   Result result;
-  ++roundTrips_;
   LW_RETURN_IF_ERROR(Run(connection_.pg(), "SELECT 1 FROM " + table_->sqlName + where, params, result));
   visible = result.Rows() == 1;
   return {};
@@ -317,7 +315,6 @@ Status Cursor::Count(int order, bool respectScopes, std::uint32_t& count) {
   std::string where = " WHERE true";
   if (respectScopes) AddScope(order, ScopeOf(order), where, params);
   Result result;
-  ++roundTrips_;
   LW_RETURN_IF_ERROR(Run(connection_.pg(), "SELECT count(*) FROM " + table_->sqlName + where, params, result));
   count = static_cast<std::uint32_t>(result.Int(0, 0));
   return {};

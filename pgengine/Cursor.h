@@ -76,9 +76,6 @@ class Cursor {
   Status Lock(std::int64_t recordNumber);
   Status Unlock(std::int64_t recordNumber);
 
-  // Round trips to the server since the cursor opened (for measurements).
-  std::uint64_t RoundTrips() const { return roundTrips_; }
-
  private:
   enum class Position { Bof, Row, Eof };
   struct Row {
@@ -149,7 +146,6 @@ class Cursor {
   std::vector<bool> changed_;
 
   std::multiset<std::int64_t> locks_;
-  std::uint64_t roundTrips_ = 0;
 };
 
 }  // namespace lw::pgengine

@@ -1,11 +1,14 @@
 #include "pgengine/Pq.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
 namespace lw::pgengine {
 
 namespace {
+
+std::atomic<std::uint64_t> roundTrips{0};
 
 std::string Message(PGconn* conn, PGresult* result) {
   std::string text = result ? PQresultErrorMessage(result) : PQerrorMessage(conn);
@@ -59,7 +62,10 @@ Status LostConnection(PGconn* conn) {
   return Status::Error(ace::kServerConnectionLost, "(" + Message(conn, nullptr) + ")");
 }
 
+std::uint64_t RoundTrips() { return roundTrips.load(std::memory_order_relaxed); }
+
 Status Run(PGconn* conn, const std::string& sql, const std::vector<Param>& params, Result& out) {
+  roundTrips.fetch_add(1, std::memory_order_relaxed);
   std::vector<const char*> values;
   values.reserve(params.size());
   for (const Param& p : params) values.push_back(p ? p->c_str() : nullptr);

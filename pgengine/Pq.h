@@ -59,6 +59,9 @@ class Result {
 Status Run(PGconn* conn, const std::string& sql, const std::vector<Param>& params, Result& out);
 Status Run(PGconn* conn, const std::string& sql, const std::vector<Param>& params = {});
 
+// Statements sent to a server by this process so far (each one round trip), for measurements.
+std::uint64_t RoundTrips();
+
 // The status of a connection whose link to the server broke (or of a statement that failed
 // because of it).
 Status LostConnection(PGconn* conn);

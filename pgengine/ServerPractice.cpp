@@ -242,7 +242,7 @@ void ServerLoader::Begin() { Check(Run(pg(), "BEGIN")); }
 
 void ServerLoader::Commit() { Check(Run(pg(), "COMMIT")); }
 
-void ServerLoader::Rollback() { Run(pg(), "ROLLBACK"); }
+void ServerLoader::Rollback() { (void)Run(pg(), "ROLLBACK"); }
 
 std::int64_t ServerLoader::Insert(const std::string& tableName, const engine::Row& row) {
   auto found = impl_->catalog.find(Upper(tableName));
@@ -316,6 +316,14 @@ void ServerLoader::ForEachRow(
       visit(values, isNull);
     }
   }
+}
+
+std::vector<std::string> ServerLoader::ColumnNames(const std::string& tableName) {
+  auto found = impl_->catalog.find(Upper(tableName));
+  if (found == impl_->catalog.end()) Check(Status::Error(ace::kNotInDictionary, tableName));
+  std::vector<std::string> names;
+  for (const engine::ColumnDef& c : found->second->columns) names.push_back(c.name);
+  return names;
 }
 
 std::vector<engine::DictionaryLoader::HistoryEntry> ServerLoader::History() {

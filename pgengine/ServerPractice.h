@@ -68,6 +68,9 @@ class ServerLoader {
   // The update history, oldest first, one entry per changed column.
   std::vector<engine::DictionaryLoader::HistoryEntry> History();
 
+  // The table's column names in table order.
+  std::vector<std::string> ColumnNames(const std::string& table);
+
   PGconn* pg() const;
 
  private:

@@ -122,7 +122,7 @@ Status CreateServerSchema(PGconn* conn, const std::vector<engine::TableSpec>& ta
   LW_RETURN_IF_ERROR(engine::HashPassword(options.password, hash));
   LW_RETURN_IF_ERROR(Run(conn, "BEGIN"));
   auto fail = [&](Status status) {
-    Run(conn, "ROLLBACK");
+    (void)Run(conn, "ROLLBACK");
     return status;
   };
   Status status = Run(conn, kCatalogDdl);

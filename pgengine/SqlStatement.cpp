@@ -271,6 +271,12 @@ Status SqlStatement::ExecuteSelect(std::unique_ptr<Cursor>& result) {
       column.length = static_cast<std::uint32_t>(std::max<std::int64_t>(1, probe.Rows() > 0 ? probe.Int(0, 1) : 1));
     }
   }
+  std::uint64_t recordLength = 0;
+  for (const ColumnDef& column : table->columns) recordLength += column.length;
+  if (recordLength > engine::kMaxRecordLength) {
+    (void)Run(pg, "DROP TABLE IF EXISTS " + Quote(name));
+    return SqlRejection(ace::kNativeUnsupported, "the result rows are too long to keep");
+  }
   engine::FinishLayout(*table);
   table->sqlName = Quote(name);
   for (std::size_t i = 0; i < table->columns.size(); ++i) table->columns[i].sqlName = "c" + std::to_string(i + 1);

@@ -6,6 +6,7 @@
 
 #include "data/TableLayouts.h"
 #include "engine/PracticeLayouts.h"
+#include "tests/support/TestServer.h"
 
 namespace lw::test {
 
@@ -60,7 +61,17 @@ std::string CreatePractice(const std::string& folder, const LayoutOptions& optio
   return path;
 }
 
+std::string DataTest::MoveToServerWhenAsked() {
+  if (ServerMode() && database_.empty()) database_ = MoveToTestServer(dictionary_);
+  return database_;
+}
+
 std::vector<std::string> SqliteColumn(const std::string& dictionary, const std::string& sql) {
+  if (ServerMode()) {
+    std::vector<std::string> values;
+    for (const auto& value : ServerColumn(dictionary, sql)) values.push_back(value.value_or("NULL"));
+    return values;
+  }
   sqlite3* db = nullptr;
   if (sqlite3_open_v2(dictionary.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
     sqlite3_close(db);
@@ -91,10 +102,14 @@ void DataTest::TearDown() {
   installed_.reset();
   trace_.reset();
   engine_.reset();
+  if (!database_.empty()) DropTestDatabase(database_);
 }
 
 std::string DataTest::Practice(const LayoutOptions& options) {
-  if (dictionary_.empty()) dictionary_ = CreatePractice(dir_.Path().string(), options);
+  if (dictionary_.empty()) {
+    dictionary_ = CreatePractice(dir_.Path().string(), options);
+    MoveToServerWhenAsked();
+  }
   return dir_.Path().string() + "/MWDDF.ADD";
 }
 

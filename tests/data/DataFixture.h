@@ -42,8 +42,8 @@ inline constexpr int kRowsWithType = 6;
 // A fresh engine instance (not installed).
 std::unique_ptr<ace::AceApi> MakeEngine();
 
-// Runs `sql` on the dictionary file with plain SQLite and returns the first column of every
-// row as text (NULL as "NULL").
+// Runs `sql` on the dictionary file with plain SQLite (on the practice's server when the suite
+// runs on the test cluster) and returns the first column of every row as text (NULL as "NULL").
 std::vector<std::string> SqliteColumn(const std::string& dictionary, const std::string& sql);
 
 class DataTest : public ::testing::Test {
@@ -54,9 +54,12 @@ class DataTest : public ::testing::Test {
   std::string Practice(const LayoutOptions& options = {});
   // The window's components on the installed engine.
   PracticeComponents& Components();
+  // On the suite's server run: moves the practice to the test cluster (once); its database.
+  std::string MoveToServerWhenAsked();
 
   TempDir dir_;
   std::string dictionary_;
+  std::string database_;
   std::unique_ptr<ace::AceApi> engine_;
   std::unique_ptr<ace::TracingAce> trace_;
   std::unique_ptr<ace::ScopedAce> installed_;

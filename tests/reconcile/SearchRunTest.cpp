@@ -29,7 +29,7 @@ using engine::Row;
 
 class SearchRunTest : public ::testing::Test {
  protected:
-  SearchRunTest() : engine_(NewEngine()), tracer_(*engine_), installed_(tracer_) {
+  SearchRunTest() : engine_(test::NewEngine()), tracer_(*engine_), installed_(tracer_) {
     folder.current = practice.Folder();
   }
 

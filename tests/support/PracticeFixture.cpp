@@ -1,7 +1,7 @@
 #include "tests/support/PracticeFixture.h"
 
-#include <filesystem>
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
 #include "common/Path.h"
@@ -9,19 +9,14 @@
 #include "pgengine/Pq.h"
 #include "pgengine/ServerPractice.h"
 #include "pgengine/SqlStatement.h"
+#include "tests/support/TestServer.h"
 
 namespace lw::test {
 
 struct PracticeFixture::Server {
   std::string database;
-  std::string admin;
   std::unique_ptr<pgengine::ServerLoader> loader;
 };
-
-bool PracticeFixture::ServerMode() {
-  const char* server = std::getenv("LEDGERWICK_TEST_SERVER");
-  return server != nullptr && *server != '\0';
-}
 
 PracticeFixture::PracticeFixture() : PracticeFixture(PracticeOptions{}) {}
 
@@ -35,18 +30,13 @@ PracticeFixture::PracticeFixture(const PracticeOptions& options)
   }
   for (const auto& extra : options.extraTables) tables.push_back(extra);
   engine::CreateDictionary(DictionaryPath(), tables);
-  if (!ServerMode()) {
+  if (!ServerMode() || options.embeddedOnly) {
     loader_ = std::make_unique<engine::DictionaryLoader>(DictionaryPath());
     return;
   }
   // The same practice, moved to a database of its own on the test server.
-  static std::atomic<int> counter{0};
   server_ = std::make_unique<Server>();
-  server_->admin = std::getenv("LEDGERWICK_TEST_SERVER");
-  server_->database = "lw_" + std::to_string(getpid()) + "_" + std::to_string(++counter) + "_" +
-                      std::to_string(std::random_device{}() % 100000);
-  pgengine::ServerSession(server_->admin + " dbname=postgres").Execute("CREATE DATABASE " + server_->database);
-  pgengine::MovePracticeToServer(DictionaryPath(), server_->admin + " dbname=" + server_->database);
+  server_->database = MoveToTestServer(DictionaryPath());
   server_->loader = std::make_unique<pgengine::ServerLoader>(DictionaryPath());
 }
 
@@ -55,12 +45,7 @@ PracticeFixture::~PracticeFixture() {
   if (sql_ != nullptr) sqlite3_close_v2(sql_);
   if (server_) {
     server_->loader.reset();
-    try {
-      pgengine::ServerSession(server_->admin + " dbname=postgres")
-          .Execute("DROP DATABASE IF EXISTS " + server_->database + " WITH (FORCE)");
-    } catch (...) {
-      // A database left behind goes with the test cluster.
-    }
+    DropTestDatabase(server_->database);
   }
 }
 

@@ -29,6 +29,7 @@ struct PracticeOptions {
   // The practice lies in this subfolder of the temporary folder (say a name with accents);
   // empty: in the temporary folder itself.
   std::string subfolder;
+  bool embeddedOnly = false;  // an embedded practice even when the suite runs on the server
 };
 
 class PracticeFixture {
@@ -54,7 +55,6 @@ class PracticeFixture {
   sqlite3* Sql();
   // Whether the practice is kept on the test server.
   bool OnServer() const { return server_ != nullptr; }
-  static bool ServerMode();
   // The first column of the first row of a query, or nothing for no row / NULL.
   std::optional<std::int64_t> QueryInt(const std::string& sql);
   std::optional<double> QueryDouble(const std::string& sql);

@@ -9,7 +9,7 @@
 #include "data/PaymentPosting.h"
 #include "data/ace/AceProvider.h"
 #include "engine/Dictionary.h"
-#include "engine/Engine.h"
+#include "pgengine/ServerEngine.h"
 #include "reconcile/ChargeRules.h"
 
 namespace lw::practice {
@@ -88,7 +88,7 @@ int PostPaymentCommand(const std::vector<std::string>& args) {
                  "' fills no paid-amount field of a charge");
   }
   const std::string path = (std::filesystem::path(folder) / engine::kDictionaryFileName).string();
-  auto engine = engine::CreateSqliteEngine();
+  auto engine = pgengine::CreatePracticeEngine();
   ace::ScopedAce installed(*engine);
   try {
     const PostedPayment posted = PostPayment(path, posting);

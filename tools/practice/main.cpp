@@ -27,14 +27,18 @@
 #include "engine/PracticeLayouts.h"
 #include "tools/practice/Commands.h"
 #include "tools/practice/PostPaymentCommand.h"
+#include "tools/practice/ServerCommands.h"
 
 namespace lw::practice {
 
 const char* kUsageText =
     "Usage: ledgerwick-practice COMMAND ...\n"
     "Commands:\n"
-    "  create DIR                      create a practice dictionary (MWDDF.ADD) in DIR\n"
-    "  demo DIR [--rows N] [--seed S]  create a practice in DIR filled with demo data\n"
+    "  create DIR [--server CONNINFO]  create a practice dictionary (MWDDF.ADD) in DIR, or a practice\n"
+    "                                  on a database server that DIR's MWDDF.ADD names\n"
+    "  demo DIR [--rows N] [--seed S] [--server CONNINFO]\n"
+    "                                  create a practice in DIR filled with demo data\n"
+    "  move DIR --to-server CONNINFO   move the practice in DIR to a database server\n"
     "  import DIR TABLE FILE.csv       import rows from CSV into TABLE\n"
     "  export DIR TABLE                write TABLE's rows as CSV to standard output\n"
     "  set-current DIR                 record DIR as the current practice\n"
@@ -52,15 +56,25 @@ struct Help {
 const std::map<std::string, Help>& Helps() {
   static const std::map<std::string, Help> helps = {
       {"create",
-       {"create DIR",
+       {"create DIR [--server CONNINFO]",
         "Creates DIR (if needed) and a new practice dictionary MWDDF.ADD in it, with the tables\n"
         "MWTRN and MWPAX in their stored layout and the program's dictionary user.\n"
+        "With --server, the tables, indexes, catalog and user are made in the empty PostgreSQL\n"
+        "database the libpq connection string CONNINFO names, and MWDDF.ADD becomes a small file\n"
+        "naming that server (credentials as libpq takes them: ~/.pgpass, PG* variables, ...).\n"
         "Fails if DIR already holds MWDDF.ADD.\n"}},
       {"demo",
-       {"demo DIR [--rows N] [--seed S]",
+       {"demo DIR [--rows N] [--seed S] [--server CONNINFO]",
         "Creates a practice in DIR as 'create' does and fills it with realistic demo data:\n"
         "N rows of MWTRN (default 2000) and their payment applications in MWPAX, with a known\n"
-        "number of discrepancies, which is printed. The same seed (default 1) gives the same data.\n"}},
+        "number of discrepancies, which is printed. The same seed (default 1) gives the same data.\n"
+        "With --server the practice is kept on that database server.\n"}},
+      {"move",
+       {"move DIR --to-server CONNINFO",
+        "Moves the embedded practice in DIR into the empty PostgreSQL database CONNINFO names,\n"
+        "row for row with the same record numbers, with its users and update history. DIR's\n"
+        "MWDDF.ADD then names the server; the embedded file stays beside it as MWDDF.ADD.moved.\n"
+        "Nobody may use the practice while it moves.\n"}},
       {"import",
        {"import DIR TABLE FILE.csv",
         "Imports rows into TABLE. The first line names the columns (any order, any subset).\n"
@@ -142,6 +156,7 @@ bool ParseCount(const std::string& text, std::int64_t& value, std::int64_t min) 
 }
 
 int Create(const std::vector<std::string>& args) {
+  if (args.size() == 3 && args[1] == "--server") return practice::CreateOnServer(args[0], args[2]);
   if (args.size() != 1) return CommandUsage("create", "expects exactly one folder");
   int rc = CreateIn(args[0], true);
   if (rc == kOk) std::printf("Created %s\n", DictionaryIn(args[0]).c_str());
@@ -149,10 +164,13 @@ int Create(const std::vector<std::string>& args) {
 }
 
 int Demo(const std::vector<std::string>& args) {
-  std::string folder;
+  std::string folder, server;
   engine::DemoOptions options;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--rows" || args[i] == "--seed") {
+    if (args[i] == "--server") {
+      if (i + 1 >= args.size()) return CommandUsage("demo", "--server needs a connection string");
+      server = args[++i];
+    } else if (args[i] == "--rows" || args[i] == "--seed") {
       if (i + 1 >= args.size()) return CommandUsage("demo", args[i] + " needs a value");
       std::int64_t value = 0;
       if (!ParseCount(args[i + 1], value, args[i] == "--rows" ? 1 : 0)) {
@@ -174,6 +192,8 @@ int Demo(const std::vector<std::string>& args) {
   if (folder.empty()) return CommandUsage("demo", "expects a folder");
   if (int rc = CreateIn(folder, false); rc != kOk) return rc;
   engine::DemoSummary s = engine::GenerateDemo(DictionaryIn(folder), options);
+  // A server demo is generated in place and then moved; the embedded copy is not kept.
+  if (!server.empty() && practice::MoveDemoToServer(folder, server) != kOk) return kFailed;
   std::printf("Created %s\n", DictionaryIn(folder).c_str());
   std::printf("Charts: %lld\nMWTRN rows: %lld (charges %lld, payments %lld)\nMWPAX rows: %lld\n",
               static_cast<long long>(s.charts), static_cast<long long>(s.mwtrnRows), static_cast<long long>(s.charges),
@@ -197,10 +217,10 @@ int Import(const std::vector<std::string>& args) {
     std::fprintf(stderr, "ledgerwick-practice import: cannot read %s\n", args[2].c_str());
     return kFailed;
   }
-  engine::DictionaryLoader loader(path);
+  practice::PracticeLoader loader(path);
   std::vector<std::string> known;
   try {
-    known = engine::DictionaryColumnNames(path, args[1]);
+    known = practice::ColumnNames(path, args[1]);
   } catch (const Exception& e) {
     std::fprintf(stderr, "ledgerwick-practice import: %s\n", e.Message().c_str());
     return kFailed;
@@ -261,10 +281,10 @@ int Export(const std::vector<std::string>& args) {
   if (args.size() != 2) return CommandUsage("export", "expects a folder and a table");
   std::string path;
   if (int rc = RequireDictionary("export", args[0], path); rc != kOk) return rc;
-  std::vector<std::string> names = engine::DictionaryColumnNames(path, args[1]);
+  std::vector<std::string> names = practice::ColumnNames(path, args[1]);
   std::ios::sync_with_stdio(false);
   WriteCsvRecord(std::cout, names, {});
-  engine::DictionaryLoader loader(path);
+  practice::PracticeLoader loader(path);
   loader.ForEachRow(args[1], [](const std::vector<std::string>& values, const std::vector<bool>& isNull) {
     WriteCsvRecord(std::cout, values, isNull);
   });
@@ -315,6 +335,12 @@ int main(int argc, char** argv) {
     if (command == "set-current") return SetCurrent(args);
     if (command == "post-payment") return PostPaymentCommand(args);
     if (command == "undo") return Undo(args);
+    if (command == "move") {
+      if (args.size() != 3 || args[1] != "--to-server") {
+        return CommandUsage("move", "expects a folder, --to-server and a connection string");
+      }
+      return MoveToServer(args[0], args[2]);
+    }
     return History(args);
   } catch (const lw::Exception& e) {
     std::fprintf(stderr, "ledgerwick-practice %s: %s\n", command.c_str(), e.Message().c_str());

@@ -1,0 +1,101 @@
+// The headless search run on a practice kept on a PostgreSQL server, with the round trips it
+// makes per query row. LEDGERWICK_BENCH_SERVER is a libpq connection string to a server where
+// the benchmark may create a database (e.g. a private cluster: tests/support/server-cluster
+// start /tmp/lwb, then LEDGERWICK_BENCH_SERVER="host=/tmp/lwb user=ledgerwick"). The embedded
+// bench practice (bench/support/BenchPractice.h; LEDGERWICK_BENCH_ROWS rows) is moved once into
+// database lw_bench_<rows>, with one extra chart of 1,000 rows, and reused.
+//   ServerOneChartOf1000Rows      - RunSearch with a chart filter
+//   ServerSearchRunWholePractice  - RunSearch over every row
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+#include "bench/support/BenchPractice.h"
+#include "bench/support/HeadlessSearch.h"
+#include "data/ace/AceProvider.h"
+#include "pgengine/Pq.h"
+#include "pgengine/ServerDescriptor.h"
+#include "pgengine/ServerEngine.h"
+#include "pgengine/ServerPractice.h"
+
+namespace {
+
+constexpr const char* kBenchChart = "BENCH1K";
+
+const std::string& ServerPractice() {
+  static const std::string folder = [] {
+    const char* server = std::getenv("LEDGERWICK_BENCH_SERVER");
+    if (server == nullptr || *server == '\0') throw std::runtime_error("LEDGERWICK_BENCH_SERVER is not set");
+    const std::string embedded = lw::bench::BenchPracticeFolder();
+    const std::string name = std::filesystem::path(embedded).filename().string();
+    const std::filesystem::path target = std::filesystem::temp_directory_path() / (name + "-server");
+    const std::string descriptor = (target / "MWDDF.ADD").string();
+    if (lw::pgengine::IsServerDescriptor(descriptor)) return target.string();
+    std::filesystem::create_directories(target);
+    std::filesystem::copy_file(embedded + "/MWDDF.ADD", descriptor, std::filesystem::copy_options::overwrite_existing);
+    std::string database = "lw_bench_" + name.substr(name.find_last_of('-') + 1);
+    lw::pgengine::ServerSession(std::string(server) + " dbname=postgres").Execute("CREATE DATABASE " + database);
+    lw::pgengine::MovePracticeToServer(descriptor, std::string(server) + " dbname=" + database);
+    // One chart of 1,000 rows (charges with an application each, every tenth one off by a cent).
+    lw::pgengine::ServerLoader loader(descriptor);
+    loader.Begin();
+    for (int i = 0; i < 500; ++i) {
+      const auto payment = loader.Insert("MWTRN", {{"Chart Number", std::string(kBenchChart)},
+                                                   {"Transaction Type", std::string("I")},
+                                                   {"Who Paid", std::string("1")}});
+      const auto charge = loader.Insert("MWTRN", {{"Chart Number", std::string(kBenchChart)},
+                                                  {"Case Number", std::int64_t{1}},
+                                                  {"Date From", std::string("2025-01-02")},
+                                                  {"Procedure Code", std::string("99213")},
+                                                  {"Transaction Type", std::string("A")},
+                                                  {"Insurance 1 Amount Paid", i % 10 == 0 ? 40.01 : 40.0}});
+      loader.Insert("MWPAX", {{"Payment Reference", payment}, {"Charge Reference", charge}, {"Payment Amount", 40.0}});
+    }
+    loader.Commit();
+    return target.string();
+  }();
+  return folder;
+}
+
+lw::bench::HeadlessRun Search(const std::string& chart) {
+  static auto engine = lw::pgengine::CreatePracticeEngine();
+  lw::ace::ScopedAce installed(*engine);
+  return lw::bench::SearchHeadless(ServerPractice(), chart);
+}
+
+void Report(benchmark::State& state, const lw::bench::HeadlessRun& run, std::uint64_t trips) {
+  state.counters["rows"] = static_cast<double>(run.outcome.rowsChecked);
+  state.counters["discrepancies"] = static_cast<double>(run.outcome.discrepancies);
+  state.counters["round_trips_per_row"] =
+      static_cast<double>(trips) / static_cast<double>(std::max<long long>(1, run.outcome.rowsChecked));
+}
+
+void ServerOneChartOf1000Rows(benchmark::State& state) {
+  ServerPractice();
+  for (auto _ : state) {
+    const std::uint64_t before = lw::pgengine::RoundTrips();
+    auto run = Search(kBenchChart);
+    Report(state, run, lw::pgengine::RoundTrips() - before);
+    state.counters["after_connect_ms"] = run.afterConnectSeconds * 1000.0;
+  }
+}
+BENCHMARK(ServerOneChartOf1000Rows)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void ServerSearchRunWholePractice(benchmark::State& state) {
+  ServerPractice();
+  for (auto _ : state) {
+    const std::uint64_t before = lw::pgengine::RoundTrips();
+    auto run = Search("");
+    Report(state, run, lw::pgengine::RoundTrips() - before);
+  }
+  state.counters["peak_MiB"] = lw::bench::PeakMemoryMiB();
+}
+BENCHMARK(ServerSearchRunWholePractice)->Unit(benchmark::kSecond)->Iterations(1);
+
+}  // namespace
+
+BENCHMARK_MAIN();
