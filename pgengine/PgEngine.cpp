@@ -155,9 +155,11 @@ std::uint32_t PgEngine::AdsConnect60(const char* connectPath, std::uint16_t serv
   std::lock_guard lock(mutex_);
   if (connection == nullptr || connectPath == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
   *connection = 0;
-  if ((serverTypes & ace::kServerRemote) == 0) {
+  // The practice names its server; local and remote both reach it (the local engine of a
+  // workstation reads only the descriptor).
+  if ((serverTypes & (ace::kServerRemote | ace::kServerLocal)) == 0) {
     return Finish(Status::Error(ace::kServerUnreachable, "(the practice is kept on a database server; the connection "
-                                                         "allows no remote server)"));
+                                                         "allows neither a remote nor a local server)"));
   }
   std::unique_ptr<Connection> opened;
   Status status = Connection::Open(connectPath, userName ? userName : "", password ? password : "", opened);

@@ -9,6 +9,7 @@
 #include "engine/DemoPractice.h"
 #include "tests/data/DataFixture.h"
 #include "tests/support/ScopedLocale.h"
+#include "tests/support/TestServer.h"
 
 namespace lw::test {
 namespace {
@@ -39,6 +40,7 @@ class TableTest : public DataTest {
 };
 
 TEST_F(TableTest, ChainFollowsEveryQueryRowAsSqliteSeesIt) {
+  LW_EMBEDDED_ONLY("checks with SQLite's own SQL");
   PracticeComponents& c = OpenChain();
   TField& queryEntry = c.qryChg.FieldByName("Entry Number");
   TField& chargeEntry = c.tblChg.FieldByName("Entry Number");
@@ -69,6 +71,7 @@ TEST_F(TableTest, ChainFollowsEveryQueryRowAsSqliteSeesIt) {
 }
 
 TEST_F(TableTest, ChainMatchesSqliteOnAWholeDemoPractice) {
+  LW_EMBEDDED_ONLY("checks with SQLite's own SQL");
   LayoutOptions options;
   options.withRows = false;
   Practice(options);

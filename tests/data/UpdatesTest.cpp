@@ -7,6 +7,7 @@
 #include "data/Fields.h"
 #include "data/ace/AceErrors.h"
 #include "tests/data/DataFixture.h"
+#include "tests/support/TestServer.h"
 
 namespace lw::test {
 namespace {
@@ -82,6 +83,7 @@ class UpdatesTest : public DataTest {
 };
 
 TEST_F(UpdatesTest, PostWritesOnlyTheSixAmountsHighestOrdinalFirst) {
+  LW_EMBEDDED_ONLY("checks with SQLite's own SQL");
   PracticeComponents& c = OpenOnCharge(1);
   const std::string description = Stored(1, "Description");
   trace_->Clear();
@@ -129,6 +131,7 @@ TEST_F(UpdatesTest, DetailsStayWhereTheyWereAfterTheChargePosts) {
 }
 
 TEST_F(UpdatesTest, AnotherUsersChangeSurvivesInEveryColumnButTheSixAssigned) {
+  LW_EMBEDDED_ONLY("checks with SQLite's own SQL");
   PracticeComponents& c = OpenOnCharge(1);
   OtherUser other(*engine_, Practice());
   other.Change(RecordOf(1), "Changed meanwhile", 1.25);
@@ -142,6 +145,7 @@ TEST_F(UpdatesTest, AnotherUsersChangeSurvivesInEveryColumnButTheSixAssigned) {
 }
 
 TEST_F(UpdatesTest, ASecondEditorGetsTheLockErrorAndNothingIsWritten) {
+  LW_EMBEDDED_ONLY("checks with SQLite's own SQL");
   PracticeComponents& c = OpenOnCharge(1);
   const std::string before = StoredRow(1);
   OtherUser other(*engine_, Practice());
@@ -205,6 +209,7 @@ TEST_F(UpdatesTest, ALockHeldByAnotherProcessRefusesTheEdit) {
 }
 
 TEST_F(UpdatesTest, AFailedWriteKeepsTheEditAndItsLockUntilCancelled) {
+  LW_EMBEDDED_ONLY("checks with SQLite's own SQL");
   PracticeComponents& c = OpenOnCharge(1);
   const std::string before = StoredRow(1);
   c.tblChg.Edit();
@@ -222,6 +227,7 @@ TEST_F(UpdatesTest, AFailedWriteKeepsTheEditAndItsLockUntilCancelled) {
 }
 
 TEST_F(UpdatesTest, MovingTheMasterPostsTheDetailsPendingChanges) {
+  LW_EMBEDDED_ONLY("checks with SQLite's own SQL");
   PracticeComponents& c = OpenOnCharge(1);
   c.tblChg.Edit();
   c.tblChg.FieldByName("Adjustment Amount").SetAsCurrency(Currency::FromCount(77700));
@@ -273,6 +279,7 @@ TEST_F(UpdatesTest, ReadOnlyTableCannotBeEdited) {
 }
 
 TEST_F(UpdatesTest, OptimisticPostNoticesAnotherUsersChange) {
+  LW_EMBEDDED_ONLY("checks with SQLite's own SQL");
   PracticeComponents& c = Components();
   c.tblChg.AdsTableOptions.AdsRecordLockingMode = TAdsRecordLockingMode::lmOptimistic;
   OpenOnCharge(1);

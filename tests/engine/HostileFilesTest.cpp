@@ -13,6 +13,7 @@
 #include "engine/Catalog.h"
 #include "engine/RecordCodec.h"
 #include "tests/engine/EngineTestSupport.h"
+#include "tests/support/TestServer.h"
 
 namespace lw::test {
 namespace {
@@ -38,6 +39,7 @@ class HostileFiles : public EngineTest {
 };
 
 TEST_F(HostileFiles, ACatalogWithImpossibleColumnLengthsIsDamagedNotACrash) {
+  LW_EMBEDDED_ONLY("the dictionary and lock files themselves");
   // Each case once crashed a tool or the program: a heap write past a zero-length double, a
   // negative length wrapping to 4 GiB, a numeric wider than its text buffer, a type code that
   // wraps to a known one, lengths whose sum wraps 32 bits.
@@ -66,6 +68,7 @@ TEST_F(HostileFiles, ACatalogWithImpossibleColumnLengthsIsDamagedNotACrash) {
 }
 
 TEST_F(HostileFiles, NewTablesRefuseLengthsTheirTypesCannotHave) {
+  LW_EMBEDDED_ONLY("the dictionary and lock files themselves");
   engine::TableSpec bad;
   bad.name = "BAD";
   bad.columns = {{"Amount", 10, 0}};
@@ -76,6 +79,7 @@ TEST_F(HostileFiles, NewTablesRefuseLengthsTheirTypesCannotHave) {
 }
 
 TEST(ColumnProblem, NaturalLengthsPassAndEverythingElseIsNamed) {
+  LW_EMBEDDED_ONLY("the dictionary and lock files themselves");
   EXPECT_EQ("", engine::ColumnProblem(10, 8, 0));
   EXPECT_EQ("", engine::ColumnProblem(3, 4, 0));
   EXPECT_EQ("", engine::ColumnProblem(3, 8, 0));
@@ -89,6 +93,7 @@ TEST(ColumnProblem, NaturalLengthsPassAndEverythingElseIsNamed) {
 }
 
 TEST(NumericImage, AValueWiderThanAnyTextBufferIsStarredNotCopied) {
+  LW_EMBEDDED_ONLY("the dictionary and lock files themselves");
   engine::ColumnDef column;
   column.name = "N";
   column.type = 2;
@@ -102,6 +107,7 @@ TEST(NumericImage, AValueWiderThanAnyTextBufferIsStarredNotCopied) {
 }
 
 TEST_F(HostileFiles, AUserWithoutAPasswordHashIsADamagedDictionary) {
+  LW_EMBEDDED_ONLY("the dictionary and lock files themselves");
   practice.Execute("DROP TABLE lw_users");
   practice.Execute("CREATE TABLE lw_users (user_name TEXT, password_hash TEXT)");
   practice.Execute("INSERT INTO lw_users VALUES ('user', NULL)");
@@ -110,6 +116,7 @@ TEST_F(HostileFiles, AUserWithoutAPasswordHashIsADamagedDictionary) {
 }
 
 TEST_F(HostileFiles, TheLockFileIsNeverFollowedThroughALinkNorTakenWhenNoRegularFile) {
+  LW_EMBEDDED_ONLY("the dictionary and lock files themselves");
   TempDir elsewhere;
   const std::string victim = elsewhere.File("victim.txt");
   std::ofstream(victim) << "precious";
@@ -126,6 +133,7 @@ TEST_F(HostileFiles, TheLockFileIsNeverFollowedThroughALinkNorTakenWhenNoRegular
 }
 
 TEST_F(HostileFiles, AMissingLockFileIsRecreatedWithTheDictionarysModeAndItsSpaceWritten) {
+  LW_EMBEDDED_ONLY("the dictionary and lock files themselves");
   Conn();  // the fixture's own lock file exists now
   ASSERT_EQ(0, ::chmod(practice.DictionaryPath().c_str(), 0640));
   std::filesystem::remove(LockFile());
@@ -149,6 +157,7 @@ TEST_F(HostileFiles, AMissingLockFileIsRecreatedWithTheDictionarysModeAndItsSpac
 }
 
 TEST_F(HostileFiles, NewDictionariesGiveOtherUsersNoAccess) {
+  LW_EMBEDDED_ONLY("the dictionary and lock files themselves");
   TempDir dir;
   const mode_t old = ::umask(0);
   engine::CreateDictionary(dir.File("MWDDF.ADD"), {});
@@ -162,6 +171,7 @@ TEST_F(HostileFiles, NewDictionariesGiveOtherUsersNoAccess) {
 }
 
 TEST_F(HostileFiles, AFileThatIsNoDictionaryIsRefusedUnchanged) {
+  LW_EMBEDDED_ONLY("the dictionary and lock files themselves");
   TempDir dir;
   // A foreign SQLite database in rollback-journal mode, and an empty file.
   const std::string foreign = dir.File("FOREIGN.ADD");

@@ -183,7 +183,7 @@ TEST_F(PracticeTool, PostPaymentPostsUnderTheChargesLockAndRefusesWhatItCannotPo
                                             " \"Payment Amount\" FROM MWPAX"));
 
   // A charge another user holds locked: nothing is posted, and the lock error says why.
-  auto engine = engine::CreateSqliteEngine();
+  auto engine = NewEngine();
   ADSHANDLE connection = 0, table = -1;
   ASSERT_EQ(0u, engine->AdsConnect60(practice.ConnectPath().c_str(), 3, "user", "vortelin", 0, &connection));
   ASSERT_EQ(0u, engine->AdsOpenTable(connection, "MWTRN", nullptr, 0, 1, 1, 1, 0, &table));

@@ -5,6 +5,7 @@
 
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/support/TestVfs.h"
+#include "tests/support/TestServer.h"
 
 namespace lw::test {
 namespace {
@@ -27,6 +28,7 @@ class Storage : public EngineTest {
 };
 
 TEST_F(Storage, ACommitIsSyncedToTheLogBeforeTheWriteIsReportedDone) {
+  LW_EMBEDDED_ONLY("failures of the dictionary file's storage");
   TestVfs vfs;
   ADSHANDLE table = Open("MWTRN");
   int before = vfs.WalSyncs();
@@ -41,6 +43,7 @@ TEST_F(Storage, ACommitIsSyncedToTheLogBeforeTheWriteIsReportedDone) {
 }
 
 TEST_F(Storage, ConnectFailuresNameTheirCause) {
+  LW_EMBEDDED_ONLY("failures of the dictionary file's storage");
   TestVfs vfs;
   vfs.RefuseOpens(true);
   EXPECT_EQ(ace::kCannotOpen, TryConnect());
@@ -54,6 +57,7 @@ TEST_F(Storage, ConnectFailuresNameTheirCause) {
 }
 
 TEST_F(Storage, WriteFailuresNameTheirCauseAndChangeNothing) {
+  LW_EMBEDDED_ONLY("failures of the dictionary file's storage");
   TestVfs vfs;
   ADSHANDLE table = Open("MWTRN");
   vfs.FailWrites(SQLITE_FULL);
@@ -70,6 +74,7 @@ TEST_F(Storage, WriteFailuresNameTheirCauseAndChangeNothing) {
 }
 
 TEST_F(Storage, AWriteToAReadOnlyPracticeSaysSo) {
+  LW_EMBEDDED_ONLY("failures of the dictionary file's storage");
   TestVfs vfs;
   vfs.OpenReadOnly(true);
   ADSHANDLE table = Open("MWTRN");

@@ -2,9 +2,16 @@
 // The test cluster: when LEDGERWICK_TEST_SERVER holds a libpq connection string (set by ctest for
 // the suites' server runs), test practices are moved into databases of their own there.
 
+#include <gtest/gtest.h>
+
 #include <optional>
 #include <string>
 #include <vector>
+
+// At the top of a test that checks what only the embedded engine has (its files, SQLite's own
+// SQL): skipped on the suite's server run.
+#define LW_EMBEDDED_ONLY(why) \
+  if (::lw::test::ServerMode()) GTEST_SKIP() << "embedded practices only: " << (why)
 
 namespace lw::test {
 
