@@ -42,6 +42,9 @@ class Connection {
   Status CommitWrite();
   void RollbackWrite();
 
+  // The advisory lock that stands for a record's lock on the server.
+  static std::int64_t LockKey(int table, std::int64_t record);
+
   // Moves whenever this connection writes or takes a lock, and whenever the server announces
   // a change of the practice's tables (looked for by Poll, which costs no round trip).
   std::uint64_t Generation() const { return generation_; }
@@ -53,7 +56,6 @@ class Connection {
 
  private:
   Connection() = default;
-  static std::int64_t LockKey(int table, std::int64_t record);
   Status TryLock(const char* function, std::int64_t key);
 
   Conn pg_;

@@ -32,7 +32,12 @@ constexpr const char* kCatalogDdl =
     // Every change of a practice table, by this provider or any other program, is announced, so
     // connections drop the rows they read before.
     "CREATE FUNCTION lw_announce() RETURNS trigger LANGUAGE plpgsql AS"
-    " $$ BEGIN PERFORM pg_notify('lw_changes', ''); RETURN NULL; END $$;";
+    " $$ BEGIN PERFORM pg_notify('lw_changes', ''); RETURN NULL; END $$;"
+    // The dialect's UPPER and LOWER change case beyond ASCII, as the embedded engine's do.
+    "CREATE FUNCTION lw_upper(text) RETURNS text LANGUAGE sql IMMUTABLE AS"
+    " $$ SELECT upper($1 COLLATE \"und-x-icu\") $$;"
+    "CREATE FUNCTION lw_lower(text) RETURNS text LANGUAGE sql IMMUTABLE AS"
+    " $$ SELECT lower($1 COLLATE \"und-x-icu\") $$;";
 
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

@@ -129,6 +129,32 @@ std::string NullsOrdered(const std::string& sql) {
   return out;
 }
 
+// The record locks an SQL write takes on the rows it changes, held until its transaction has
+// ended, as the embedded engine's statements hold theirs.
+class StatementLocks {
+ public:
+  StatementLocks(Connection& connection, int table) : connection_(connection), table_(table) {}
+  ~StatementLocks() {
+    for (std::int64_t record : taken_) connection_.Unlock(table_, record);
+  }
+  StatementLocks(const StatementLocks&) = delete;
+  StatementLocks& operator=(const StatementLocks&) = delete;
+
+  Status Take(const std::vector<RowValues>& rows) {
+    for (const RowValues& row : rows) {
+      if (std::find(taken_.begin(), taken_.end(), row.rowid) != taken_.end()) continue;
+      LW_RETURN_IF_ERROR(connection_.Lock(table_, row.rowid));
+      taken_.push_back(row.rowid);
+    }
+    return {};
+  }
+
+ private:
+  Connection& connection_;
+  int table_;
+  std::vector<std::int64_t> taken_;
+};
+
 }  // namespace
 
 ServerSql ToServerSql(const std::string& translated, const std::vector<Value>& binds) {
@@ -287,21 +313,27 @@ Status SqlStatement::ExecuteSelect(std::unique_ptr<Cursor>& result) {
 Status SqlStatement::ExecuteWrite() {
   PGconn* pg = connection_.pg();
   const TableDef& table = *translated_.table;
+  using Kind = TranslatedSql::Kind;
+  std::vector<RowValues> before;
+  // Every row the statement would change, or none: a row locked elsewhere fails the whole
+  // statement. The locks are taken before the write transaction and held until it has ended.
+  StatementLocks locks(connection_, table.tableNumber);
+  if (translated_.kind != Kind::Insert) {
+    LW_RETURN_IF_ERROR(Rejected(ReadRows(pg, table, translated_.whereSql, translated_.binds, false, before)));
+    LW_RETURN_IF_ERROR(locks.Take(before));
+    before.clear();
+  }
   LW_RETURN_IF_ERROR(connection_.BeginWrite());
   auto fail = [&](Status status) {
     connection_.RollbackWrite();
     return status;
   };
-  using Kind = TranslatedSql::Kind;
-  std::vector<RowValues> before;
   if (translated_.kind != Kind::Insert) {
+    // The rows as they are now; one that came to match since is locked too.
     Status read = ReadRows(pg, table, translated_.whereSql, translated_.binds, true, before);
     if (!read.ok()) return fail(Rejected(read));
-    // Record locks bind SQL writers too: the whole statement fails on one row locked elsewhere.
-    for (const RowValues& row : before) {
-      Status locked = connection_.LockForTransaction(table.tableNumber, row.rowid);
-      if (!locked.ok()) return fail(locked);
-    }
+    Status locked = locks.Take(before);
+    if (!locked.ok()) return fail(locked);
   }
   ServerSql server = ToServerSql(translated_.sql, translated_.binds);
   if (translated_.kind == Kind::Insert) server.sql += " RETURNING lw_rowid";

@@ -17,6 +17,8 @@
 #include "data/ace/TracingAce.h"
 #include "engine/Engine.h"
 #include "engine/RecordLocks.h"
+#include "pgengine/Connection.h"
+#include "pgengine/ServerDescriptor.h"
 #include "reconcile/SearchRun.h"
 #include "tests/reconcile/FrontEndDoubles.h"
 #include "tests/support/PracticeFixture.h"
@@ -274,8 +276,25 @@ class LockHolder {
     if (pid_ == 0) {
       close(ready[0]);
       close(release_[1]);
-      engine::RecordLocks locks;
       char status = 'x';
+      std::string conninfo;
+      if (pgengine::ReadServerDescriptor(dictionary, conninfo).ok()) {
+        // On a server practice: the lock as the server provider takes it, held by this session.
+        pgengine::Conn session;
+        pgengine::Result got;
+        if (pgengine::ConnectServer(conninfo, session).ok() &&
+            pgengine::Run(session.get(), "SELECT pg_try_advisory_lock($1::bigint)",
+                          {std::to_string(pgengine::Connection::LockKey(tableNumber, recordNumber))}, got)
+                .ok() &&
+            got.Rows() == 1 && got.Text(0, 0)[0] == 't') {
+          status = 'L';
+        }
+        (void)!write(ready[1], &status, 1);
+        char ignored;
+        (void)!read(release_[0], &ignored, 1);
+        _exit(0);
+      }
+      engine::RecordLocks locks;
       if (locks.Open(dictionary).ok() && locks.Lock(tableNumber, recordNumber).ok()) status = 'L';
       (void)!write(ready[1], &status, 1);
       char ignored;

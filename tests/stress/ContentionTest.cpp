@@ -28,6 +28,7 @@
 #include "data/ace/AceErrors.h"
 #include "data/ace/AceProvider.h"
 #include "engine/Engine.h"
+#include "tests/support/TestEngine.h"
 #include "tests/stress/StressSupport.h"
 #include "tests/support/TempDir.h"
 
@@ -145,7 +146,7 @@ TEST(Contention, FixRunsPostingAndSqlWritesTogetherLoseNoPaymentAndNeverHang) {
   const std::string connectPath = dictionary;
   // A user who keeps the held charge locked throughout.
   Helper holder([&](Helper& self) {
-    auto engine = engine::CreateSqliteEngine();
+    auto engine = test::NewEngine();
     ace::ADSHANDLE connection = 0, table = -1;
     if (engine->AdsConnect60(connectPath.c_str(), ace::kServerLocal, kPracticeUserName, kPracticePassword, 0,
                              &connection) != 0 ||
@@ -164,7 +165,7 @@ TEST(Contention, FixRunsPostingAndSqlWritesTogetherLoseNoPaymentAndNeverHang) {
 
   const std::string postings = (dir.Path() / "postings").string();
   Helper poster([&](Helper& self) {
-    auto engine = engine::CreateSqliteEngine();
+    auto engine = test::NewEngine();
     ace::ScopedAce installed(*engine);
     std::mt19937 random(7);
     std::FILE* log = std::fopen(postings.c_str(), "w");
@@ -201,7 +202,7 @@ TEST(Contention, FixRunsPostingAndSqlWritesTogetherLoseNoPaymentAndNeverHang) {
 
   const std::string updates = (dir.Path() / "updates").string();
   Helper writer([&](Helper& self) {
-    auto engine = engine::CreateSqliteEngine();
+    auto engine = test::NewEngine();
     ace::ADSHANDLE connection = 0;
     if (engine->AdsConnect60(connectPath.c_str(), ace::kServerLocal, kPracticeUserName, kPracticePassword, 0,
                              &connection) != 0) {
