@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/Utf8.h"
 #include "pgengine/ServerDescriptor.h"
 #include "pgengine/ServerSchema.h"
 
@@ -19,10 +20,8 @@ namespace {
 constexpr int kLockAttempts = 40;
 constexpr auto kLockRetryPause = std::chrono::milliseconds(5);
 
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
+// Names are keyed as the embedded engine keys them.
+std::string Upper(const std::string& text) { return UpperCaseUtf8(text); }
 
 std::string Normalized(std::string path) {
   std::replace(path.begin(), path.end(), '\\', '/');

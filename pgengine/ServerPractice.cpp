@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "common/Exceptions.h"
+#include "common/Utf8.h"
 #include "engine/Catalog.h"
 #include "engine/RecordCodec.h"
 #include "engine/StoredValue.h"
@@ -25,10 +26,8 @@ void Check(const Status& status) {
   if (!status.ok()) throw EDatabaseError(status.text());
 }
 
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
+// Names are keyed as the embedded engine keys them.
+std::string Upper(const std::string& text) { return UpperCaseUtf8(text); }
 
 struct SqliteClose {
   void operator()(sqlite3* db) const { sqlite3_close_v2(db); }

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "common/Utf8.h"
 #include "engine/Schema.h"
 #include "pgengine/Pq.h"
 #include "pgengine/StoredForm.h"
@@ -44,10 +45,8 @@ std::string Lower(std::string text) {
   return text;
 }
 
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
+// Names are keyed as the embedded engine keys them.
+std::string Upper(const std::string& text) { return UpperCaseUtf8(text); }
 
 TableDef DefFromSpec(const engine::TableSpec& spec, int number, Status& status) {
   TableDef table;
