@@ -23,11 +23,6 @@ constexpr auto kLockRetryPause = std::chrono::milliseconds(5);
 // Names are keyed as the embedded engine keys them.
 std::string Upper(const std::string& text) { return UpperCaseUtf8(text); }
 
-std::string Normalized(std::string path) {
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
-}
-
 std::string FolderOf(const std::string& path) {
   std::size_t slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
@@ -45,7 +40,7 @@ bool SameFolder(const std::string& a, const std::string& b) {
 
 Status Connection::Open(const std::string& connectPath, const std::string& user, const std::string& password,
                         std::unique_ptr<Connection>& connection) {
-  std::string path = Normalized(connectPath);
+  std::string path = connectPath;
   std::string conninfo;
   LW_RETURN_IF_ERROR(ReadServerDescriptor(path, conninfo));
   auto opened = std::unique_ptr<Connection>(new Connection());
@@ -67,7 +62,7 @@ Status Connection::Open(const std::string& connectPath, const std::string& user,
 }
 
 Status Connection::ResolveTable(const std::string& name, std::shared_ptr<const TableDef>& table) const {
-  std::string candidate = Normalized(name);
+  std::string candidate = name;
   std::size_t slash = candidate.find_last_of('/');
   if (slash != std::string::npos) {
     std::string folder = slash == 0 ? "/" : candidate.substr(0, slash);

@@ -31,9 +31,7 @@ std::uint32_t PracticeEngine::Note(ace::AceApi& provider, std::uint32_t result) 
 
 std::uint32_t PracticeEngine::AdsConnect60(const char* connectPath, std::uint16_t serverTypes, const char* userName,
                                            const char* password, std::uint32_t options, ADSHANDLE* connection) {
-  std::string path = connectPath ? connectPath : "";
-  std::replace(path.begin(), path.end(), '\\', '/');
-  ace::AceApi& p = connectPath != nullptr && IsServerDescriptor(path) ? *server_ : *embedded_;
+  ace::AceApi& p = connectPath != nullptr && IsServerDescriptor(connectPath) ? *server_ : *embedded_;
   return Note(p, p.AdsConnect60(connectPath, serverTypes, userName, password, options, connection));
 }
 
