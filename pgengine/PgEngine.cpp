@@ -316,4 +316,13 @@ std::uint32_t PgEngine::AdsCloseSQLStatement(ADSHANDLE statement) {
   return 0;
 }
 
+std::uint32_t PgEngine::LwGetRunNumber(ADSHANDLE connection, std::uint32_t* run) {
+  std::lock_guard lock(mutex_);
+  Connection* c;
+  if (Status s = ConnectionOf(connection, c); !s.ok()) return Finish(s);
+  if (run == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
+  *run = 0;
+  return 0;
+}
+
 }  // namespace lw::pgengine

@@ -439,4 +439,9 @@ std::uint32_t PracticeEngine::AdsCancelUpdate(ADSHANDLE table) {
   ace::AceApi& p = For(table);
   return Note(p, p.AdsCancelUpdate(table));
 }
+std::uint32_t PracticeEngine::LwGetRunNumber(ADSHANDLE connection, std::uint32_t* run) {
+  ace::AceApi& p = For(connection);
+  return Note(p, p.LwGetRunNumber(connection, run));
+}
+
 }  // namespace lw::pgengine

@@ -100,6 +100,7 @@ class PracticeEngine final : public ace::AceApi {
   std::uint32_t AdsAppendRecord(ADSHANDLE table) override;
   std::uint32_t AdsWriteRecord(ADSHANDLE table) override;
   std::uint32_t AdsCancelUpdate(ADSHANDLE table) override;
+  std::uint32_t LwGetRunNumber(ADSHANDLE connection, std::uint32_t* run) override;
  private:
   ace::AceApi& For(ADSHANDLE handle);
   // Remembers which provider answered a failing call.

@@ -325,18 +325,5 @@ std::vector<std::string> ServerLoader::ColumnNames(const std::string& tableName)
   return names;
 }
 
-std::vector<engine::DictionaryLoader::HistoryEntry> ServerLoader::History() {
-  Result rows;
-  Check(Run(pg(),
-            "SELECT change, table_name, record_number, changed_at, user_name, action, coalesce(column_name, ''),"
-            " coalesce(old_value, ''), coalesce(new_value, '') FROM lw_history ORDER BY entry",
-            {}, rows));
-  std::vector<engine::DictionaryLoader::HistoryEntry> entries;
-  for (int r = 0; r < rows.Rows(); ++r) {
-    entries.push_back({rows.Int(r, 0), rows.Text(r, 1), rows.Int(r, 2), rows.Text(r, 3), rows.Text(r, 4),
-                       rows.Text(r, 5), rows.Text(r, 6), rows.Text(r, 7), rows.Text(r, 8)});
-  }
-  return entries;
-}
 
 }  // namespace lw::pgengine

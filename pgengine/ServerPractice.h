@@ -65,9 +65,6 @@ class ServerLoader {
       const std::string& table,
       const std::function<void(const std::vector<std::string>& values, const std::vector<bool>& isNull)>& visit);
 
-  // The update history, oldest first, one entry per changed column.
-  std::vector<engine::DictionaryLoader::HistoryEntry> History();
-
   // The table's column names in table order.
   std::vector<std::string> ColumnNames(const std::string& table);
 

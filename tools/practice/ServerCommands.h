@@ -36,9 +36,6 @@ class PracticeLoader {
   void ForEachRow(const std::string& table, const Visit& visit) {
     embedded_ ? embedded_->ForEachRow(table, visit) : server_->ForEachRow(table, visit);
   }
-  std::vector<engine::DictionaryLoader::HistoryEntry> History() {
-    return embedded_ ? embedded_->History() : server_->History();
-  }
 
  private:
   std::unique_ptr<engine::DictionaryLoader> embedded_;
