@@ -89,7 +89,7 @@ TEST_F(OnServer, ALockHeldByADatabaseSessionThatDiesIsFree) {
   // The session holding the lock is ended by the server (as when its workstation dies).
   auto ended = practice.QueryInt(
       "SELECT count(pg_terminate_backend(pid)) FROM pg_locks WHERE locktype = 'advisory' AND granted AND pid <> "
-      "pg_backend_pid()");
+      "pg_backend_pid() AND database = (SELECT oid FROM pg_database WHERE datname = current_database())");
   ASSERT_EQ(1, ended);
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   EXPECT_EQ(0u, other->AdsLockRecord(otherTable, 1)) << LastError();
