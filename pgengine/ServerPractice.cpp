@@ -49,21 +49,21 @@ SqliteStmt Prepare(sqlite3* db, const std::string& sql) {
 std::vector<engine::TableSpec> SpecsOf(const Catalog& catalog) {
   std::vector<std::pair<int, engine::TableSpec>> numbered;
   for (const auto& [key, table] : catalog) {
-    engine::TableSpec spec;
-    spec.name = table->name;
-    spec.defaultIndex = table->defaultIndex;
-    for (const engine::ColumnDef& c : table->columns) spec.columns.push_back({c.name, c.type, c.length, c.decimals});
+    engine::TableSpec layout;
+    layout.name = table->name;
+    layout.defaultIndex = table->defaultIndex;
+    for (const engine::ColumnDef& c : table->columns) layout.columns.push_back({c.name, c.type, c.length, c.decimals});
     for (const engine::IndexDef& i : table->indexes) {
       std::string keys;
       for (int s : i.segments) keys += (keys.empty() ? "" : ";") + table->columns[s].name;
-      spec.indexes.push_back({i.name, keys, i.unique, i.primary});
+      layout.indexes.push_back({i.name, keys, i.unique, i.primary});
     }
-    numbered.emplace_back(table->tableNumber, std::move(spec));
+    numbered.emplace_back(table->tableNumber, std::move(layout));
   }
   std::sort(numbered.begin(), numbered.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  std::vector<engine::TableSpec> specs;
-  for (auto& [number, spec] : numbered) specs.push_back(std::move(spec));
-  return specs;
+  std::vector<engine::TableSpec> layouts;
+  for (auto& [number, layout] : numbered) layouts.push_back(std::move(layout));
+  return layouts;
 }
 
 // Inserts rows in multi-row statements of at most `perStatement` rows.

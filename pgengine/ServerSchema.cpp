@@ -48,12 +48,12 @@ std::string Lower(std::string text) {
 // Names are keyed as the embedded engine keys them.
 std::string Upper(const std::string& text) { return UpperCaseUtf8(text); }
 
-TableDef DefFromSpec(const engine::TableSpec& spec, int number, Status& status) {
+TableDef DefFromLayout(const engine::TableSpec& layout, int number, Status& status) {
   TableDef table;
-  table.name = spec.name;
+  table.name = layout.name;
   table.tableNumber = number;
-  table.defaultIndex = spec.defaultIndex;
-  for (const engine::ColumnSpec& c : spec.columns) {
+  table.defaultIndex = layout.defaultIndex;
+  for (const engine::ColumnSpec& c : layout.columns) {
     if (!engine::IsKnownColumnType(c.type)) {
       status = Status::Error(ace::kInvalidArgument, "column " + c.name + " has the unknown type " + std::to_string(c.type));
     }
@@ -64,7 +64,7 @@ TableDef DefFromSpec(const engine::TableSpec& spec, int number, Status& status) 
     column.decimals = c.decimals;
     table.columns.push_back(std::move(column));
   }
-  for (const engine::IndexSpec& i : spec.indexes) {
+  for (const engine::IndexSpec& i : layout.indexes) {
     IndexDef index;
     index.name = i.name;
     index.unique = i.unique;
@@ -134,26 +134,26 @@ Status CreateServerSchema(PGconn* conn, const std::vector<engine::TableSpec>& ta
   if (!(status = Run(conn, "INSERT INTO lw_meta VALUES ('format', $1)", {kServerFormat})).ok()) return fail(status);
   if (!(status = Run(conn, "INSERT INTO lw_users VALUES ($1, $2)", {options.user, hash})).ok()) return fail(status);
   int number = 0;
-  for (const engine::TableSpec& spec : tables) {
+  for (const engine::TableSpec& layout : tables) {
     ++number;
-    Status specStatus;
-    TableDef def = DefFromSpec(spec, number, specStatus);
-    if (!specStatus.ok()) return fail(specStatus);
-    Param defaultIndex = spec.defaultIndex.empty() ? Param() : Param(spec.defaultIndex);
+    Status layoutStatus;
+    TableDef def = DefFromLayout(layout, number, layoutStatus);
+    if (!layoutStatus.ok()) return fail(layoutStatus);
+    Param defaultIndex = layout.defaultIndex.empty() ? Param() : Param(layout.defaultIndex);
     status = Run(conn, "INSERT INTO lw_tables (table_name, default_index, table_number) VALUES ($1, $2, $3)",
-                 {spec.name, defaultIndex, std::to_string(number)});
+                 {layout.name, defaultIndex, std::to_string(number)});
     if (!status.ok()) return fail(status);
-    for (std::size_t i = 0; i < spec.columns.size(); ++i) {
-      const engine::ColumnSpec& c = spec.columns[i];
+    for (std::size_t i = 0; i < layout.columns.size(); ++i) {
+      const engine::ColumnSpec& c = layout.columns[i];
       status = Run(conn, "INSERT INTO lw_columns VALUES ($1, $2, $3, $4, $5, $6)",
-                   {spec.name, std::to_string(i + 1), c.name, std::to_string(c.type), std::to_string(c.length),
+                   {layout.name, std::to_string(i + 1), c.name, std::to_string(c.type), std::to_string(c.length),
                     std::to_string(c.decimals)});
       if (!status.ok()) return fail(status);
     }
-    for (std::size_t i = 0; i < spec.indexes.size(); ++i) {
-      const engine::IndexSpec& x = spec.indexes[i];
+    for (std::size_t i = 0; i < layout.indexes.size(); ++i) {
+      const engine::IndexSpec& x = layout.indexes[i];
       status = Run(conn, "INSERT INTO lw_indexes VALUES ($1, $2, $3, $4, $5, 0, $6)",
-                   {spec.name, std::to_string(i + 1), x.name, x.keyColumns, x.unique ? "1" : "0", x.primary ? "1" : "0"});
+                   {layout.name, std::to_string(i + 1), x.name, x.keyColumns, x.unique ? "1" : "0", x.primary ? "1" : "0"});
       if (!status.ok()) return fail(status);
     }
     if (!(status = Run(conn, TableDdl(def))).ok()) return fail(status);
@@ -195,22 +195,22 @@ Status LoadServerCatalog(PGconn* conn, Catalog& catalog) {
                          "ORDER BY table_name, position",
                          {}, indexes));
   for (int t = 0; t < tables.Rows(); ++t) {
-    engine::TableSpec spec;
-    spec.name = tables.Text(t, 0);
-    spec.defaultIndex = tables.IsNull(t, 1) ? "" : tables.Text(t, 1);
+    engine::TableSpec layout;
+    layout.name = tables.Text(t, 0);
+    layout.defaultIndex = tables.IsNull(t, 1) ? "" : tables.Text(t, 1);
     for (int c = 0; c < columns.Rows(); ++c) {
-      if (spec.name != columns.Text(c, 0)) continue;
-      spec.columns.push_back({columns.Text(c, 1), static_cast<std::uint16_t>(columns.Int(c, 2)),
+      if (layout.name != columns.Text(c, 0)) continue;
+      layout.columns.push_back({columns.Text(c, 1), static_cast<std::uint16_t>(columns.Int(c, 2)),
                               static_cast<std::uint32_t>(columns.Int(c, 3)),
                               static_cast<std::uint16_t>(columns.Int(c, 4))});
     }
     for (int i = 0; i < indexes.Rows(); ++i) {
-      if (spec.name != indexes.Text(i, 0)) continue;
-      spec.indexes.push_back({indexes.Text(i, 1), indexes.Text(i, 2), indexes.Int(i, 3) != 0, indexes.Int(i, 4) != 0});
+      if (layout.name != indexes.Text(i, 0)) continue;
+      layout.indexes.push_back({indexes.Text(i, 1), indexes.Text(i, 2), indexes.Int(i, 3) != 0, indexes.Int(i, 4) != 0});
     }
-    Status specStatus;
-    TableDef def = DefFromSpec(spec, static_cast<int>(tables.Int(t, 2)), specStatus);
-    if (!specStatus.ok()) return Status::Error(ace::kDictionaryDamaged, "(server catalog: " + specStatus.text() + ")");
+    Status layoutStatus;
+    TableDef def = DefFromLayout(layout, static_cast<int>(tables.Int(t, 2)), layoutStatus);
+    if (!layoutStatus.ok()) return Status::Error(ace::kDictionaryDamaged, "(server catalog: " + layoutStatus.text() + ")");
     std::string key = Upper(def.name);
     catalog[key] = std::make_shared<const TableDef>(std::move(def));
   }
