@@ -2,12 +2,17 @@
 
 #include <cstring>
 #include <mutex>
-#include <unordered_map>
 #include <vector>
 
-// Invariant: a file is checked exactly when its database header reserves kChecksumBytes per page;
+// Invariant: a database file is checked exactly when its header reserves kChecksumBytes per page;
 // the checksum covers the page's other bytes, so it says nothing about the page's place in the
 // file, only that its bytes are the ones last written through this VFS.
+//
+// Pages in the write-ahead log pass through unchanged and unchecked: SQLite has already summed
+// each frame, page bytes included, before it writes it, and after a crash it keeps only frames
+// whose sums match. Changing a page's bytes on its way into the log would make recovery drop that
+// frame and every later one: committed writes lost, a half-finished checkpoint left as a
+// malformed file. A checkpoint's copy into the database gets its checksum like any write there.
 
 namespace lw::engine {
 
@@ -21,9 +26,8 @@ sqlite3_vfs vfs;
 struct File {
   sqlite3_file file;  // first, so SQLite's pointer is ours
   sqlite3_file* real;
-  File* database;     // for a write-ahead log: the database file it belongs to; else itself
-  bool checked;       // the database reserves the checksum bytes
-  bool checkpointing;
+  bool isDatabase;     // the main database file, not its log or a journal
+  bool checked;        // the database reserves the checksum bytes
 };
 
 File* Of(sqlite3_file* f) { return reinterpret_cast<File*>(f); }
@@ -46,39 +50,21 @@ void Compute(const unsigned char* page, int length, unsigned char* out) {
 
 // A database header (page 1's first 100 bytes) tells whether pages reserve the checksum bytes.
 void NoteHeader(File* f, const void* data, int amount, sqlite3_int64 offset) {
-  if (f->database != f || offset != 0 || amount < 100) return;
+  if (!f->isDatabase || offset != 0 || amount < 100) return;
   const auto* bytes = static_cast<const unsigned char*>(data);
   if (std::memcmp(bytes, "SQLite format 3", 16) == 0) f->checked = bytes[20] == kChecksumBytes;
 }
 
-bool Checked(File* f) { return f->database != nullptr && f->database->checked; }
+bool Checked(File* f) { return f->isDatabase && f->checked; }
 
-// Each connection's database file by the name SQLite opened it with. A log's name leads back to
-// that same name (sqlite3_filename_database), whatever VFS layers a test puts above this one;
-// SQLite closes a connection's log before its database file.
-std::mutex databasesLock;
-std::unordered_map<const void*, File*> databases;
-
-int Close(sqlite3_file* f) {
-  File* file = Of(f);
-  if (file->database == file) {
-    std::lock_guard lock(databasesLock);
-    for (auto it = databases.begin(); it != databases.end(); ++it) {
-      if (it->second == file) {
-        databases.erase(it);
-        break;
-      }
-    }
-  }
-  return file->real->pMethods->xClose(file->real);
-}
+int Close(sqlite3_file* f) { return Of(f)->real->pMethods->xClose(Of(f)->real); }
 
 int Read(sqlite3_file* f, void* buffer, int amount, sqlite3_int64 offset) {
   File* file = Of(f);
   int rc = file->real->pMethods->xRead(file->real, buffer, amount, offset);
   if (rc != SQLITE_OK) return rc;
   NoteHeader(file, buffer, amount, offset);
-  if (IsPage(amount) && Checked(file) && !file->database->checkpointing) {
+  if (IsPage(amount) && Checked(file)) {
     unsigned char sum[kChecksumBytes];
     const auto* page = static_cast<const unsigned char*>(buffer);
     Compute(page, amount - kChecksumBytes, sum);
@@ -109,10 +95,6 @@ int CheckReservedLock(sqlite3_file* f, int* out) {
 }
 int FileControl(sqlite3_file* f, int op, void* arg) {
   File* file = Of(f);
-  // A checkpoint copies log frames that may be of an older page version; they were checked
-  // when written, and the copy gets a fresh checksum.
-  if (op == SQLITE_FCNTL_CKPT_START) file->checkpointing = true;
-  if (op == SQLITE_FCNTL_CKPT_DONE) file->checkpointing = false;
   if (op == SQLITE_FCNTL_VFSNAME) {
     *static_cast<char**>(arg) = sqlite3_mprintf("lw-checksums");
     return SQLITE_OK;
@@ -144,23 +126,10 @@ int Open(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* o
   File* file = Of(f);
   file->file.pMethods = nullptr;
   file->real = reinterpret_cast<sqlite3_file*>(file + 1);
-  file->database = nullptr;
+  file->isDatabase = (flags & SQLITE_OPEN_MAIN_DB) != 0;
   file->checked = false;
-  file->checkpointing = false;
-  if ((flags & SQLITE_OPEN_WAL) != 0 && name != nullptr) {
-    std::lock_guard lock(databasesLock);
-    auto found = databases.find(sqlite3_filename_database(name));
-    if (found != databases.end()) file->database = found->second;
-  }
   const int rc = base->xOpen(base, name, file->real, flags, outFlags);
   if (file->real->pMethods != nullptr) file->file.pMethods = &kMethods;
-  if (rc == SQLITE_OK && (flags & SQLITE_OPEN_MAIN_DB) != 0 && file->file.pMethods != nullptr) {
-    file->database = file;
-    if (name != nullptr) {
-      std::lock_guard lock(databasesLock);
-      databases[name] = file;
-    }
-  }
   return rc;
 }
 

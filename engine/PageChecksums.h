@@ -1,7 +1,8 @@
 #pragma once
 // Page checksums for dictionary files: an SQLite VFS over the system's default one that keeps an
 // 8-byte checksum in the reserved bytes at the end of every page. Each page written to the database
-// or its write-ahead log gets its checksum; each page read is verified, so bytes changed behind
+// file gets its checksum and each page read from it is verified (the write-ahead log's frames carry
+// SQLite's own sums), so bytes changed behind
 // SQLite's back (a flipped bit on the disk, a damaged copy) read as SQLITE_IOERR_DATA, which the
 // engine reports as a damaged dictionary, instead of as wrong amounts. Files whose pages reserve
 // no 8 bytes (made by other programs) are read and written unchecked.
