@@ -1,7 +1,12 @@
 #include "tests/support/Programs.h"
 
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 
@@ -20,6 +25,50 @@ ProgramRun RunProgram(const std::string& commandLine) {
   std::size_t n;
   while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
   const int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+std::optional<OtherUser> UserWithoutPrivileges() {
+  if (::geteuid() != 0) return std::nullopt;
+  OtherUser user{65534, 65534};
+  if (const passwd* nobody = ::getpwnam("nobody"); nobody != nullptr) user = {nobody->pw_uid, nobody->pw_gid};
+  return user;
+}
+
+ProgramRun RunProgramAs(const std::optional<OtherUser>& user, const std::string& commandLine) {
+  if (!user) return RunProgram(commandLine);
+  ProgramRun run;
+  int out[2];
+  if (::pipe2(out, O_CLOEXEC) != 0) return run;
+  const pid_t child = ::fork();
+  if (child < 0) {
+    ::close(out[0]);
+    ::close(out[1]);
+    return run;
+  }
+  if (child == 0) {
+    // Only async-signal-safe calls until exec: the test process may have threads.
+    if (::dup2(out[1], STDOUT_FILENO) < 0) ::_exit(126);
+    if (::setgroups(0, nullptr) != 0 || ::setresgid(user->gid, user->gid, user->gid) != 0 ||
+        ::setresuid(user->uid, user->uid, user->uid) != 0 || ::geteuid() != user->uid) {
+      ::_exit(126);
+    }
+    ::execl("/bin/sh", "sh", "-c", commandLine.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(out[1]);
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = ::read(out[0], buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    run.out.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(out[0]);
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
 }

@@ -1,6 +1,9 @@
 #pragma once
 // Running the project's programs as their users do: by path, through the shell.
 
+#include <sys/types.h>
+
+#include <optional>
 #include <string>
 
 namespace lw::test {
@@ -15,6 +18,19 @@ struct ProgramRun {
 
 // Runs a shell command line and collects its standard output.
 ProgramRun RunProgram(const std::string& commandLine);
+
+// A user with no claim on the test's files, for tests of what another user may do. Root may read
+// and write anything, so as root the programs run as "nobody"; an ordinary user is already bound
+// by file modes and runs them as itself (nullopt).
+struct OtherUser {
+  uid_t uid = 0;
+  gid_t gid = 0;
+};
+std::optional<OtherUser> UserWithoutPrivileges();
+
+// RunProgram in a child that first becomes `user` (no supplementary groups), or as this process's
+// user when `user` is empty. A child that cannot switch exits with status 126 before running anything.
+ProgramRun RunProgramAs(const std::optional<OtherUser>& user, const std::string& commandLine);
 
 // The text in single quotes for the shell.
 std::string Quoted(const std::string& text);

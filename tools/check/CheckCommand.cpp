@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <optional>
@@ -9,6 +10,7 @@
 #include "common/ErrorDisplayText.h"
 #include "common/Exceptions.h"
 #include "common/RegionalSettings.h"
+#include "common/RegistryHive.h"
 #include "common/SettingsStore.h"
 #include "common/ShellWord.h"
 #include "data/AdsErrors.h"
@@ -50,7 +52,13 @@ class CommandLineFolder : public FolderChooser {
     if (options_.folder) return *options_.folder;
     std::string folder = lw::ReadCurrentPractice();
     if (folder.empty()) {
-      throw Exception("No current practice is recorded in " + SettingsStorePath() +
+      // The lookup takes a store it cannot read for an empty one; the user should learn why.
+      const std::string store = SettingsStorePath();
+      std::string bytes;
+      const int error = ReadWholeFile(store, bytes);
+      const std::string unreadable =
+          error == 0 || error == ENOENT || error == ENOTDIR ? "" : " (it cannot be read: " + ReadFailureText(error) + ")";
+      throw Exception("No current practice is recorded in " + store + unreadable +
                       "; name the practice folder with --folder DIR");
     }
     return folder;
