@@ -25,7 +25,7 @@ class ReadOnlyPractice : public ::testing::Test {
                   .status,
               0);
     // Root may write anywhere: as root the programs run as "nobody", a user with no claim on the files.
-    if (geteuid() == 0) as_ = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    user_ = UserWithoutPrivileges();
     for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
       std::filesystem::permissions(entry.path(), std::filesystem::perms(0444));
     }
@@ -38,12 +38,12 @@ class ReadOnlyPractice : public ::testing::Test {
   }
   ProgramRun Run(const std::string& program, const std::string& arguments) {
     const std::string folder = program == "ledgerwick-check" ? "check" : "practice";
-    return RunProgram("XDG_CONFIG_HOME=/nonexistent " + as_ + Quoted(ProgramPath(folder, program)) + " " + arguments +
-                      " 2>&1");
+    return RunProgramAs(user_, "XDG_CONFIG_HOME=/nonexistent " + Quoted(ProgramPath(folder, program)) + " " +
+                                   arguments + " 2>&1");
   }
   TempDir dir_;
   std::string folder_;
-  std::string as_;
+  std::optional<OtherUser> user_;
 };
 
 TEST_F(ReadOnlyPractice, IsCheckedButNotFixed) {
