@@ -17,6 +17,7 @@
 #include "common/Utf8.h"
 #include "engine/Catalog.h"
 #include "engine/DictionaryFile.h"
+#include "engine/KeyViolation.h"
 #include "engine/PageChecksums.h"
 #include "engine/RecordCodec.h"
 #include "engine/Schema.h"
@@ -243,7 +244,7 @@ std::int64_t DictionaryLoader::Insert(const std::string& table, const Row& row) 
   int rc = sqlite3_step(insert);
   sqlite3_reset(insert);
   sqlite3_clear_bindings(insert);
-  if (rc != SQLITE_DONE) Check(SqliteFailure(impl_->db.get(), rc));
+  if (rc != SQLITE_DONE) Check(NameViolatedKey(def, SqliteFailure(impl_->db.get(), rc)));
   if (!impl_->inBatch) impl_->FlushCounters();
   return def.autoIncColumn >= 0 ? assigned : sqlite3_last_insert_rowid(impl_->db.get());
 }

@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "engine/Julian.h"
+#include "engine/KeyViolation.h"
 #include "engine/Schema.h"
 #include "engine/Sqlite.h"
 
@@ -111,7 +112,7 @@ Status UpdateRow(Connection& connection, const TableDef& table, std::int64_t row
   if (!write) return SqliteFailure(db, sqlite3_errcode(db));
   for (std::size_t i = 0; i < values.size(); ++i) BindValue(write.get(), static_cast<int>(i + 1), values[i]);
   sqlite3_bind_int64(write.get(), static_cast<int>(columns.size() + 1), rowid);
-  LW_RETURN_IF_ERROR(Run(db, write.get()));
+  LW_RETURN_IF_ERROR(NameViolatedKey(table, Run(db, write.get())));
   write.reset();
   LW_RETURN_IF_ERROR(RecordHistory(connection, table, rowid, action, columns, oldValues, values));
   return transaction.Commit();
@@ -157,7 +158,7 @@ Status InsertRow(Connection& connection, const TableDef& table, const std::vecto
   Stmt insert = Prepare(db, sql);
   if (!insert) return SqliteFailure(db, sqlite3_errcode(db));
   for (std::size_t i = 0; i < values.size(); ++i) BindValue(insert.get(), static_cast<int>(i + 1), values[i]);
-  LW_RETURN_IF_ERROR(Run(db, insert.get()));
+  LW_RETURN_IF_ERROR(NameViolatedKey(table, Run(db, insert.get())));
   insert.reset();
   rowid = sqlite3_last_insert_rowid(db);
   std::vector<Value> none(columns.size());

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "data/ace/AceApi.h"
+#include "engine/KeyViolation.h"
 #include "engine/RowWriter.h"
 #include "engine/Schema.h"
 #include "engine/Sqlite.h"
@@ -207,7 +208,7 @@ Status SqlStatement::ExecuteWrite() {
   }
   int rc = sqlite3_step(stmt.get());
   stmt.reset();
-  if (rc != SQLITE_DONE) return fail(SqliteFailure(db, rc));
+  if (rc != SQLITE_DONE) return fail(NameViolatedKey(table, SqliteFailure(db, rc)));
   rowsAffected_ = sqlite3_changes(db);
   // One change number for the statement; one entry per changed column of every row.
   std::int64_t change = 0;

@@ -85,7 +85,7 @@ Status UpdateRow(Connection& connection, const TableDef& table, std::int64_t row
   for (std::size_t i = 0; i < columns.size(); ++i) {
     oldValues.push_back(ValueOf(old, 0, static_cast<int>(i), table.columns[columns[i]].storage));
   }
-  LW_RETURN_IF_ERROR(Run(pg, update, params));
+  LW_RETURN_IF_ERROR(NameViolatedServerKey(table, Run(pg, update, params)));
   LW_RETURN_IF_ERROR(RecordHistory(connection, table, rowid, "update", columns, oldValues, values));
   return transaction.Commit();
 }
@@ -129,7 +129,7 @@ Status InsertRow(Connection& connection, const TableDef& table, const std::vecto
                         : "INSERT INTO " + table.sqlName + " (" + names + ") VALUES (" + placeholders +
                               ") RETURNING lw_rowid";
   Result inserted;
-  LW_RETURN_IF_ERROR(Run(pg, sql, params, inserted));
+  LW_RETURN_IF_ERROR(NameViolatedServerKey(table, Run(pg, sql, params, inserted)));
   rowid = inserted.Int(0, 0);
   std::vector<Value> none(columns.size());
   LW_RETURN_IF_ERROR(RecordHistory(connection, table, rowid, "insert", columns, none, values));

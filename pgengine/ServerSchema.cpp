@@ -106,7 +106,7 @@ std::vector<std::string> IndexDdl(const TableDef& table) {
     if (index.unique) {
       std::string keys = IndexKeyList(table, index);
       keys.resize(keys.size() - std::string(", lw_rowid").size());
-      statements.push_back("CREATE UNIQUE INDEX IF NOT EXISTS " + Quote(Lower(table.name) + "__" + std::to_string(i + 1) + "u") +
+      statements.push_back("CREATE UNIQUE INDEX IF NOT EXISTS " + ServerUniqueIndexName(table, i) +
                            " ON " + table.sqlName + " (" + keys + ")");
     }
   }

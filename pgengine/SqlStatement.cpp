@@ -338,7 +338,7 @@ Status SqlStatement::ExecuteWrite() {
   ServerSql server = ToServerSql(translated_.sql, translated_.binds);
   if (translated_.kind == Kind::Insert) server.sql += " RETURNING lw_rowid";
   Result done;
-  Status ran = Run(pg, server.sql, server.params, done);
+  Status ran = NameViolatedServerKey(table, Run(pg, server.sql, server.params, done));
   if (!ran.ok()) return fail(Rejected(ran));
   rowsAffected_ = translated_.kind == Kind::Insert ? done.Rows() : done.Affected();
   std::int64_t change = 0;

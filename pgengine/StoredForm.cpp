@@ -1,5 +1,7 @@
 #include "pgengine/StoredForm.h"
 
+#include "engine/KeyViolation.h"
+
 #include <charconv>
 #include <cstdlib>
 
@@ -119,6 +121,21 @@ std::string ServerIndexName(const TableDef& table, std::size_t position) {
   std::string name = table.name + "__" + std::to_string(position + 1);
   for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return Quote(name);
+}
+
+std::string ServerUniqueIndexName(const TableDef& table, std::size_t position) {
+  std::string name = ServerIndexName(table, position);
+  return name.insert(name.size() - 1, "u");
+}
+
+engine::Status NameViolatedServerKey(const TableDef& table, engine::Status failure) {
+  if (failure.code() != ace::kDuplicateKey) return failure;
+  for (std::size_t i = 0; i < table.indexes.size(); ++i) {
+    if (table.indexes[i].unique && failure.text().find(ServerUniqueIndexName(table, i)) != std::string::npos) {
+      return engine::DuplicateKeyIn(table, table.indexes[i]);
+    }
+  }
+  return failure;
 }
 
 }  // namespace lw::pgengine

@@ -37,5 +37,10 @@ std::vector<Param> KeyParams(const ColumnDef& column, const Value& value);
 std::string IndexKeyList(const TableDef& table, const IndexDef& index);
 // The server's name for a dictionary index (position from 0).
 std::string ServerIndexName(const TableDef& table, std::size_t position);
+// The server's name for the unique index that keeps a unique dictionary index's keys apart.
+std::string ServerUniqueIndexName(const TableDef& table, std::size_t position);
+// A write the server refused for a duplicate key, its text naming the dictionary index and its
+// columns instead of the server's index; any other status unchanged.
+engine::Status NameViolatedServerKey(const TableDef& table, engine::Status failure);
 
 }  // namespace lw::pgengine

@@ -71,9 +71,10 @@ TEST_F(Writes, AppendAssignsAutoIncrementAboveTheHighest) {
 
 TEST_F(Writes, AUniqueIndexRefusesADuplicateAndTheRowStaysAsItWas) {
   ADSHANDLE pax = Open("MWPAX");
+  const std::int32_t payment = 7;
   for (int i = 0; i < 2; ++i) {
     ASSERT_EQ(0u, engine->AdsAppendRecord(pax));
-    std::int32_t payment = 7, charge = i;
+    std::int32_t charge = i;
     engine->AdsSetFieldRaw(pax, Field(pax, "Payment Reference"), &payment, 4);
     engine->AdsSetFieldRaw(pax, Field(pax, "Charge Reference"), &charge, 4);
     ASSERT_EQ(0u, engine->AdsWriteRecord(pax)) << LastError();
@@ -81,7 +82,24 @@ TEST_F(Writes, AUniqueIndexRefusesADuplicateAndTheRowStaysAsItWas) {
   std::int32_t duplicate = 0;
   ASSERT_EQ(0u, engine->AdsSetFieldRaw(pax, Field(pax, "Charge Reference"), &duplicate, 4));
   EXPECT_EQ(ace::kDuplicateKey, engine->AdsWriteRecord(pax));
+  // The index and its columns as the catalog names them, not the generated key columns.
+  const std::string named = "index PRIMARY of MWPAX (Payment Reference, Charge Reference)";
+  EXPECT_NE(std::string::npos, LastError().find(named)) << LastError();
+  EXPECT_EQ(std::string::npos, LastError().find("__key")) << LastError();
   EXPECT_EQ(1, practice.QueryInt("SELECT \"Charge Reference\" FROM MWPAX WHERE rowid = 2"));
+  // A new row and an SQL statement that would repeat the key are told the same.
+  ASSERT_EQ(0u, engine->AdsAppendRecord(pax));
+  engine->AdsSetFieldRaw(pax, Field(pax, "Payment Reference"), &payment, 4);
+  engine->AdsSetFieldRaw(pax, Field(pax, "Charge Reference"), &duplicate, 4);
+  EXPECT_EQ(ace::kDuplicateKey, engine->AdsWriteRecord(pax));
+  EXPECT_NE(std::string::npos, LastError().find(named)) << LastError();
+  ADSHANDLE statement = 0, cursor = 0;
+  ASSERT_EQ(0u, engine->AdsCreateSQLStatement(Conn(), &statement));
+  ASSERT_EQ(0u, engine->AdsPrepareSQL(statement, "UPDATE MWPAX SET \"Charge Reference\" = 0 WHERE \"Charge Reference\" = 1"));
+  EXPECT_EQ(ace::kDuplicateKey, engine->AdsExecuteSQL(statement, &cursor));
+  EXPECT_NE(std::string::npos, LastError().find(named)) << LastError();
+  engine->AdsCloseSQLStatement(statement);
+  EXPECT_EQ(2, practice.QueryInt("SELECT count(*) FROM MWPAX"));
 }
 
 TEST(WriterKilled, EveryRowHoldsAllItsOldOrAllItsNewValues) {

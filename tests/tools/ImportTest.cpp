@@ -51,6 +51,12 @@ TEST_F(Import, AnEntryNumberIsUniqueAndFitsItsThirtyTwoBits) {
   run = ImportText("Chart Number\nNEXT\n");  // no Entry Number is left for it
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(Has(run.out, "no value below 2147483648 is left")) << run.out;
+  // Any other unique key is named with its index and columns as the catalog has them.
+  run = ImportText("Payment Reference,Charge Reference\n7,1\n7,2\n7,1\n", "MWPAX");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Has(run.out, "in.csv:4: ")) << run.out;
+  EXPECT_TRUE(Has(run.out, "index PRIMARY of MWPAX (Payment Reference, Charge Reference)")) << run.out;
+  EXPECT_FALSE(Has(run.out, "__key")) << run.out;
 }
 
 TEST_F(Import, MalformedFilesAreRefusedWithTheLineAtFault) {

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "common/ErrorDisplayText.h"
+#include "common/Path.h"
 #include "common/Exceptions.h"
 #include "common/RegionalSettings.h"
 #include "common/RegistryHive.h"
@@ -159,7 +160,7 @@ class CheckRows : public RowObserver {
 std::string SimilarStoredChart(PracticeComponents& components, const std::string& chart) {
   std::string wanted;
   for (char c : chart.substr(0, chart.find_last_not_of(' ') + 1)) {
-    wanted.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+    wanted.push_back(c);
     if (c == '\'') wanted.push_back('\'');
   }
   try {
@@ -167,7 +168,7 @@ std::string SimilarStoredChart(PracticeComponents& components, const std::string
     TAdsQuery query("qryChart", nullptr);
     query.SetDatabaseName("AdsConnection1");
     query.SetSQL(
-        {"Select Distinct \"Chart Number\" From MWTRN", "Where Upper(RTrim(\"Chart Number\")) = '" + wanted + "'"});
+        {"Select Distinct \"Chart Number\" From MWTRN", "Where Upper(RTrim(\"Chart Number\")) = Upper('" + wanted + "')"});
     query.Open();
     query.MoveFirst();
     if (query.AtEnd()) return {};
@@ -179,7 +180,7 @@ std::string SimilarStoredChart(PracticeComponents& components, const std::string
 
 // A fix needs write access: say so before the run rather than at the first discrepancy.
 void RequireWritablePractice(const std::string& folder) {
-  const std::string dictionary = folder + "/MWDDF.ADD";
+  const std::string dictionary = JoinPath(folder, "MWDDF.ADD");
   if (::access(dictionary.c_str(), F_OK) != 0) return;  // the run reports a missing dictionary
   if (::access(dictionary.c_str(), W_OK) != 0 || ::access(folder.c_str(), W_OK) != 0) {
     throw Exception("The practice in " + folder +
