@@ -1,7 +1,8 @@
 // Three fix runs, a process posting payments, one SQL writer and a user holding one charge
 // locked, all at once on one practice: no payment is lost (the final state equals an independent
 // recomputation), nothing hangs, and a run that meets the held row stops with the lock error and
-// leaves that row as it was.
+// leaves that row as it was. Once on an embedded practice, once on a practice kept on the test
+// server (LEDGERWICK_TEST_SERVER; skipped without it).
 //   LEDGERWICK_STRESS_ROWS      MWTRN rows of the demo practice (default 3000)
 //   LEDGERWICK_STRESS_PAYMENTS  payments posted at least (default 40)
 //   LEDGERWICK_STRESS_UPDATES   SQL updates at least (default 40)
@@ -31,6 +32,7 @@
 #include "tests/support/TestEngine.h"
 #include "tests/stress/StressSupport.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestServer.h"
 
 namespace lw::test {
 namespace {
@@ -109,7 +111,23 @@ std::vector<std::string> Lines(const std::string& file) {
   return lines;
 }
 
-TEST(Contention, FixRunsPostingAndSqlWritesTogetherLoseNoPaymentAndNeverHang) {
+enum class Kept { Embedded, OnServer };
+
+// The practice's database on the test server, dropped when the test ends.
+struct ServerCopy {
+  std::string database;
+  ~ServerCopy() {
+    if (!database.empty()) DropTestDatabase(database);
+  }
+};
+
+void PrintTo(Kept kept, std::ostream* out) { *out << (kept == Kept::OnServer ? "server" : "embedded"); }
+
+class Contention : public ::testing::TestWithParam<Kept> {};
+
+TEST_P(Contention, FixRunsPostingAndSqlWritesTogetherLoseNoPaymentAndNeverHang) {
+  const bool onServer = GetParam() == Kept::OnServer;
+  if (onServer && !ServerMode()) GTEST_SKIP() << "needs the test server (LEDGERWICK_TEST_SERVER)";
   const std::string check = BuiltProgram("tools/check/ledgerwick-check");
   if (!std::filesystem::exists(check)) GTEST_SKIP() << "ledgerwick-check is not built";
   const std::int64_t rows = StressCount("LEDGERWICK_STRESS_ROWS", 3000);
@@ -138,9 +156,12 @@ TEST(Contention, FixRunsPostingAndSqlWritesTogetherLoseNoPaymentAndNeverHang) {
     sqlite3_finalize(stmt);
     db.Exec("UPDATE MWTRN SET \"Guarantor Amount Paid\" = 123456.78 WHERE rowid = " + std::to_string(heldRecord));
     heldDescription = db.Text("SELECT \"Description\" FROM MWTRN WHERE rowid = " + std::to_string(heldRecord));
-    before = ReadPaid(db.get());
   }
+  before = ReadPaid(*PracticeReader::Open(dictionary));
   ASSERT_NE(held, 0);
+  // Every process below reaches the practice through its MWDDF.ADD, whichever kind it is.
+  ServerCopy server;
+  if (onServer) server.database = MoveToTestServer(dictionary);
   charges.erase(std::remove(charges.begin(), charges.end(), held), charges.end());
 
   const std::string connectPath = dictionary;
@@ -301,10 +322,12 @@ TEST(Contention, FixRunsPostingAndSqlWritesTogetherLoseNoPaymentAndNeverHang) {
     }
   }
 
-  PlainDb db(dictionary);
-  EXPECT_EQ("ok", db.Text("PRAGMA integrity_check"));
-  const auto now = ReadPaid(db.get());
-  const auto buckets = RecomputeBuckets(db.get());
+  auto db = PracticeReader::Open(dictionary);
+  if (!db->OnServer()) {
+    EXPECT_EQ("ok", db->Text("PRAGMA integrity_check"));
+  }
+  const auto now = ReadPaid(*db);
+  const auto buckets = RecomputeBuckets(*db);
   std::int64_t lost = 0, fixedRows = 0;
   for (const auto& [entry, six] : now) {
     if (entry == held) {
@@ -321,23 +344,28 @@ TEST(Contention, FixRunsPostingAndSqlWritesTogetherLoseNoPaymentAndNeverHang) {
   }
   EXPECT_EQ(lost, 0);
   EXPECT_EQ(
-      db.Int("SELECT count(*) FROM lw_history WHERE table_name = 'MWTRN' AND action = 'update' AND record_number = " +
+      db->Int("SELECT count(*) FROM lw_history WHERE table_name = 'MWTRN' AND action = 'update' AND record_number = " +
              std::to_string(heldRecord)),
       0);
   EXPECT_EQ(heldDescription,
-            db.Text("SELECT \"Description\" FROM MWTRN WHERE \"Entry Number\" = " + std::to_string(held)));
+            db->Text("SELECT \"Description\" FROM MWTRN WHERE \"Entry Number\" = " + std::to_string(held)));
   for (const auto& [entry, n] : lastNote) {
     EXPECT_EQ("note " + std::to_string(n),
-              db.Text("SELECT \"Description\" FROM MWTRN WHERE \"Entry Number\" = " + std::to_string(entry)));
+              db->Text("SELECT \"Description\" FROM MWTRN WHERE \"Entry Number\" = " + std::to_string(entry)));
   }
   std::printf(
-      "contention: %lld rows; 3 fix runs (exit %d %d %d); %lld payments posted (%lld lock retries, %lld errors); "
+      "contention (%s): %lld rows; 3 fix runs (exit %d %d %d); %lld payments posted (%lld lock retries, %lld errors); "
       "%lld SQL updates, %lld refused for a lock (%lld on the held row); %lld rows fixed; %lld payments lost\n",
-      static_cast<long long>(rows), fixStatus[0], fixStatus[1], fixStatus[2], static_cast<long long>(posted),
+      onServer ? "server practice" : "embedded practice", static_cast<long long>(rows), fixStatus[0], fixStatus[1], fixStatus[2], static_cast<long long>(posted),
       static_cast<long long>(posterRetries), static_cast<long long>(posterErrors), static_cast<long long>(sqlUpdates),
       static_cast<long long>(sqlRefusals), static_cast<long long>(heldRefusals), static_cast<long long>(fixedRows),
       static_cast<long long>(lost));
 }
+
+INSTANTIATE_TEST_SUITE_P(Practice, Contention, ::testing::Values(Kept::Embedded, Kept::OnServer),
+                         [](const ::testing::TestParamInfo<Kept>& info) {
+                           return info.param == Kept::OnServer ? std::string("Server") : std::string("Embedded");
+                         });
 
 }  // namespace
 }  // namespace lw::test

@@ -119,9 +119,8 @@ TEST_F(KillTest, FixRunsKilledAtRandomMomentsLeaveEveryRowWholeAndTheHistoryTrue
   // One more run to its end leaves the practice as the uninterrupted run left its copy.
   const int last = FixToTheEnd(live);
   EXPECT_TRUE(last == 0 || last == 1) << last;
-  PlainDb liveDb((live / "MWDDF.ADD").string());
-  PlainDb referenceDb((reference / "MWDDF.ADD").string());
-  EXPECT_EQ(ReadPaid(referenceDb.get()), ReadPaid(liveDb.get()));
+  EXPECT_EQ(ReadPaid(*PracticeReader::Open((reference / "MWDDF.ADD").string())),
+            ReadPaid(*PracticeReader::Open((live / "MWDDF.ADD").string())));
   std::printf(
       "kill test: %lld tries (%d killed mid-run, %d finished first), %d failures; %lld rows, full fix run %lld ms\n",
       static_cast<long long>(kills), killedMidRun, finishedFirst, failures, static_cast<long long>(rows),

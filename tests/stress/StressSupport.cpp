@@ -157,9 +157,9 @@ std::string PlainDb::Text(const std::string& sql) {
 
 namespace {
 
-std::int64_t Count(sqlite3_stmt* stmt, int column) {
-  if (sqlite3_column_type(stmt, column) == SQLITE_NULL) return 0;
-  return CurrencyFromDouble(sqlite3_column_double(stmt, column)).Count();
+std::int64_t Count(const PracticeReader::Cell& cell) {
+  if (!cell) return 0;
+  return CurrencyFromDouble(std::strtod(cell->c_str(), nullptr)).Count();
 }
 
 // The bucket of a paying row's codes, by the reconciliation rules: -1 for none.
@@ -176,39 +176,29 @@ int BucketIndex(const std::string& type, const std::string& who) {
 
 }  // namespace
 
-std::map<std::int64_t, SixPaid> ReadPaid(sqlite3* db) {
+std::map<std::int64_t, SixPaid> ReadPaid(PracticeReader& practice) {
   std::string sql = "SELECT \"Entry Number\"";
   for (const char* column : kPaidColumns) sql += std::string(", \"") + column + "\"";
   sql += " FROM MWTRN";
-  sqlite3_stmt* stmt = nullptr;
-  sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
   std::map<std::int64_t, SixPaid> rows;
-  while (sqlite3_step(stmt) == SQLITE_ROW) {
+  for (const auto& row : practice.Rows(sql)) {
     SixPaid six{};
-    for (int i = 0; i < 6; ++i) six[i] = Count(stmt, i + 1);
-    rows[sqlite3_column_int64(stmt, 0)] = six;
+    for (int i = 0; i < 6; ++i) six[i] = Count(row[i + 1]);
+    rows[std::stoll(*row[0])] = six;
   }
-  sqlite3_finalize(stmt);
   return rows;
 }
 
-std::map<std::int64_t, SixPaid> RecomputeBuckets(sqlite3* db) {
+std::map<std::int64_t, SixPaid> RecomputeBuckets(PracticeReader& practice) {
   const char* sql =
       "SELECT a.\"Charge Reference\", a.\"Payment Amount\", rtrim(p.\"Transaction Type\"), rtrim(p.\"Who Paid\")"
       " FROM MWPAX a JOIN MWTRN p ON p.\"Entry Number\" = a.\"Payment Reference\"";
-  sqlite3_stmt* stmt = nullptr;
-  sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
   std::map<std::int64_t, SixPaid> buckets;
-  while (sqlite3_step(stmt) == SQLITE_ROW) {
-    auto text = [&](int column) {
-      const unsigned char* t = sqlite3_column_text(stmt, column);
-      return t ? std::string(reinterpret_cast<const char*>(t)) : std::string();
-    };
-    int bucket = BucketIndex(text(2), text(3));
-    SixPaid& six = buckets[sqlite3_column_int64(stmt, 0)];
-    if (bucket >= 0) six[bucket] += Count(stmt, 1);
+  for (const auto& row : practice.Rows(sql)) {
+    const int bucket = BucketIndex(row[2].value_or(""), row[3].value_or(""));
+    SixPaid& six = buckets[std::stoll(*row[0])];
+    if (bucket >= 0) six[bucket] += Count(row[1]);
   }
-  sqlite3_finalize(stmt);
   return buckets;
 }
 

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/stress/PracticeReader.h"
+
 namespace lw::test {
 
 // The count in the environment variable, or the fallback.
@@ -84,10 +86,10 @@ extern const std::array<const char*, 6> kPaidColumns;
 using SixPaid = std::array<std::int64_t, 6>;
 
 // Every MWTRN row's six paid amounts by Entry Number.
-std::map<std::int64_t, SixPaid> ReadPaid(sqlite3* db);
+std::map<std::int64_t, SixPaid> ReadPaid(PracticeReader& practice);
 // The six buckets of every charge as the reconciliation rules define them, recomputed here from
 // MWPAX and the paying rows, independently of the program's own code.
-std::map<std::int64_t, SixPaid> RecomputeBuckets(sqlite3* db);
+std::map<std::int64_t, SixPaid> RecomputeBuckets(PracticeReader& practice);
 
 // Creates a demo practice of `rows` MWTRN rows in `folder`.
 void MakeDemoPractice(const std::string& folder, std::int64_t rows, std::uint64_t seed);
