@@ -44,6 +44,10 @@ Status ConnectServer(const std::string& connectionString, Conn& conn) {
                           connectionString.c_str(), nullptr};
   conn.reset(PQconnectdbParams(keywords, values, 1));
   if (!conn) return Status::Error(ace::kServerUnreachable, "(out of memory)");
+  // libpq prints the server's notices, and its word that it ended an idle session, on standard
+  // error. The program reports failures through engine errors alone; the ended session shows as
+  // the lost connection at the next call.
+  PQsetNoticeProcessor(conn.get(), [](void*, const char*) {}, nullptr);
   if (PQstatus(conn.get()) != CONNECTION_OK) return ConnectFailure(conn.get());
   std::string settings = "SET statement_timeout = " + std::to_string(kStatementTimeoutMs) +
                          "; SET lock_timeout = 5000; SET idle_in_transaction_session_timeout = " +

@@ -68,8 +68,9 @@ Status LostConnection(PGconn* conn);
 
 // Connects with this provider's bounded timeouts (connect, keepalive, unacknowledged data)
 // unless the connection string sets its own, and the session settings every connection uses
-// (statement, lock and idle-transaction timeouts; UTF-8). kServerLoginRefused when the server
-// refuses the credentials, kServerUnreachable for every other failure.
+// (statement, lock and idle-transaction timeouts; UTF-8); the server's notices are not printed.
+// kServerLoginRefused when the server refuses the credentials, kServerUnreachable for every
+// other failure.
 Status ConnectServer(const std::string& connectionString, Conn& conn);
 
 // A name quoted as an SQL identifier.
