@@ -66,21 +66,39 @@ const Cursor::Scope* Cursor::ScopeOf(int order) const {
 void Cursor::AddScope(int order, const Scope* scope, std::string& where, std::vector<Param>& params) const {
   if (scope == nullptr) return;
   const std::vector<int>& segments = table_->indexes[order].segments;
-  auto bound = [&](const std::vector<Value>& key, const char* op) {
-    std::string left, right;
+  // A bound as key expressions and their values.
+  auto terms = [&](const std::vector<Value>& key, std::vector<std::string>& expressions, std::vector<Param>& values) {
     for (std::size_t s = 0; s < key.size(); ++s) {
       const ColumnDef& column = table_->columns[segments[s]];
-      std::vector<std::string> expressions = KeyExpressions(column);
-      std::vector<Param> values = KeyParams(column, key[s]);
-      for (std::size_t k = 0; k < expressions.size(); ++k) {
-        left += (left.empty() ? "" : ", ") + expressions[k];
-        right += (right.empty() ? "" : ", ") + Placeholder(params, values[k]);
-      }
+      for (std::string& e : KeyExpressions(column)) expressions.push_back(std::move(e));
+      for (Param& v : KeyParams(column, key[s])) values.push_back(std::move(v));
+    }
+  };
+  std::vector<std::string> top, bottom;
+  std::vector<Param> topValues, bottomValues;
+  if (scope->hasTop) terms(scope->top, top, topValues);
+  if (scope->hasBottom) terms(scope->bottom, bottom, bottomValues);
+  // Where both bounds agree (a link's scope agrees throughout) the rows between them hold those
+  // values: said as equalities, the server's index finds them directly, where a row comparison
+  // as upper bound only stops the index walk on its first expression and reads on to the end.
+  std::size_t same = 0;
+  if (scope->hasTop && scope->hasBottom) {
+    while (same < top.size() && same < bottom.size() && topValues[same] && topValues[same] == bottomValues[same]) {
+      where += " AND " + top[same] + " = " + Placeholder(params, topValues[same]);
+      ++same;
+    }
+  }
+  auto bound = [&](const std::vector<std::string>& expressions, const std::vector<Param>& values, const char* op) {
+    if (expressions.size() <= same) return;
+    std::string left, right;
+    for (std::size_t k = same; k < expressions.size(); ++k) {
+      left += (left.empty() ? "" : ", ") + expressions[k];
+      right += (right.empty() ? "" : ", ") + Placeholder(params, values[k]);
     }
     where += " AND (" + left + ") " + op + " (" + right + ")";
   };
-  if (scope->hasTop) bound(scope->top, ">=");
-  if (scope->hasBottom) bound(scope->bottom, "<=");
+  if (scope->hasTop) bound(top, topValues, ">=");
+  if (scope->hasBottom) bound(bottom, bottomValues, "<=");
 }
 
 Status Cursor::Query(const std::string& sql, const std::vector<Param>& params, std::vector<Row>& rows) {
