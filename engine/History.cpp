@@ -1,9 +1,5 @@
 #include "engine/History.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
-#include <map>
 #include <utility>
 
 #include "engine/RecordCodec.h"
@@ -25,21 +21,6 @@ bool HasColumn(sqlite3* db, const char* table, const char* column) {
 std::string ColumnText(sqlite3_stmt* stmt, int index) {
   const unsigned char* text = sqlite3_column_text(stmt, index);
   return text != nullptr ? std::string(reinterpret_cast<const char*>(text)) : std::string();
-}
-
-// The value as the practice tool writes it in CSV, "NULL" for NULL.
-std::string DisplayText(const TableDef* table, const std::string& column, const Value& value) {
-  if (value.IsNull()) return "NULL";
-  const int index = table != nullptr ? table->FindColumn(column) : -1;
-  if (index >= 0) return TextFromValue(table->columns[index], value);
-  switch (value.kind) {
-    case Value::Kind::Integer:
-      return std::to_string(value.integer);
-    case Value::Kind::Real:
-      return std::to_string(value.real);
-    default:
-      return value.bytes;
-  }
 }
 
 // What names a row to a person: its auto-increment value and its chart, read as it is now.
@@ -67,6 +48,22 @@ std::shared_ptr<const TableDef> FindTable(Connection& connection, const std::str
   if (!connection.ResolveTable(name, table).ok()) return nullptr;
   return table;
 }
+
+// The embedded engine's calls for ApplyUndo.
+struct UndoThroughEngine {
+  Connection& connection;
+  std::shared_ptr<const TableDef> Find(const std::string& name) { return FindTable(connection, name); }
+  Status Lock(const TableDef& table, std::int64_t record) { return connection.Locks().Lock(table.tableNumber, record); }
+  void Unlock(const TableDef& table, std::int64_t record) { connection.Locks().Unlock(table.tableNumber, record); }
+  Status Restore(const TableDef& table, std::int64_t record, const std::vector<int>& columns,
+                 const std::vector<Value>& before, const std::vector<Value>& expected, const std::string& action) {
+    return UpdateRow(connection, table, record, columns, before, &expected, action.c_str());
+  }
+  void Label(const TableDef& table, std::int64_t record, std::optional<std::int64_t>& key,
+             std::optional<std::string>& chart) {
+    LabelRow(connection, table, record, key, chart);
+  }
+};
 
 }  // namespace
 
@@ -96,19 +93,6 @@ Status AllocateRun(sqlite3* db, std::int64_t& run) {
   return {};
 }
 
-const std::string& OsUserName() {
-  static const std::string name = [] {
-    struct passwd entry;
-    struct passwd* found = nullptr;
-    char buffer[4096];
-    if (getpwuid_r(geteuid(), &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr) {
-      return std::string(found->pw_name);
-    }
-    return "uid " + std::to_string(geteuid());
-  }();
-  return name;
-}
-
 Status ReadHistory(Connection& connection, const HistoryFilter& filter, std::vector<HistoryRow>& rows) {
   sqlite3* db = connection.db();
   const bool hasRuns = HasColumn(db, "lw_history", "run");
@@ -121,28 +105,22 @@ Status ReadHistory(Connection& connection, const HistoryFilter& filter, std::vec
   Stmt stmt = Prepare(db, sql);
   if (!stmt) return SqliteFailure(db, sqlite3_errcode(db));
   if (filter.run != 0 && hasRuns) sqlite3_bind_int64(stmt.get(), 1, filter.run);
-  std::int64_t lastChange = -1;
   int rc;
   while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-    const std::int64_t change = sqlite3_column_int64(stmt.get(), 2);
-    const std::string table = ColumnText(stmt.get(), 6);
-    const std::int64_t record = sqlite3_column_int64(stmt.get(), 7);
-    if (rows.empty() || change != lastChange || rows.back().table != table || rows.back().recordNumber != record) {
-      HistoryRow row;
+    bool added = false;
+    HistoryRow& row = HistoryRowFor(rows, sqlite3_column_int64(stmt.get(), 2), ColumnText(stmt.get(), 6),
+                                    sqlite3_column_int64(stmt.get(), 7), added);
+    if (added) {
       row.run = sqlite3_column_int64(stmt.get(), 0);
       row.osUser = ColumnText(stmt.get(), 1);
       row.time = ColumnText(stmt.get(), 3);
       row.user = ColumnText(stmt.get(), 4);
       row.action = ColumnText(stmt.get(), 5);
-      row.table = table;
-      row.recordNumber = record;
-      rows.push_back(std::move(row));
-      lastChange = change;
     }
-    const std::shared_ptr<const TableDef> def = FindTable(connection, table);
+    const std::shared_ptr<const TableDef> def = FindTable(connection, row.table);
     const std::string column = ColumnText(stmt.get(), 8);
-    rows.back().changes.push_back({column, DisplayText(def.get(), column, ValueFromStatement(stmt.get(), 9)),
-                                   DisplayText(def.get(), column, ValueFromStatement(stmt.get(), 10))});
+    row.changes.push_back({column, HistoryText(def.get(), column, ValueFromStatement(stmt.get(), 9)),
+                           HistoryText(def.get(), column, ValueFromStatement(stmt.get(), 10))});
   }
   if (rc != SQLITE_DONE) return SqliteFailure(db, rc);
   stmt.reset();
@@ -162,16 +140,7 @@ Status UndoRun(Connection& connection, std::int64_t run, UndoOutcome& outcome) {
   if (connection.ReadOnly()) return Status::Error(ace::kReadOnlyStorage, connection.DictionaryPath());
   sqlite3* db = connection.db();
   if (!HasColumn(db, "lw_history", "run")) return Status::Error(ace::kRecordNotFound, "no run " + std::to_string(run));
-  // What the run did to each row: the first old and the last new value of every column.
-  struct RowUndo {
-    std::string table;
-    std::int64_t record = 0;
-    std::vector<std::string> columns;
-    std::vector<Value> before;
-    std::vector<Value> after;
-    std::string refusal;  // set for rows the run inserted or deleted
-  };
-  std::vector<RowUndo> undos;
+  UndoPlan plan;
   {
     LW_RETURN_IF_ERROR(connection.Read());
     Stmt stmt = Prepare(db,
@@ -179,67 +148,17 @@ Status UndoRun(Connection& connection, std::int64_t run, UndoOutcome& outcome) {
                         " WHERE run = ?1 ORDER BY entry");
     if (!stmt) return SqliteFailure(db, sqlite3_errcode(db));
     sqlite3_bind_int64(stmt.get(), 1, run);
-    std::map<std::pair<std::string, std::int64_t>, std::size_t> seen;
     int rc;
     while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-      auto key = std::make_pair(ColumnText(stmt.get(), 0), sqlite3_column_int64(stmt.get(), 1));
-      auto [at, added] = seen.emplace(key, undos.size());
-      if (added) undos.push_back(RowUndo{key.first, key.second, {}, {}, {}, {}});
-      RowUndo& undo = undos[at->second];
-      const std::string action = ColumnText(stmt.get(), 2);
-      if (action == "insert") undo.refusal = "the run added this row; an undo does not delete rows";
-      if (action == "delete") undo.refusal = "the run deleted this row; an undo does not bring rows back";
-      const std::string column = ColumnText(stmt.get(), 3);
-      std::size_t c = 0;
-      while (c < undo.columns.size() && undo.columns[c] != column) ++c;
-      if (c == undo.columns.size()) {
-        undo.columns.push_back(column);
-        undo.before.push_back(ValueFromStatement(stmt.get(), 4));
-        undo.after.emplace_back();
-      }
-      undo.after[c] = ValueFromStatement(stmt.get(), 5);
+      plan.Add(ColumnText(stmt.get(), 0), sqlite3_column_int64(stmt.get(), 1), ColumnText(stmt.get(), 2),
+               ColumnText(stmt.get(), 3), ValueFromStatement(stmt.get(), 4), ValueFromStatement(stmt.get(), 5));
     }
     if (rc != SQLITE_DONE) return SqliteFailure(db, rc);
   }
-  if (undos.empty()) return Status::Error(ace::kRecordNotFound, "the history holds no run " + std::to_string(run));
+  if (plan.Rows().empty()) return Status::Error(ace::kRecordNotFound, "the history holds no run " + std::to_string(run));
   connection.EndRead();
-
-  const std::string action = "undo of run " + std::to_string(run);
-  for (const RowUndo& undo : undos) {
-    UndoneRow row{undo.table, undo.record, {}, {}, {}, undo.refusal};
-    const std::shared_ptr<const TableDef> table = FindTable(connection, undo.table);
-    std::vector<int> columns;
-    if (table == nullptr) {
-      row.reason = "its table is no longer in the dictionary";
-    } else {
-      for (const std::string& name : undo.columns) {
-        const int column = table->FindColumn(name);
-        if (column < 0) row.reason = "its column " + name + " is no longer in the table";
-        columns.push_back(column);
-      }
-    }
-    if (row.reason.empty()) {
-      Status locked = connection.Locks().Lock(table->tableNumber, undo.record);
-      if (!locked.ok()) {
-        row.reason = locked.code() == ace::kRecordLocked ? "another user has it locked" : locked.text();
-      } else {
-        Status written = UpdateRow(connection, *table, undo.record, columns, undo.before, &undo.after, action.c_str());
-        connection.Locks().Unlock(table->tableNumber, undo.record);
-        if (written.code() == ace::kRecordChanged) {
-          row.reason = "it has changed since the run";
-        } else if (written.code() == ace::kRecordNotFound) {
-          row.reason = "it no longer exists";
-        } else if (!written.ok()) {
-          return written;
-        }
-      }
-    }
-    if (table != nullptr) {
-      if (table->autoIncColumn >= 0) row.keyColumn = table->columns[table->autoIncColumn].name;
-      LabelRow(connection, *table, undo.record, row.key, row.chart);
-    }
-    (row.reason.empty() ? outcome.restored : outcome.leftAlone).push_back(std::move(row));
-  }
+  UndoThroughEngine provider{connection};
+  LW_RETURN_IF_ERROR(ApplyUndo(plan, run, provider, outcome));
   connection.EndRead();
   outcome.run = connection.Run();
   return {};

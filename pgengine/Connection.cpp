@@ -54,7 +54,13 @@ Status Connection::Open(const std::string& connectPath, const std::string& user,
     return catalog;
   }
   LW_RETURN_IF_ERROR(CheckServerLogin(pg, user, password));
-  LW_RETURN_IF_ERROR(Run(pg, "LISTEN lw_changes"));
+  // Listening, and whether the history still lacks its run columns, in one round trip.
+  Result history;
+  LW_RETURN_IF_ERROR(pgengine::Run(pg,
+                         "LISTEN lw_changes; SELECT NOT EXISTS (SELECT 1 FROM pg_attribute WHERE attrelid ="
+                         " 'lw_history'::regclass AND attname = 'run' AND NOT attisdropped)",
+                         {}, history));
+  if (history.Rows() == 1 && history.Text(0, 0)[0] == 't') LW_RETURN_IF_ERROR(UpgradeServerHistory(pg));
   opened->folder_ = FolderOf(path);
   opened->user_ = user;
   connection = std::move(opened);
@@ -85,7 +91,7 @@ Status Connection::TryLock(const char* function, std::int64_t key) {
   std::string sql = std::string("SELECT ") + function + "($1::bigint)";
   for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
     Result got;
-    LW_RETURN_IF_ERROR(Run(pg_.get(), sql, {std::to_string(key)}, got));
+    LW_RETURN_IF_ERROR(pgengine::Run(pg_.get(), sql, {std::to_string(key)}, got));
     if (got.Rows() == 1 && got.Text(0, 0)[0] == 't') return {};
     std::this_thread::sleep_for(kLockRetryPause);
   }
@@ -110,7 +116,7 @@ void Connection::Unlock(int table, std::int64_t record) {
   if (found == held_.end()) return;
   if (--found->second > 0) return;
   held_.erase(found);
-  (void)Run(pg_.get(), "SELECT pg_advisory_unlock($1::bigint)", {std::to_string(LockKey(table, record))});
+  (void)pgengine::Run(pg_.get(), "SELECT pg_advisory_unlock($1::bigint)", {std::to_string(LockKey(table, record))});
 }
 
 bool Connection::Holds(int table, std::int64_t record) const { return held_.count(std::make_pair(table, record)) > 0; }
@@ -122,17 +128,39 @@ Status Connection::LockForTransaction(int table, std::int64_t record) {
 
 Status Connection::BeginWrite() {
   Touch();
-  return Run(pg_.get(), "BEGIN");
+  return pgengine::Run(pg_.get(), "BEGIN");
 }
 
 Status Connection::CommitWrite() {
   Touch();
-  return Run(pg_.get(), "COMMIT");
+  Status committed = pgengine::Run(pg_.get(), "COMMIT");
+  // A failed commit is a rolled-back transaction: a run number counted in it was never taken.
+  if (!committed.ok() && runIsNew_) run_ = 0;
+  runIsNew_ = false;
+  return committed;
 }
 
 void Connection::RollbackWrite() {
   Touch();
-  (void)Run(pg_.get(), "ROLLBACK");
+  (void)pgengine::Run(pg_.get(), "ROLLBACK");
+  if (runIsNew_) run_ = 0;
+  runIsNew_ = false;
+}
+
+Status Connection::RunForWrite(std::int64_t& run) {
+  if (run_ == 0) {
+    // The counter's row stays locked until the transaction ends: run numbers are taken in
+    // commit order, without gaps, as the embedded engine takes them.
+    Result next;
+    LW_RETURN_IF_ERROR(pgengine::Run(pg_.get(),
+                           "INSERT INTO lw_meta (key, value) VALUES ('last_run', '1') ON CONFLICT (key)"
+                           " DO UPDATE SET value = (lw_meta.value::bigint + 1)::text RETURNING value::bigint",
+                           {}, next));
+    run_ = next.Int(0, 0);
+    runIsNew_ = true;
+  }
+  run = run_;
+  return {};
 }
 
 void Connection::Poll() {

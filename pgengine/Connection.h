@@ -42,6 +42,13 @@ class Connection {
   Status CommitWrite();
   void RollbackWrite();
 
+  // The run number this connection's changes are recorded under in the update history,
+  // allocated with the first change it records (so a rolled-back change takes none).
+  // REQUIRES: inside a write transaction.
+  Status RunForWrite(std::int64_t& run);
+  // That run number; 0 while the connection has recorded no change.
+  std::int64_t Run() const { return run_; }
+
   // The advisory lock that stands for a record's lock on the server.
   static std::int64_t LockKey(int table, std::int64_t record);
 
@@ -65,6 +72,8 @@ class Connection {
   std::map<std::pair<int, std::int64_t>, int> held_;
   std::uint64_t generation_ = 1;
   int tempCounter_ = 0;
+  std::int64_t run_ = 0;
+  bool runIsNew_ = false;  // allocated in the write transaction under way
 };
 
 }  // namespace lw::pgengine

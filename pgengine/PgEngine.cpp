@@ -321,7 +321,7 @@ std::uint32_t PgEngine::LwGetRunNumber(ADSHANDLE connection, std::uint32_t* run)
   Connection* c;
   if (Status s = ConnectionOf(connection, c); !s.ok()) return Finish(s);
   if (run == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
-  *run = 0;
+  *run = static_cast<std::uint32_t>(c->Run());
   return 0;
 }
 

@@ -131,7 +131,6 @@ class PgEngine final : public ace::AceApi {
   std::uint32_t AdsAppendRecord(ADSHANDLE table) override;
   std::uint32_t AdsWriteRecord(ADSHANDLE table) override;
   std::uint32_t AdsCancelUpdate(ADSHANDLE table) override;
-  // Server practices do not group their changes into runs yet: always 0.
   std::uint32_t LwGetRunNumber(ADSHANDLE connection, std::uint32_t* run) override;
 
  private:

@@ -1,5 +1,6 @@
 #include "pgengine/RowWriter.h"
 
+#include "engine/HistoryRecords.h"
 #include "engine/RowWriter.h"
 #include "pgengine/StoredForm.h"
 
@@ -23,15 +24,19 @@ struct WriteTransaction {
   bool done = false;
 };
 
-// History values in text: the stored form, bytes in hex.
-Param HistoryText(const Value& value) { return ParamOf(value); }
-
 }  // namespace
 
 Status RecordHistory(Connection& connection, const TableDef& table, std::int64_t rowid, const char* action,
                      const std::vector<int>& columns, const std::vector<Value>& oldValues,
                      const std::vector<Value>& newValues, std::int64_t* changeNumber) {
   PGconn* pg = connection.pg();
+  std::vector<std::size_t> changed;
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (!(oldValues[i] == newValues[i])) changed.push_back(i);
+  }
+  if (changed.empty()) return {};
+  std::int64_t run = 0;
+  LW_RETURN_IF_ERROR(connection.RunForWrite(run));
   std::int64_t change = changeNumber != nullptr ? *changeNumber : 0;
   if (change == 0) {
     Result next;
@@ -39,26 +44,27 @@ Status RecordHistory(Connection& connection, const TableDef& table, std::int64_t
     change = next.Int(0, 0);
     if (changeNumber != nullptr) *changeNumber = change;
   }
-  if (columns.empty()) return {};
-  // One statement for every column of the row.
+  // One statement for every changed column of the row.
   std::string sql =
-      "INSERT INTO lw_history (change, table_name, record_number, changed_at, user_name, action, column_name,"
-      " old_value, new_value) VALUES ";
-  std::vector<Param> params{std::to_string(change), table.name, std::to_string(rowid), engine::HistoryTimeNow(),
-                            connection.User(), std::string(action)};
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    std::size_t at = params.size();
+      "INSERT INTO lw_history (change, table_name, record_number, changed_at, user_name, action, run, os_user,"
+      " column_name, old_value, new_value) VALUES ";
+  std::vector<Param> params{std::to_string(change), table.name,          std::to_string(rowid),
+                            engine::HistoryTimeNow(), connection.User(), std::string(action),
+                            std::to_string(run),      engine::OsUserName()};
+  for (std::size_t n = 0; n < changed.size(); ++n) {
+    const std::size_t i = changed[n];
+    const std::size_t at = params.size();
     params.push_back(table.columns[columns[i]].name);
-    params.push_back(HistoryText(oldValues[i]));
-    params.push_back(HistoryText(newValues[i]));
-    sql += std::string(i ? ", " : "") + "($1, $2, $3, $4, $5, $6, $" + std::to_string(at + 1) + ", $" +
+    params.push_back(ParamOf(oldValues[i]));
+    params.push_back(ParamOf(newValues[i]));
+    sql += std::string(n ? ", " : "") + "($1, $2, $3, $4, $5, $6, $7, $8, $" + std::to_string(at + 1) + ", $" +
            std::to_string(at + 2) + ", $" + std::to_string(at + 3) + ")";
   }
   return Run(pg, sql, params);
 }
 
 Status UpdateRow(Connection& connection, const TableDef& table, std::int64_t rowid, const std::vector<int>& columns,
-                 const std::vector<Value>& values) {
+                 const std::vector<Value>& values, const std::vector<Value>* expected, const char* action) {
   PGconn* pg = connection.pg();
   for (std::size_t i = 0; i < columns.size(); ++i) {
     LW_RETURN_IF_ERROR(engine::CheckStoredValue(table.columns[columns[i]], values[i]));
@@ -85,8 +91,9 @@ Status UpdateRow(Connection& connection, const TableDef& table, std::int64_t row
   for (std::size_t i = 0; i < columns.size(); ++i) {
     oldValues.push_back(ValueOf(old, 0, static_cast<int>(i), table.columns[columns[i]].storage));
   }
+  if (expected != nullptr && oldValues != *expected) return Status::Error(ace::kRecordChanged);
   LW_RETURN_IF_ERROR(NameViolatedServerKey(table, Run(pg, update, params)));
-  LW_RETURN_IF_ERROR(RecordHistory(connection, table, rowid, "update", columns, oldValues, values));
+  LW_RETURN_IF_ERROR(RecordHistory(connection, table, rowid, action, columns, oldValues, values));
   return transaction.Commit();
 }
 

@@ -46,6 +46,12 @@ SqliteStmt Prepare(sqlite3* db, const std::string& sql) {
   return SqliteStmt(raw);
 }
 
+bool HasColumn(sqlite3* db, const char* table, const char* column) {
+  SqliteStmt info = Prepare(db, std::string("SELECT 1 FROM pragma_table_info('") + table + "') WHERE name = ?1");
+  sqlite3_bind_text(info.get(), 1, column, -1, SQLITE_STATIC);
+  return sqlite3_step(info.get()) == SQLITE_ROW;
+}
+
 std::vector<engine::TableSpec> SpecsOf(const Catalog& catalog) {
   std::vector<std::pair<int, engine::TableSpec>> numbered;
   for (const auto& [key, table] : catalog) {
@@ -195,20 +201,28 @@ std::int64_t MovePracticeToServer(const std::string& dictionaryPath, const std::
     }
   }
   {
+    // The history keeps its runs: an undo of a run made before the move works after it. A
+    // dictionary from before runs were kept has none (run 0).
+    const bool hasRuns = HasColumn(raw, "lw_history", "run");
     BatchInsert history(pg,
                         "INSERT INTO lw_history (change, table_name, record_number, changed_at, user_name, action,"
-                        " column_name, old_value, new_value)",
-                        9);
-    SqliteStmt entries = Prepare(raw,
-                                 "SELECT change, table_name, record_number, changed_at, user_name, action, "
-                                 "column_name, old_value, new_value FROM lw_history ORDER BY entry");
+                        " column_name, old_value, new_value, run, os_user)",
+                        11);
+    SqliteStmt entries = Prepare(raw, std::string("SELECT change, table_name, record_number, changed_at, user_name,"
+                                                  " action, column_name, old_value, new_value, ") +
+                                          (hasRuns ? "run, os_user" : "0, ''") + " FROM lw_history ORDER BY entry");
     while (sqlite3_step(entries.get()) == SQLITE_ROW) {
       std::vector<Param> row;
-      for (int c = 0; c < 9; ++c) row.push_back(ParamOf(engine::ValueFromStatement(entries.get(), c)));
+      for (int c = 0; c < 11; ++c) row.push_back(ParamOf(engine::ValueFromStatement(entries.get(), c)));
       history.Add(std::move(row));
     }
     history.Flush();
     Check(Run(pg, "SELECT setval('lw_change_numbers', (SELECT coalesce(max(change), 0) + 1 FROM lw_history), false)"));
+    SqliteStmt lastRun = Prepare(raw, "SELECT CAST(value AS INTEGER) FROM lw_meta WHERE key = 'last_run'");
+    if (sqlite3_step(lastRun.get()) == SQLITE_ROW) {
+      Check(Run(pg, "INSERT INTO lw_meta VALUES ('last_run', $1)",
+                {std::to_string(sqlite3_column_int64(lastRun.get(), 0))}));
+    }
   }
   Check(Run(pg, "COMMIT"));
   Check(CreateServerIndexes(pg, server));

@@ -27,8 +27,10 @@ constexpr const char* kCatalogDdl =
     "CREATE TABLE lw_users (user_name text PRIMARY KEY, password_hash text NOT NULL);"
     "CREATE TABLE lw_history (entry bigserial PRIMARY KEY, change bigint NOT NULL, table_name text NOT NULL,"
     " record_number bigint NOT NULL, changed_at text NOT NULL, user_name text NOT NULL, action text NOT NULL,"
-    " column_name text, old_value text, new_value text);"
+    " column_name text, old_value text, new_value text, run bigint NOT NULL DEFAULT 0,"
+    " os_user text NOT NULL DEFAULT '');"
     "CREATE INDEX lw_history_change ON lw_history (change);"
+    "CREATE INDEX lw_history_run ON lw_history (run);"
     "CREATE SEQUENCE lw_change_numbers;"
     // Every change of a practice table, by this provider or any other program, is announced, so
     // connections drop the rows they read before.
@@ -215,6 +217,13 @@ Status LoadServerCatalog(PGconn* conn, Catalog& catalog) {
     catalog[key] = std::make_shared<const TableDef>(std::move(def));
   }
   return {};
+}
+
+Status UpgradeServerHistory(PGconn* conn) {
+  return Run(conn,
+             "ALTER TABLE lw_history ADD COLUMN IF NOT EXISTS run bigint NOT NULL DEFAULT 0,"
+             " ADD COLUMN IF NOT EXISTS os_user text NOT NULL DEFAULT '';"
+             "CREATE INDEX IF NOT EXISTS lw_history_run ON lw_history (run)");
 }
 
 Status CheckServerLogin(PGconn* conn, const std::string& user, const std::string& password) {

@@ -1,9 +1,10 @@
 #pragma once
 // A practice's layout on the server, in the practice's own database: the catalog tables (lw_meta,
 // lw_tables, lw_columns, lw_indexes), users with salted password hashes (lw_users), the update
-// history (lw_history), and one table per dictionary table with a record-number column
-// (lw_rowid) and one server index per dictionary index over the key expressions of
-// StoredForm.h, then the record number.
+// history (lw_history: the entries of engine/HistoryRecords.h, values in StoredForm.h's text
+// form, runs counted by lw_meta's "last_run"), and one table per dictionary table with a
+// record-number column (lw_rowid) and one server index per dictionary index over the key
+// expressions of StoredForm.h, then the record number.
 
 #include <libpq-fe.h>
 
@@ -29,6 +30,9 @@ engine::Status CreateServerIndexes(PGconn* conn, const engine::Catalog& catalog)
 
 // Reads the catalog. kNotADictionary when the database holds no practice of this provider.
 engine::Status LoadServerCatalog(PGconn* conn, engine::Catalog& catalog);
+
+// Adds the run and OS-user columns to the history of a practice made before they existed.
+engine::Status UpgradeServerHistory(PGconn* conn);
 
 // Whether the user exists and the password matches its salted hash.
 engine::Status CheckServerLogin(PGconn* conn, const std::string& user, const std::string& password);

@@ -1,8 +1,8 @@
-// The update history by run: run numbers per connection, nothing recorded for unchanged
-// values, and undo with its refusals.
+// The update history by run, on either kind of practice: run numbers per connection, nothing
+// recorded for unchanged values, and undo with its refusals.
 
-#include "engine/Connection.h"
-#include "engine/History.h"
+#include "engine/HistoryRecords.h"
+#include "pgengine/PracticeHistory.h"
 #include "tests/engine/EngineTestSupport.h"
 
 namespace lw::test {
@@ -11,8 +11,6 @@ namespace {
 class History : public EngineTest {
  protected:
   void SetUp() override {
-    // Server practices keep no runs yet: their history has no run numbers and cannot be undone.
-    if (practice.OnServer()) GTEST_SKIP() << "runs and undo are kept by the embedded engine only";
     for (const char* chart : {"AAA", "BBB", "CCC"}) {
       practice.Insert("MWTRN", {{"Chart Number", std::string(chart)}, {"Insurance 1 Amount Paid", 10.0}});
     }
@@ -36,12 +34,8 @@ class History : public EngineTest {
         .value_or(-1);
   }
   engine::UndoOutcome Undo(std::int64_t run, std::uint32_t expectedCode = 0) {
-    std::unique_ptr<engine::Connection> connection;
-    EXPECT_TRUE(engine::Connection::Open(practice.DictionaryPath(), engine::kPracticeUser, engine::kPracticePassword,
-                                         connection)
-                    .ok());
     engine::UndoOutcome outcome;
-    if (connection) EXPECT_EQ(expectedCode, engine::UndoRun(*connection, run, outcome).code());
+    EXPECT_EQ(expectedCode, pgengine::UndoPracticeRun(practice.DictionaryPath(), run, outcome).code());
     return outcome;
   }
 };
@@ -71,12 +65,8 @@ TEST_F(History, ReadingNamesEachRowByEntryNumberAndChartAndFilters) {
   const ADSHANDLE table = Open("MWTRN", connection);
   Write(table, 2, "Insurance 1 Amount Paid", 4.25);
   Write(table, 2, "Guarantor Amount Paid", 1.0);
-  std::unique_ptr<engine::Connection> reader;
-  ASSERT_TRUE(
-      engine::Connection::Open(practice.DictionaryPath(), engine::kPracticeUser, engine::kPracticePassword, reader)
-          .ok());
   std::vector<engine::HistoryRow> rows;
-  ASSERT_TRUE(engine::ReadHistory(*reader, {1, 2}, rows).ok());
+  ASSERT_TRUE(pgengine::ReadPracticeHistory(practice.DictionaryPath(), {1, 2}, rows).ok());
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0].keyColumn, "Entry Number");
   EXPECT_EQ(rows[0].key, 2);
@@ -88,9 +78,9 @@ TEST_F(History, ReadingNamesEachRowByEntryNumberAndChartAndFilters) {
   EXPECT_EQ(rows[0].changes[0].newText, "4.25");
   EXPECT_EQ(rows[1].changes[0].oldText, "NULL");
   rows.clear();
-  ASSERT_TRUE(engine::ReadHistory(*reader, {0, 3}, rows).ok());
+  ASSERT_TRUE(pgengine::ReadPracticeHistory(practice.DictionaryPath(), {0, 3}, rows).ok());
   EXPECT_TRUE(rows.empty());
-  ASSERT_TRUE(engine::ReadHistory(*reader, {2, std::nullopt}, rows).ok());
+  ASSERT_TRUE(pgengine::ReadPracticeHistory(practice.DictionaryPath(), {2, std::nullopt}, rows).ok());
   EXPECT_TRUE(rows.empty());
 }
 

@@ -10,6 +10,7 @@
 
 #include "common/SettingsStore.h"
 #include "tests/engine/EngineTestSupport.h"
+#include "tests/support/TestServer.h"
 
 namespace lw::test {
 namespace {
@@ -143,6 +144,9 @@ TEST_F(PracticeTool, ImportKeepsAutoIncrementValuesAndRefusesABadFileWhole) {
 TEST_F(PracticeTool, SetCurrentRecordsTheFolderAndHistoryListsChanges) {
   std::string folder = Practice("current");
   ASSERT_EQ(0, Tool("demo " + Quote(folder) + " --rows 50").status);
+  // The history of either kind of practice, listed alike.
+  std::string database;
+  if (ServerMode()) database = MoveToTestServer(folder + "/MWDDF.ADD");
   std::string config = Practice("config");
   ASSERT_EQ(0, setenv("XDG_CONFIG_HOME", config.c_str(), 1));
   ASSERT_EQ(0, Tool("set-current " + Quote(folder)).status);
@@ -161,6 +165,8 @@ TEST_F(PracticeTool, SetCurrentRecordsTheFolderAndHistoryListsChanges) {
   ToolRun history = Tool("history " + Quote(folder));
   EXPECT_NE(std::string::npos, history.out.find("  MWTRN Entry Number 1, chart P0000001: update at ")) << history.out;
   EXPECT_NE(std::string::npos, history.out.find("    Insurance 1 Amount Paid: NULL -> 7.25\n")) << history.out;
+  engine->AdsDisconnect(connection);
+  if (!database.empty()) DropTestDatabase(database);
 }
 
 TEST_F(PracticeTool, PostPaymentPostsUnderTheChargesLockAndRefusesWhatItCannotPost) {

@@ -1,10 +1,11 @@
-// A support person's round trip on a real demo practice: fix, review the run in the history,
-// undo it, and find the practice exactly as it was.
+// A support person's round trip on a real demo practice (of either kind): fix, review the run in
+// the history, undo it, and find the practice exactly as it was.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "tests/support/Programs.h"
+#include "tests/support/TestServer.h"
 #include "tests/tools/CheckFixture.h"
 
 namespace lw::check {
@@ -17,6 +18,13 @@ class Undo : public CheckCommandTest {
   void SetUp() override {
     if (!std::filesystem::exists(Practice())) GTEST_SKIP() << "ledgerwick-practice is not built";
   }
+  void TearDown() override {
+    for (const std::string& database : databases_) test::DropTestDatabase(database);
+  }
+  // On the suite's server run, the practice just made in the folder moves to the test cluster.
+  void MoveWhenOnServer(const std::string& folder) {
+    if (test::ServerMode()) databases_.push_back(test::MoveToTestServer(folder + "/MWDDF.ADD"));
+  }
   static std::string Practice() { return test::ProgramPath("practice", "ledgerwick-practice"); }
   test::ProgramRun Tool(const std::string& arguments) {
     return test::RunProgram(test::Quoted(Practice()) + " " + arguments + " 2>&1");
@@ -28,11 +36,13 @@ class Undo : public CheckCommandTest {
     return run.out;
   }
   test::TempDir dir_;
+  std::vector<std::string> databases_;
 };
 
 TEST_F(Undo, FixHistoryUndoGivesBackTheOriginalPractice) {
   const std::string folder = (dir_.Path() / "demo").string();
   ASSERT_EQ(Tool("demo " + test::Quoted(folder) + " --rows 400").status, 0);
+  MoveWhenOnServer(folder);
   const std::string mwtrn = Export(folder, "MWTRN");
   const std::string mwpax = Export(folder, "MWPAX");
 
@@ -84,6 +94,7 @@ TEST_F(Undo, FixHistoryUndoGivesBackTheOriginalPractice) {
 TEST_F(Undo, UsageAndRefusalsAreClear) {
   const std::string folder = (dir_.Path() / "p").string();
   ASSERT_EQ(Tool("create " + test::Quoted(folder)).status, 0);
+  MoveWhenOnServer(folder);
   EXPECT_EQ(Tool("undo " + test::Quoted(folder)).status, 2);
   EXPECT_TRUE(Has(Tool("undo " + test::Quoted(folder)).out, "expects --run N"));
   EXPECT_EQ(Tool("history " + test::Quoted(folder) + " --run x").status, 2);

@@ -1,28 +1,18 @@
-// history and undo: the practice's update history, run by run.
+// history and undo: the practice's update history, run by run, on either kind of practice.
 #include <cstdio>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/Exceptions.h"
 #include "common/ShellWord.h"
-#include "engine/Connection.h"
-#include "engine/Dictionary.h"
-#include "engine/History.h"
+#include "engine/HistoryRecords.h"
+#include "pgengine/PracticeHistory.h"
 #include "tools/practice/Commands.h"
 
 namespace lw::practice {
 
 namespace {
-
-std::unique_ptr<engine::Connection> Connect(const std::string& path) {
-  std::unique_ptr<engine::Connection> connection;
-  const engine::Status status =
-      engine::Connection::Open(path, engine::kPracticeUser, engine::kPracticePassword, connection);
-  if (!status.ok()) throw EDatabaseError(status.text());
-  return connection;
-}
 
 // "MWTRN Entry Number 17, chart BAKER", or the record number when the row is gone.
 std::string RowName(const std::string& table, const std::string& keyColumn, std::optional<std::int64_t> key,
@@ -72,9 +62,8 @@ int History(const std::vector<std::string>& args) {
   if (int rc = ParseFilter("history", args, folder, filter, true); rc != kOk) return rc;
   std::string path;
   if (int rc = RequireDictionary("history", folder, path); rc != kOk) return rc;
-  auto connection = Connect(path);
   std::vector<engine::HistoryRow> rows;
-  const engine::Status status = engine::ReadHistory(*connection, filter, rows);
+  const engine::Status status = pgengine::ReadPracticeHistory(path, filter, rows);
   if (!status.ok()) throw EDatabaseError(status.text());
   if (rows.empty()) {
     std::printf(filter.run != 0 || filter.entry ? "No changes recorded for that selection.\n"
@@ -110,9 +99,8 @@ int Undo(const std::vector<std::string>& args) {
   if (filter.run == 0) return CommandUsage("undo", "expects --run N (ledgerwick-practice history lists the runs)");
   std::string path;
   if (int rc = RequireDictionary("undo", folder, path); rc != kOk) return rc;
-  auto connection = Connect(path);
   engine::UndoOutcome outcome;
-  const engine::Status status = engine::UndoRun(*connection, filter.run, outcome);
+  const engine::Status status = pgengine::UndoPracticeRun(path, filter.run, outcome);
   if (!status.ok()) throw EDatabaseError(status.text());
   const long long run = filter.run;
   if (outcome.run != 0) {
