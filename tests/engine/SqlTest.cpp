@@ -53,6 +53,23 @@ TEST_F(Sql, SelectsEveryTypedRowAndFiltersByChart) {
   EXPECT_TRUE(Run(Query("and \"Chart Number\" = 'NONE'")).empty());
 }
 
+// The search run's report follows the query's rows: they come in record order on either kind
+// of practice, also after a row was rewritten (a server keeps the new version elsewhere).
+TEST_F(Sql, RowsComeInRecordOrderAfterARowIsRewritten) {
+  practice.Execute("UPDATE MWTRN SET \"Transaction Type\" = 'B' WHERE rowid = 1");
+  practice.Execute("UPDATE MWTRN SET \"Transaction Type\" = 'C' WHERE rowid = 2");
+  EXPECT_EQ((std::vector<std::int32_t>{1, 2, 4, 5}), Run(Query("")));
+  EXPECT_EQ((std::vector<std::int32_t>{1, 4}), Run(Query("and \"Chart Number\" = 'AAA'")));
+  // Counting keeps its own shape.
+  EXPECT_EQ(0u, engine->AdsPrepareSQL(statement, "SELECT count(*) FROM MWTRN")) << LastError();
+  ADSHANDLE cursor = -1;
+  ASSERT_EQ(0u, engine->AdsExecuteSQL(statement, &cursor)) << LastError();
+  std::uint32_t count = 0;
+  engine->AdsGetRecordCount(cursor, 3, &count);
+  EXPECT_EQ(1u, count);
+  engine->AdsCloseTable(cursor);
+}
+
 // UTF-8 text: a chart compares byte for byte, and UPPER and LOWER change letters beyond ASCII.
 TEST_F(Sql, ChartsBeyondAsciiCompareAsStoredAndChangeCaseByUnicode) {
   const std::string ecole = "\xC3\x89" "COLE";  // ÉCOLE
