@@ -66,7 +66,7 @@ std::string DataTest::MoveToServerWhenAsked() {
   return database_;
 }
 
-std::vector<std::string> SqliteColumn(const std::string& dictionary, const std::string& sql) {
+std::vector<std::string> PracticeColumn(const std::string& dictionary, const std::string& sql) {
   if (ServerMode()) {
     std::vector<std::string> values;
     for (const auto& value : ServerColumn(dictionary, sql)) values.push_back(value.value_or("NULL"));

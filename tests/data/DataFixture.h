@@ -42,9 +42,11 @@ inline constexpr int kRowsWithType = 6;
 // A fresh engine instance (not installed).
 std::unique_ptr<ace::AceApi> MakeEngine();
 
-// Runs `sql` on the dictionary file with plain SQLite (on the practice's server when the suite
-// runs on the test cluster) and returns the first column of every row as text (NULL as "NULL").
-std::vector<std::string> SqliteColumn(const std::string& dictionary, const std::string& sql);
+// Runs `sql` beside the engine: with plain SQLite on the dictionary file, or on the practice's
+// server when the suite runs on the test cluster, so it must be SQL both understand (rowid names
+// the record number; numbers print differently). Returns the first column of every row as text
+// (NULL as "NULL").
+std::vector<std::string> PracticeColumn(const std::string& dictionary, const std::string& sql);
 
 class DataTest : public ::testing::Test {
  protected:

@@ -40,13 +40,13 @@ const std::vector<std::string> kRowRead = {"AdsSkip",         "AdsGetNumFields",
 TEST_F(QueryTest, WalksTheSameEntriesAsSqlite) {
   TAdsQuery& query = OpenQuery();
   const auto expected =
-      SqliteColumn(dictionary_, "SELECT \"Entry Number\" FROM MWTRN WHERE \"Transaction Type\" IS NOT NULL ORDER BY rowid");
+      PracticeColumn(dictionary_, "SELECT \"Entry Number\" FROM MWTRN WHERE \"Transaction Type\" IS NOT NULL ORDER BY rowid");
   EXPECT_EQ(Walk(query), expected);
   EXPECT_EQ(query.RowCount(), static_cast<int>(expected.size()));
   EXPECT_EQ(expected.size(), static_cast<std::size_t>(kRowsWithType));
 
   OpenQuery("AAA");
-  const auto chart = SqliteColumn(dictionary_,
+  const auto chart = PracticeColumn(dictionary_,
                                   "SELECT \"Entry Number\" FROM MWTRN WHERE \"Transaction Type\" IS NOT NULL AND "
                                   "\"Chart Number\" = 'AAA' ORDER BY rowid");
   EXPECT_EQ(Walk(query), chart);
