@@ -8,11 +8,14 @@
 #include <thread>
 
 #include "data/ace/AceErrors.h"
+#include "engine/HistoryRecords.h"
+#include "pgengine/PracticeHistory.h"
 #include "pgengine/Pq.h"
 #include "pgengine/ServerDescriptor.h"
 #include "pgengine/ServerEngine.h"
 #include "pgengine/SqlStatement.h"
 #include "tests/engine/EngineTestSupport.h"
+#include "tests/support/TestServer.h"
 
 namespace lw::test {
 namespace {
@@ -147,6 +150,58 @@ TEST_F(OnServer, OneEngineServesBothKindsAndEveryHandleKeepsItsProvider) {
   EXPECT_EQ(ace::kNoCurrentRecord, LastCode());
   EXPECT_EQ(0u, engine->AdsDisconnect(local));
   EXPECT_EQ(ace::kConnectionNotOpen, engine->AdsDisconnect(local));
+}
+
+// Rewrites "Insurance 1 Amount Paid" of a record through its own connection (one run each).
+void WriteAmount(ace::AceApi& engine, const std::string& connectPath, std::uint32_t record, double amount) {
+  ADSHANDLE connection = 0, table = -1;
+  ASSERT_EQ(0u, engine.AdsConnect60(connectPath.c_str(), 3, "user", "vortelin", 0, &connection));
+  ASSERT_EQ(0u, engine.AdsOpenTable(connection, "MWTRN", nullptr, 0, 1, 1, 1, 0, &table));
+  ASSERT_EQ(0u, engine.AdsGotoRecord(table, record));
+  ASSERT_EQ(0u, engine.AdsLockRecord(table, record));
+  ASSERT_EQ(0u, engine.AdsSetFieldRaw(table, 46, &amount, 8));
+  ASSERT_EQ(0u, engine.AdsWriteRecord(table));
+  ASSERT_EQ(0u, engine.AdsDisconnect(connection));
+}
+
+TEST_F(OnServer, AMovedPracticeKeepsItsRunsAndTheirUndo) {
+  PracticeOptions options;
+  options.embeddedOnly = true;
+  PracticeFixture moved(options);
+  moved.Insert("MWTRN", {{"Chart Number", std::string("AAA")}, {"Insurance 1 Amount Paid", 10.0}});
+  moved.Insert("MWTRN", {{"Chart Number", std::string("BBB")}, {"Insurance 1 Amount Paid", 20.0}});
+  WriteAmount(*engine, moved.ConnectPath(), 1, 11.0);
+  WriteAmount(*engine, moved.ConnectPath(), 2, 22.0);
+  const std::string database = MoveToTestServer(moved.DictionaryPath());
+  std::vector<engine::HistoryRow> rows;
+  ASSERT_TRUE(pgengine::ReadPracticeHistory(moved.DictionaryPath(), {}, rows).ok());
+  ASSERT_EQ(2u, rows.size());
+  EXPECT_EQ(1, rows[0].run);
+  EXPECT_EQ(2, rows[1].run);
+  EXPECT_EQ(engine::OsUserName(), rows[1].osUser);
+  EXPECT_EQ("BBB", rows[1].chart);
+  ASSERT_EQ(1u, rows[1].changes.size());
+  EXPECT_EQ("20", rows[1].changes[0].oldText);
+  EXPECT_EQ("22", rows[1].changes[0].newText);
+  // The run counter moved along: the next run and the undo of a run made before the move follow on.
+  WriteAmount(*engine, moved.ConnectPath(), 2, 23.0);
+  engine::UndoOutcome outcome;
+  ASSERT_TRUE(pgengine::UndoPracticeRun(moved.DictionaryPath(), 1, outcome).ok());
+  EXPECT_EQ(4, outcome.run);
+  ASSERT_EQ(1u, outcome.restored.size());
+  EXPECT_EQ("AAA", outcome.restored[0].chart);
+  EXPECT_EQ("10", ServerColumn(moved.DictionaryPath(),
+                               "SELECT \"Insurance 1 Amount Paid\" FROM MWTRN WHERE rowid = 1")[0].value_or(""));
+  DropTestDatabase(database);
+}
+
+TEST_F(OnServer, AHistoryWithoutRunsGainsThemOnConnect) {
+  practice.Execute("ALTER TABLE lw_history DROP COLUMN run, DROP COLUMN os_user");
+  WriteAmount(*engine, practice.ConnectPath(), 1, 5.0);
+  std::vector<engine::HistoryRow> rows;
+  ASSERT_TRUE(pgengine::ReadPracticeHistory(practice.DictionaryPath(), {1, std::nullopt}, rows).ok());
+  ASSERT_EQ(1u, rows.size());
+  EXPECT_EQ("5", rows[0].changes.at(0).newText);
 }
 
 }  // namespace
