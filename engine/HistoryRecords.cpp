@@ -20,8 +20,8 @@ const std::string& OsUserName() {
 
 HistoryRow& HistoryRowFor(std::vector<HistoryRow>& rows, std::int64_t change, const std::string& table,
                           std::int64_t record, bool& added) {
-  added = rows.empty() || rows.back().change != change || rows.back().table != table ||
-          rows.back().recordNumber != record;
+  added =
+      rows.empty() || rows.back().change != change || rows.back().table != table || rows.back().recordNumber != record;
   if (added) {
     HistoryRow row;
     row.change = change;
@@ -46,8 +46,8 @@ std::string HistoryText(const TableDef* table, const std::string& column, const 
   }
 }
 
-void UndoPlan::Add(const std::string& table, std::int64_t record, const std::string& action,
-                   const std::string& column, Value oldValue, Value newValue) {
+void UndoPlan::Add(const std::string& table, std::int64_t record, const std::string& action, const std::string& column,
+                   Value oldValue, Value newValue) {
   auto [at, added] = index_.emplace(std::make_pair(table, record), rows_.size());
   if (added) rows_.push_back(Row{table, record, {}, {}, {}, {}});
   Row& row = rows_[at->second];

@@ -104,7 +104,8 @@ std::string UndoAction(std::int64_t run);
 //   Status Restore(const TableDef&, std::int64_t record, const std::vector<int>& columns,
 //                  const std::vector<Value>& before, const std::vector<Value>& expected, const std::string& action)
 //     (one transaction; kRecordChanged when the columns no longer hold `expected`, kRecordNotFound)
-//   void Label(const TableDef&, std::int64_t record, std::optional<std::int64_t>& key, std::optional<std::string>& chart)
+//   void Label(const TableDef&, std::int64_t record, std::optional<std::int64_t>& key, std::optional<std::string>&
+//   chart)
 // Rows left alone are listed with the reason; any other failure ends the undo.
 template <typename Provider>
 Status ApplyUndo(const UndoPlan& plan, std::int64_t run, Provider& provider, UndoOutcome& outcome) {

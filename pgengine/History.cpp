@@ -33,10 +33,10 @@ Status ReadLabels(Connection& connection, const TableDef& table, const std::vect
   std::string list = "{";
   for (std::size_t i = 0; i < records.size(); ++i) list += (i ? "," : "") + std::to_string(records[i]);
   list += "}";
-  const std::string sql =
-      "SELECT lw_rowid, " + (table.autoIncColumn >= 0 ? Quote(table.columns[table.autoIncColumn].name) : "NULL") +
-      ", " + (chartColumn >= 0 ? Quote(table.columns[chartColumn].name) : "NULL") + " FROM " + table.sqlName +
-      " WHERE lw_rowid = ANY($1::bigint[])";
+  const std::string sql = "SELECT lw_rowid, " +
+                          (table.autoIncColumn >= 0 ? Quote(table.columns[table.autoIncColumn].name) : "NULL") + ", " +
+                          (chartColumn >= 0 ? Quote(table.columns[chartColumn].name) : "NULL") + " FROM " +
+                          table.sqlName + " WHERE lw_rowid = ANY($1::bigint[])";
   Result rows;
   LW_RETURN_IF_ERROR(Run(connection.pg(), sql, {list}, rows));
   for (int r = 0; r < rows.Rows(); ++r) {
@@ -119,26 +119,26 @@ struct UndoOnServer {
 
 Status ReadHistory(Connection& connection, const engine::HistoryFilter& filter, std::vector<HistoryRow>& rows) {
   LW_RETURN_IF_ERROR(InReadTransaction(connection, [&] {
-    return ForEachEntry(connection,
-                        "run, os_user, change, changed_at, user_name, action, table_name, record_number, column_name,"
-                        " old_value, new_value",
-                        filter.run, [&](const Result& page, int r) {
-                          bool added = false;
-                          HistoryRow& row =
-                              engine::HistoryRowFor(rows, page.Int(r, 3), page.Text(r, 7), page.Int(r, 8), added);
-                          if (added) {
-                            row.run = page.Int(r, 1);
-                            row.osUser = page.Text(r, 2);
-                            row.time = page.Text(r, 4);
-                            row.user = page.Text(r, 5);
-                            row.action = page.Text(r, 6);
-                          }
-                          const std::shared_ptr<const TableDef> table = FindTable(connection, row.table);
-                          const std::string column = page.IsNull(r, 9) ? std::string() : page.Text(r, 9);
-                          row.changes.push_back(
-                              {column, engine::HistoryText(table.get(), column, EntryValue(table.get(), column, page, r, 10)),
-                               engine::HistoryText(table.get(), column, EntryValue(table.get(), column, page, r, 11))});
-                        });
+    return ForEachEntry(
+        connection,
+        "run, os_user, change, changed_at, user_name, action, table_name, record_number, column_name,"
+        " old_value, new_value",
+        filter.run, [&](const Result& page, int r) {
+          bool added = false;
+          HistoryRow& row = engine::HistoryRowFor(rows, page.Int(r, 3), page.Text(r, 7), page.Int(r, 8), added);
+          if (added) {
+            row.run = page.Int(r, 1);
+            row.osUser = page.Text(r, 2);
+            row.time = page.Text(r, 4);
+            row.user = page.Text(r, 5);
+            row.action = page.Text(r, 6);
+          }
+          const std::shared_ptr<const TableDef> table = FindTable(connection, row.table);
+          const std::string column = page.IsNull(r, 9) ? std::string() : page.Text(r, 9);
+          row.changes.push_back(
+              {column, engine::HistoryText(table.get(), column, EntryValue(table.get(), column, page, r, 10)),
+               engine::HistoryText(table.get(), column, EntryValue(table.get(), column, page, r, 11))});
+        });
   }));
   // Each table's rows are labelled in one round trip.
   std::map<std::string, std::vector<std::int64_t>> records;
@@ -180,7 +180,8 @@ Status UndoRun(Connection& connection, std::int64_t run, engine::UndoOutcome& ou
                           });
     }));
   }
-  if (plan.Rows().empty()) return Status::Error(ace::kRecordNotFound, "the history holds no run " + std::to_string(run));
+  if (plan.Rows().empty())
+    return Status::Error(ace::kRecordNotFound, "the history holds no run " + std::to_string(run));
   UndoOnServer provider{connection};
   LW_RETURN_IF_ERROR(engine::ApplyUndo(plan, run, provider, outcome));
   outcome.run = connection.Run();
