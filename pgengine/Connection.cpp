@@ -173,4 +173,13 @@ void Connection::Poll() {
 
 std::string Connection::NextTempName() { return "lw_result_" + std::to_string(++tempCounter_); }
 
+Status Connection::RunPrepared(const std::string& sql, const std::vector<Param>& params, Result& out) {
+  auto found = prepared_.find(sql);
+  if (found != prepared_.end()) return pgengine::RunPrepared(pg_.get(), found->second, false, sql, params, out);
+  std::string name = "lw_statement_" + std::to_string(prepared_.size() + 1);
+  LW_RETURN_IF_ERROR(pgengine::RunPrepared(pg_.get(), name, true, sql, params, out));
+  prepared_.emplace(sql, std::move(name));
+  return {};
+}
+
 }  // namespace lw::pgengine

@@ -61,6 +61,10 @@ class Connection {
   // A temporary table name unique to this connection.
   std::string NextTempName();
 
+  // Runs a statement that this connection sends again and again (a cursor's reads of a practice
+  // table), prepared on the server the first time and reused after.
+  Status RunPrepared(const std::string& sql, const std::vector<Param>& params, Result& out);
+
  private:
   Connection() = default;
   Status TryLock(const char* function, std::int64_t key);
@@ -74,6 +78,7 @@ class Connection {
   int tempCounter_ = 0;
   std::int64_t run_ = 0;
   bool runIsNew_ = false;  // allocated in the write transaction under way
+  std::map<std::string, std::string> prepared_;  // SQL text -> server statement name
 };
 
 }  // namespace lw::pgengine

@@ -103,7 +103,9 @@ void Cursor::AddScope(int order, const Scope* scope, std::string& where, std::ve
 
 Status Cursor::Query(const std::string& sql, const std::vector<Param>& params, std::vector<Row>& rows) {
   Result result;
-  LW_RETURN_IF_ERROR(Run(connection_.pg(), sql, params, result));
+  // A practice table's reads repeat with other values; a static result's are few.
+  LW_RETURN_IF_ERROR(temporary_ ? Run(connection_.pg(), sql, params, result)
+                                : connection_.RunPrepared(sql, params, result));
   rows.resize(result.Rows());
   const TableDef& t = *table_;
   for (int r = 0; r < result.Rows(); ++r) {
@@ -296,7 +298,8 @@ Status Cursor::IsVisible(int order, bool& visible) {
   std::string where = " WHERE lw_rowid = $1";
   AddScope(order, ScopeOf(order), where, params);
   Result result;
-  LW_RETURN_IF_ERROR(Run(connection_.pg(), "SELECT 1 FROM " + table_->sqlName + where, params, result));
+  LW_RETURN_IF_ERROR(temporary_ ? Run(connection_.pg(), "SELECT 1 FROM " + table_->sqlName + where, params, result)
+                                : connection_.RunPrepared("SELECT 1 FROM " + table_->sqlName + where, params, result));
   visible = result.Rows() == 1;
   return {};
 }

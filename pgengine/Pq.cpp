@@ -68,15 +68,45 @@ Status LostConnection(PGconn* conn) {
 
 std::uint64_t RoundTrips() { return roundTrips.load(std::memory_order_relaxed); }
 
-Status Run(PGconn* conn, const std::string& sql, const std::vector<Param>& params, Result& out) {
-  roundTrips.fetch_add(1, std::memory_order_relaxed);
+namespace {
+
+std::vector<const char*> Values(const std::vector<Param>& params) {
   std::vector<const char*> values;
   values.reserve(params.size());
   for (const Param& p : params) values.push_back(p ? p->c_str() : nullptr);
+  return values;
+}
+
+Status Outcome(PGconn* conn, Result& out);
+
+}  // namespace
+
+Status Run(PGconn* conn, const std::string& sql, const std::vector<Param>& params, Result& out) {
+  roundTrips.fetch_add(1, std::memory_order_relaxed);
+  std::vector<const char*> values = Values(params);
   // Without parameters several statements may go in one round trip.
   out = Result(values.empty() ? PQexec(conn, sql.c_str())
                               : PQexecParams(conn, sql.c_str(), static_cast<int>(values.size()), nullptr,
                                              values.data(), nullptr, nullptr, 0));
+  return Outcome(conn, out);
+}
+
+Status RunPrepared(PGconn* conn, const std::string& name, bool prepare, const std::string& sql,
+                   const std::vector<Param>& params, Result& out) {
+  if (prepare) {
+    roundTrips.fetch_add(1, std::memory_order_relaxed);
+    out = Result(PQprepare(conn, name.c_str(), sql.c_str(), static_cast<int>(params.size()), nullptr));
+    LW_RETURN_IF_ERROR(Outcome(conn, out));
+  }
+  roundTrips.fetch_add(1, std::memory_order_relaxed);
+  std::vector<const char*> values = Values(params);
+  out = Result(PQexecPrepared(conn, name.c_str(), static_cast<int>(values.size()), values.data(), nullptr, nullptr, 0));
+  return Outcome(conn, out);
+}
+
+namespace {
+
+Status Outcome(PGconn* conn, Result& out) {
   ExecStatusType status = out.get() ? PQresultStatus(out.get()) : PGRES_FATAL_ERROR;
   if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return {};
   if (PQstatus(conn) != CONNECTION_OK) return LostConnection(conn);
@@ -90,6 +120,8 @@ Status Run(PGconn* conn, const std::string& sql, const std::vector<Param>& param
   if (code.rfind("57P", 0) == 0 || code.rfind("08", 0) == 0) return LostConnection(conn);
   return Status::Error(ace::kStorageError, "server: " + text);
 }
+
+}  // namespace
 
 Status Run(PGconn* conn, const std::string& sql, const std::vector<Param>& params) {
   Result ignored;

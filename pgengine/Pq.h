@@ -59,6 +59,12 @@ class Result {
 Status Run(PGconn* conn, const std::string& sql, const std::vector<Param>& params, Result& out);
 Status Run(PGconn* conn, const std::string& sql, const std::vector<Param>& params = {});
 
+// Runs a statement prepared on the connection under `name` (PQprepare), preparing it first when
+// `prepare` is set; failures as Run. A prepared statement is parsed once and, once the server
+// settles on a generic plan, planned once, where Run parses and plans every time.
+Status RunPrepared(PGconn* conn, const std::string& name, bool prepare, const std::string& sql,
+                   const std::vector<Param>& params, Result& out);
+
 // Statements sent to a server by this process so far (each one round trip), for measurements.
 std::uint64_t RoundTrips();
 
