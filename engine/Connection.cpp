@@ -14,6 +14,7 @@
 #include "engine/History.h"
 #include "engine/PageChecksums.h"
 #include "engine/Schema.h"
+#include "engine/StoredImages.h"
 
 namespace lw::engine {
 
@@ -92,6 +93,12 @@ Status Connection::Open(const std::string& connectPath, const std::string& user,
   Status catalog = LoadCatalog(raw, c->catalog_);
   if (!catalog.ok()) return Status::Error(ace::kDictionaryDamaged, path + ": " + catalog.text());
   if (!c->readOnly_) LW_RETURN_IF_ERROR(UpgradeHistory(raw));
+  if (!c->readOnly_) LW_RETURN_IF_ERROR(UpgradeImages(raw, c->catalog_));
+  for (const auto& [name, table] : c->catalog_) {
+    bool has = false;
+    LW_RETURN_IF_ERROR(HasImageTable(raw, *table, has));
+    if (has) c->storedImages_.insert(table->tableNumber);
+  }
   LW_RETURN_IF_ERROR(c->readOnly_ ? c->locks_.OpenReadOnly(path) : c->locks_.Open(path));
   c->seenChanges_ = c->locks_.Changes();
   connection = std::move(c);

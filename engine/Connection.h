@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,8 @@ class Connection {
 
   // The cache of built record images of a dictionary table (by its table number).
   ImageCache& Images(const TableDef& table);
+  // Whether the file keeps the table's record images ready (StoredImages.h).
+  bool StoresImages(const TableDef& table) const { return storedImages_.count(table.tableNumber) != 0; }
 
   // The run number this connection's changes are recorded under in the update history,
   // allocated with the first change it records. REQUIRES: inside a write transaction.
@@ -105,6 +108,7 @@ class Connection {
   std::int64_t run_ = 0;
   bool runIsNew_ = false;  // allocated in the write transaction under way
   std::map<int, std::unique_ptr<ImageCache>> images_;
+  std::set<int> storedImages_;  // table numbers
 };
 
 }  // namespace lw::engine

@@ -7,6 +7,7 @@
 #include "engine/Checksum.h"
 #include "engine/RowWriter.h"
 #include "engine/Schema.h"
+#include "engine/StoredImages.h"
 
 namespace lw::engine {
 
@@ -22,6 +23,8 @@ enum Kind : int {
   kAfterKeyBackward,
   kVisible,
   kCount,
+  kImage,
+  kFetchKeys,
 };
 
 // Parameters by number: key values from 1, scope bounds from 101 and 201, the record number 300.
@@ -40,11 +43,17 @@ std::string Params(int base, std::size_t count) {
 }  // namespace
 
 Cursor::Cursor(Connection& connection, std::shared_ptr<const TableDef> table, std::uint32_t options, bool temporary)
-    : connection_(connection), table_(std::move(table)), options_(options), temporary_(temporary) {
+    : connection_(connection),
+      table_(std::move(table)),
+      options_(options),
+      temporary_(temporary),
+      storedImages_(!temporary && connection.StoresImages(*table_)) {
   const TableDef& t = *table_;
-  rowList_ = "rowid";
-  for (const ColumnDef& column : t.columns) rowList_ += ", " + column.sqlName;
-  selectList_ = rowList_;
+  selectList_ = "rowid";
+  for (const ColumnDef& column : t.columns) selectList_ += ", " + column.sqlName;
+  // With images stored, a move reads the record number alone: from the order's index, without
+  // touching the table's row.
+  rowList_ = storedImages_ ? "rowid" : selectList_;
   keySlot_.assign(t.columns.size(), -1);
   for (std::size_t i = 0; i < t.columns.size(); ++i) {
     if (t.columns[i].keySqlName.empty()) continue;
@@ -53,8 +62,7 @@ Cursor::Cursor(Connection& connection, std::shared_ptr<const TableDef> table, st
     selectList_ += ", " + t.columns[i].keySqlName;
   }
   image_.assign(t.recordLength, 0);
-  nullImage_.assign(t.recordLength, 0);
-  for (const ColumnDef& column : t.columns) WriteNullImage(column, nullImage_.data());
+  nullImage_ = NullImage(t);
   if (!temporary_) images_ = &connection_.Images(t);
   keys_.resize(t.columns.size());
   scopes_.resize(t.indexes.size());
@@ -133,6 +141,15 @@ sqlite3_stmt* Cursor::Statement(int order, int kind, const Scope* scope) {
     case kCount:
       sql = "SELECT count(*) FROM " + t.sqlName + where;
       break;
+    case kImage:
+      sql = "SELECT image FROM " + ImageTableName(t) + " WHERE record = " + rowid;
+      break;
+    case kFetchKeys: {
+      std::string keyList;
+      for (int column : keyColumns_) keyList += ", " + t.columns[column].keySqlName;
+      sql = "SELECT rowid" + keyList + " FROM " + t.sqlName + " WHERE rowid = " + rowid;
+      break;
+    }
     case kFirstForward:
       sql = "SELECT " + rowList_ + " FROM " + t.sqlName + where + orderBy(true);
       break;
@@ -189,13 +206,7 @@ void Cursor::CaptureFrom(sqlite3_stmt* stmt, bool image, bool keys) {
   if (image) {
     std::int64_t rowid = sqlite3_column_int64(stmt, 0);
     if (images_ == nullptr || !images_->Get(rowid, connection_.Generation(), image_.data())) {
-      // Start from the all-NULL image: most columns of a practice row are NULL, and one copy
-      // beats writing each marker. The statement's values are read under the engine lock.
-      std::memcpy(image_.data(), nullImage_.data(), nullImage_.size());
-      for (std::size_t i = 0; i < t.columns.size(); ++i) {
-        sqlite3_value* value = sqlite3_column_value(stmt, static_cast<int>(i + 1));
-        if (sqlite3_value_type(value) != SQLITE_NULL) WriteImageFromStoredValue(t.columns[i], value, image_.data());
-      }
+      BuildImage(t, stmt, 1, nullImage_.data(), image_.data());
       if (images_ != nullptr) images_->Put(rowid, connection_.Generation(), image_.data());
     }
     imageReady_ = true;
@@ -216,7 +227,12 @@ void Cursor::BeforeSnapshotEnds() {
       Status fetched = FetchRow(found);
       if (!fetched.ok()) snapshotFailure_ = std::move(fetched);
     } else if (!imageReady_) {
-      CaptureFrom(iter_, true, false);
+      if (storedImages_) {
+        Status loaded = LoadImage(found);
+        if (!loaded.ok()) snapshotFailure_ = std::move(loaded);
+      } else {
+        CaptureFrom(iter_, true, false);
+      }
     }
   }
   DropIteration();
@@ -236,6 +252,59 @@ void Cursor::TakeRow(int order) {
 }
 
 Status Cursor::FetchRow(bool& found) {
+  if (!storedImages_) return FetchColumns(found);
+  LW_RETURN_IF_ERROR(FetchKeys(found));
+  if (!found) return {};
+  return LoadImage(found);
+}
+
+Status Cursor::FetchKeys(bool& found) {
+  sqlite3_stmt* fetch = Statement(kNaturalOrder, kFetchKeys, nullptr);
+  if (fetch == nullptr) return SqliteFailure(connection_.db(), sqlite3_errcode(connection_.db()));
+  StmtReset reset(fetch);
+  sqlite3_bind_int64(fetch, kRowidParam, rowid_);
+  int rc = sqlite3_step(fetch);
+  found = rc == SQLITE_ROW;
+  if (found) {
+    for (std::size_t i = 0; i < keyColumns_.size(); ++i) {
+      AssignValueFromStatement(fetch, static_cast<int>(i + 1), keys_[keyColumns_[i]]);
+    }
+    keysReady_ = true;
+    return {};
+  }
+  return rc == SQLITE_DONE ? Status() : SqliteFailure(connection_.db(), rc);
+}
+
+Status Cursor::LoadImage(bool& found) {
+  if (images_ != nullptr && images_->Get(rowid_, connection_.Generation(), image_.data())) {
+    imageReady_ = found = true;
+    return {};
+  }
+  sqlite3_stmt* stored = Statement(kNaturalOrder, kImage, nullptr);
+  if (stored == nullptr) return SqliteFailure(connection_.db(), sqlite3_errcode(connection_.db()));
+  {
+    StmtReset reset(stored);
+    sqlite3_bind_int64(stored, kRowidParam, rowid_);
+    int rc = sqlite3_step(stored);
+    if (rc == SQLITE_ROW) {
+      const void* bytes = sqlite3_column_blob(stored, 0);
+      int size = sqlite3_column_bytes(stored, 0);
+      // An image that does not decode is one this build cannot trust: the columns decide.
+      if (bytes != nullptr && DecodeImage(static_cast<const std::uint8_t*>(bytes), static_cast<std::size_t>(size),
+                                          nullImage_.data(), table_->recordLength, image_.data())) {
+        if (images_ != nullptr) images_->Put(rowid_, connection_.Generation(), image_.data());
+        imageReady_ = found = true;
+        return {};
+      }
+    } else if (rc != SQLITE_DONE) {
+      return SqliteFailure(connection_.db(), rc);
+    }
+  }
+  // Written by something that does not keep images (a trigger dropped the image): the columns.
+  return FetchColumns(found);
+}
+
+Status Cursor::FetchColumns(bool& found) {
   sqlite3_stmt* fetch = Statement(kNaturalOrder, kFetch, nullptr);
   if (fetch == nullptr) return SqliteFailure(connection_.db(), sqlite3_errcode(connection_.db()));
   StmtReset reset(fetch);
@@ -254,8 +323,13 @@ Status Cursor::EnsureImage() {
   if (imageReady_) return {};
   if (position_ != Position::Row) return Status::Error(ace::kNoCurrentRecord);
   if (live_ && iterGeneration_ == connection_.Generation()) {
-    CaptureFrom(iter_, true, false);
-    return {};
+    if (!storedImages_) {
+      CaptureFrom(iter_, true, false);
+      return {};
+    }
+    bool found = false;
+    LW_RETURN_IF_ERROR(LoadImage(found));
+    return found ? Status() : Status::Error(ace::kRecordNotFound);
   }
   LW_RETURN_IF_ERROR(connection_.Read());
   bool found = false;
@@ -270,7 +344,7 @@ Status Cursor::EnsureKeys() {
   // a row, and a move seldom needs them), so keys always come from the record-number fetch; in
   // the stepping statement's snapshot that is the same row.
   bool found = false;
-  LW_RETURN_IF_ERROR(FetchRow(found));
+  LW_RETURN_IF_ERROR(storedImages_ ? FetchKeys(found) : FetchRow(found));
   return found ? Status() : Status::Error(ace::kRecordNotFound);
 }
 

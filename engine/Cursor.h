@@ -5,8 +5,9 @@
 // Orders: -1 is natural order (record numbers); 0..n-1 are the table's indexes. Moves are keyset
 // seeks on the order's key columns and the record number, `(key, rowid) > (?, ?)`, so a move is
 // correct whatever other users have written since the last one. While nothing changes, a move
-// just steps the statement of the previous one, and the record image is built from that
-// statement's row only when it is asked for.
+// just steps the statement of the previous one, and the record image is taken only when it is
+// asked for: the row's stored image where the file keeps one (StoredImages.h; the move then
+// reads the record number alone, from the order's index), else built from the row's columns.
 
 #include <cstdint>
 #include <memory>
@@ -108,7 +109,14 @@ class Cursor : public SnapshotClient {
   void TakeRow(int order);
   Status EnsureImage();
   Status EnsureKeys();
+  // The current record number's image and keys, in the current snapshot.
   Status FetchRow(bool& found);
+  // Every column and key by record number (the image is built from the columns).
+  Status FetchColumns(bool& found);
+  // The key columns alone by record number.
+  Status FetchKeys(bool& found);
+  // The image of the current record number: the cached or stored one, else from the columns.
+  Status LoadImage(bool& found);
   void CaptureFrom(sqlite3_stmt* stmt, bool image, bool keys);
   void DropIteration();
   const Scope* ScopeOf(int order) const;
@@ -118,8 +126,10 @@ class Cursor : public SnapshotClient {
   std::shared_ptr<const TableDef> table_;
   std::uint32_t options_;
   bool temporary_;
-  std::string rowList_;     // the record number and every column: what stepping statements read
-  std::string selectList_;  // the same and every generated key column: the record-number fetch
+  bool storedImages_;  // the file keeps this table's images (StoredImages.h)
+  // What stepping statements read: the record number, and every column unless images are stored.
+  std::string rowList_;
+  std::string selectList_;       // the record number, every column and every generated key column
   std::vector<int> keyColumns_;  // columns with a generated key column, in select order
   std::vector<int> keySlot_;     // per column: its key's result column, or -1
   std::unordered_map<std::uint64_t, Stmt> statements_;

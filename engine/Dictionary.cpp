@@ -22,6 +22,7 @@
 #include "engine/RecordCodec.h"
 #include "engine/Schema.h"
 #include "engine/Sqlite.h"
+#include "engine/StoredImages.h"
 #include "engine/StoredValue.h"
 
 namespace lw::engine {
@@ -118,6 +119,8 @@ struct DictionaryLoader::Impl {
     bool dirty = false;
     // The auto-increment values in use, read when the first explicit one is given.
     std::optional<std::unordered_set<std::int64_t>> usedKeys;
+    // Keeps the inserted rows' images when the file keeps them.
+    std::unique_ptr<ImageWriter> images;
   };
   std::map<std::string, TableState> tables;
   bool inBatch = false;
@@ -138,6 +141,9 @@ struct DictionaryLoader::Impl {
     Stmt next = Prepare(db.get(), "SELECT autoinc_next FROM lw_tables WHERE table_name = ?1");
     sqlite3_bind_text(next.get(), 1, state.def->name.c_str(), -1, SQLITE_TRANSIENT);
     if (sqlite3_step(next.get()) == SQLITE_ROW) state.autoIncNext = sqlite3_column_int64(next.get(), 0);
+    bool storesImages = false;
+    Check(HasImageTable(db.get(), *state.def, storesImages));
+    if (storesImages) state.images = std::make_unique<ImageWriter>(db.get(), *state.def);
     return tables.emplace(key, std::move(state)).first->second;
   }
 
@@ -245,8 +251,10 @@ std::int64_t DictionaryLoader::Insert(const std::string& table, const Row& row) 
   sqlite3_reset(insert);
   sqlite3_clear_bindings(insert);
   if (rc != SQLITE_DONE) Check(NameViolatedKey(def, SqliteFailure(impl_->db.get(), rc)));
+  const std::int64_t rowid = sqlite3_last_insert_rowid(impl_->db.get());
+  if (state.images) Check(state.images->Store(rowid));
   if (!impl_->inBatch) impl_->FlushCounters();
-  return def.autoIncColumn >= 0 ? assigned : sqlite3_last_insert_rowid(impl_->db.get());
+  return def.autoIncColumn >= 0 ? assigned : rowid;
 }
 
 void DictionaryLoader::CreateIndexes() {

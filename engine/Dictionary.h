@@ -10,6 +10,8 @@
 //   timestamp -> TEXT "YYYY-MM-DD HH:MM:SS.mmm"; time -> INTEGER milliseconds; character ->
 //   TEXT without trailing blanks ("" for a column of blanks); memo -> TEXT; raw/binary -> BLOB;
 //   NULL -> NULL.
+// Beside each table, lw_images_<table number> keeps its rows' record images ready to read
+// (engine/StoredImages.h); the loader stores the image of every row it inserts.
 // Errors are raised as lw::EDatabaseError carrying the engine's text.
 
 #include <cstdint>

@@ -7,6 +7,7 @@
 #include "engine/KeyViolation.h"
 #include "engine/Schema.h"
 #include "engine/Sqlite.h"
+#include "engine/StoredImages.h"
 
 namespace lw::engine {
 
@@ -28,6 +29,12 @@ struct WriteTransaction {
 Status Run(sqlite3* db, sqlite3_stmt* stmt) {
   int rc = sqlite3_step(stmt);
   return rc == SQLITE_DONE || rc == SQLITE_ROW ? Status() : SqliteFailure(db, rc);
+}
+
+// The written row's image, ready for the next read (the write's trigger dropped the old one).
+Status KeepImage(Connection& connection, const TableDef& table, std::int64_t rowid) {
+  if (!connection.StoresImages(table)) return {};
+  return ImageWriter(connection.db(), table).Store(rowid);
 }
 
 }  // namespace
@@ -115,6 +122,7 @@ Status UpdateRow(Connection& connection, const TableDef& table, std::int64_t row
   LW_RETURN_IF_ERROR(NameViolatedKey(table, Run(db, write.get())));
   write.reset();
   LW_RETURN_IF_ERROR(RecordHistory(connection, table, rowid, action, columns, oldValues, values));
+  LW_RETURN_IF_ERROR(KeepImage(connection, table, rowid));
   return transaction.Commit();
 }
 
@@ -163,6 +171,7 @@ Status InsertRow(Connection& connection, const TableDef& table, const std::vecto
   rowid = sqlite3_last_insert_rowid(db);
   std::vector<Value> none(columns.size());
   LW_RETURN_IF_ERROR(RecordHistory(connection, table, rowid, "insert", columns, none, values));
+  LW_RETURN_IF_ERROR(KeepImage(connection, table, rowid));
   return transaction.Commit();
 }
 

@@ -9,6 +9,7 @@
 
 #include "engine/RecordCodec.h"
 #include "engine/Sqlite.h"
+#include "engine/StoredImages.h"
 #include "engine/TextFunctions.h"
 
 namespace lw::engine {
@@ -273,12 +274,14 @@ Status CreateSchema(sqlite3* db, const std::vector<TableSpec>& tables, const Cre
       if (!(status = run(index.get())).ok()) return fail(status);
     }
     if (!(status = Exec(db, TableDdl(def))).ok()) return fail(status);
+    if (!(status = CreateImageTable(db, def)).ok()) return fail(status);
     if (options.withIndexes) {
       for (const std::string& sql : IndexStatements(def)) {
         if (!(status = Exec(db, sql)).ok()) return fail(status);
       }
     }
   }
+  if (!(status = MarkImagesComplete(db)).ok()) return fail(status);
   return Exec(db, "COMMIT");
 }
 

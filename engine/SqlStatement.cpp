@@ -7,6 +7,7 @@
 #include "engine/RowWriter.h"
 #include "engine/Schema.h"
 #include "engine/Sqlite.h"
+#include "engine/StoredImages.h"
 
 namespace lw::engine {
 
@@ -248,6 +249,16 @@ Status SqlStatement::ExecuteWrite() {
     Status history = RecordHistory(connection_, table, old.rowid, now.empty() ? "delete" : "update", columns, oldValues,
                                    newValues, &change);
     if (!history.ok()) return fail(history);
+  }
+  // The written rows' images, ready for the next read (the statement's triggers dropped them).
+  if (connection_.StoresImages(table)) {
+    ImageWriter images(db, table);
+    for (const RowValues& row : after) {
+      if (Status stored = images.Store(row.rowid); !stored.ok()) return fail(stored);
+    }
+    for (const RowValues& row : before) {
+      if (Status stored = images.Store(row.rowid); !stored.ok()) return fail(stored);
+    }
   }
   return connection_.CommitWrite();
 }
