@@ -3,7 +3,8 @@
 // the check of one chart of about 1,000 rows, and fixing it. Practice: see
 // bench/support/BenchPractice.h. CPU times are the process's (immune to other load on the
 // machine, unlike wall time).
-//   SearchRunWholePractice - RunSearch over every row; "cpu_s", peak memory as "peak_MiB"
+//   SearchRunWholePractice - RunSearch over every row; "cpu_s", peak memory as "peak_MiB", the
+//                            dictionary file's size as "file_MiB"
 //   SetBasedQuery          - one SQL query with joins and GROUP BY, lines formatted the same way;
 //                            "cpu_s" and "search_to_query", the search run's CPU time over its own
 //   OneChartOf1000Rows     - RunSearch with a chart filter; "after_connect_ms" excludes the login
@@ -196,6 +197,9 @@ void SearchRunWholePractice(benchmark::State& state) {
     searchAnswer = std::move(run.lines);
   }
   state.counters["peak_MiB"] = lw::bench::PeakMemoryMiB();
+  // The dictionary's size, stored record images included.
+  state.counters["file_MiB"] =
+      static_cast<double>(std::filesystem::file_size(Practice() + "/" + lw::engine::kDictionaryFileName)) / 1048576.0;
 }
 BENCHMARK(SearchRunWholePractice)->Unit(benchmark::kSecond)->Iterations(1);
 
