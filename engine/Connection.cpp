@@ -209,6 +209,19 @@ ImageCache& Connection::Images(const TableDef& table) {
   return *cache;
 }
 
+ImageWriter& Connection::ImageWriterFor(const TableDef& table) {
+  auto& writer = imageWriters_[table.tableNumber];
+  if (!writer) {
+    // Made from the catalog's own description, which lives as long as the connection.
+    const TableDef* own = &table;
+    for (const auto& [name, def] : catalog_) {
+      if (def->tableNumber == table.tableNumber) own = def.get();
+    }
+    writer = std::make_unique<ImageWriter>(db_.get(), *own);
+  }
+  return *writer;
+}
+
 std::string Connection::NextTempName() { return "lw_result_" + std::to_string(++tempCounter_); }
 
 }  // namespace lw::engine

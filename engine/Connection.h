@@ -22,6 +22,7 @@
 #include "engine/RecordLocks.h"
 #include "engine/Sqlite.h"
 #include "engine/Status.h"
+#include "engine/StoredImages.h"
 
 namespace lw::engine {
 
@@ -76,6 +77,9 @@ class Connection {
   ImageCache& Images(const TableDef& table);
   // Whether the file keeps the table's record images ready (StoredImages.h).
   bool StoresImages(const TableDef& table) const { return storedImages_.count(table.tableNumber) != 0; }
+  // The writer of the table's stored images, its statements prepared once per connection.
+  // REQUIRES: StoresImages(table).
+  ImageWriter& ImageWriterFor(const TableDef& table);
 
   // The run number this connection's changes are recorded under in the update history,
   // allocated with the first change it records. REQUIRES: inside a write transaction.
@@ -109,6 +113,7 @@ class Connection {
   bool runIsNew_ = false;  // allocated in the write transaction under way
   std::map<int, std::unique_ptr<ImageCache>> images_;
   std::set<int> storedImages_;  // table numbers
+  std::map<int, std::unique_ptr<ImageWriter>> imageWriters_;
 };
 
 }  // namespace lw::engine

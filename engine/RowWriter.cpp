@@ -34,7 +34,7 @@ Status Run(sqlite3* db, sqlite3_stmt* stmt) {
 // The written row's image, ready for the next read (the write's trigger dropped the old one).
 Status KeepImage(Connection& connection, const TableDef& table, std::int64_t rowid) {
   if (!connection.StoresImages(table)) return {};
-  return ImageWriter(connection.db(), table).Store(rowid);
+  return connection.ImageWriterFor(table).Store(rowid);
 }
 
 }  // namespace

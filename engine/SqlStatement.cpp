@@ -252,7 +252,7 @@ Status SqlStatement::ExecuteWrite() {
   }
   // The written rows' images, ready for the next read (the statement's triggers dropped them).
   if (connection_.StoresImages(table)) {
-    ImageWriter images(db, table);
+    ImageWriter& images = connection_.ImageWriterFor(table);
     for (const RowValues& row : after) {
       if (Status stored = images.Store(row.rowid); !stored.ok()) return fail(stored);
     }
