@@ -395,6 +395,8 @@ void Parser::ParseSection(const std::string& line, std::size_t i) {
   }
   auto normal = NormaliseRegKeyPath(path);
   if (!normal) Fail("invalid key name \"" + path + "\"");
+  // A short root name (HKCU) grows into the full one: the limit holds for the name as written back.
+  if (normal->size() > kMaxRegKeyPath) Fail("key name longer than " + std::to_string(kMaxRegKeyPath) + " bytes");
   if (deletion) {
     keys_.Delete(*normal);
     inDeletion_ = true;

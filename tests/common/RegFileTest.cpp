@@ -151,6 +151,21 @@ TEST(RegFile, HostileSizesAreRefusedWithALineNumberNotAStackOverflow) {
   }
 }
 
+// Regression: the limit was checked on the name as written, and "HKCU" grows by 13 bytes into
+// HKEY_CURRENT_USER, so the store wrote back a key name its own parser refused.
+TEST(RegFile, KeyNameLimitHoldsForTheFullRootName) {
+  const std::string header = "Windows Registry Editor Version 5.00\n";
+  const std::string longest = std::string(kMaxRegKeyPath - 18, 'k');  // "HKEY_CURRENT_USER\" + this
+  const RegFile fits = RegFile::Parse(header + "[HKCU\\" + longest + "]\n", "r.reg");
+  EXPECT_EQ(RegFile::Parse(fits.Serialize(), "w.reg").Keys().size(), 1u);
+  try {
+    RegFile::Parse(header + "[HKCU\\" + longest + "k]\n", "r.reg");
+    ADD_FAILURE() << "a key name of " << kMaxRegKeyPath + 1 << " bytes in full was accepted";
+  } catch (const ERegistryException& e) {
+    EXPECT_NE(e.Message().find("line 2: key name longer than 1024 bytes"), std::string::npos) << e.Message();
+  }
+}
+
 TEST(RegFile, ManySectionsKeepFileOrderAndDeletionsTakeTheirSubkeys) {
   // 20,000 sections once took 18 s; the parse is linear now, so this is quick.
   std::string text = "Windows Registry Editor Version 5.00\n";
