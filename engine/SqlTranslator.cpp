@@ -477,7 +477,9 @@ class Translator {
         std::string expression;
         int column = -1;
         LW_RETURN_IF_ERROR(Column(tokens_[nameAt], expression, &column));
-        add(expression, alias.empty() ? out_.table->columns[column].name : alias, column);
+        // A name may also be an earlier result's alias, which is no column of the table.
+        const std::string name = column >= 0 ? out_.table->columns[column].name : tokens_[nameAt].text;
+        add(expression, alias.empty() ? name : alias, column);
         continue;
       }
       std::string expression;

@@ -222,6 +222,17 @@ TEST_F(SqlDialect, StarListsEveryColumnAndExpressionsGetTheirKind) {
   EXPECT_EQ(0u, options & ace::kOptionUpdateRight);
 }
 
+// Regression (found by fuzzing): a select item naming an earlier item's alias read the table's
+// column list at index -1.
+TEST_F(SqlDialect, AnItemNamingAnEarlierAliasIsNoTableColumn) {
+  const std::uint32_t prepared =
+      engine->AdsPrepareSQL(statement, "SELECT POSITION('A' IN \"Chart Number\") AS p, p FROM MWTRN");
+  ADSHANDLE cursor = -1;
+  const std::uint32_t executed = prepared == 0 ? engine->AdsExecuteSQL(statement, &cursor) : prepared;
+  EXPECT_EQ(ace::kSqlError, executed) << "SQLite has no alias within the select list";
+  EXPECT_NE(std::string::npos, LastError().find("Error 7200:")) << LastError();
+}
+
 TEST_F(SqlDialect, RefusesWhatItCannotRun) {
   EXPECT_EQ(ace::kSqlError, engine->AdsPrepareSQL(statement, "SELECT * FROM MWTRN, MWPAX"));
   EXPECT_NE(std::string::npos, LastError().find("NativeError = 2105;"));
