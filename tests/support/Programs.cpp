@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "common/ShellWord.h"
+
 namespace lw::test {
 
 std::string ProgramPath(const std::string& folder, const std::string& name) {
@@ -73,15 +75,6 @@ ProgramRun RunProgramAs(const std::optional<OtherUser>& user, const std::string&
   return run;
 }
 
-std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) {
-    if (c == '\'')
-      quoted += "'\\''";
-    else
-      quoted.push_back(c);
-  }
-  return quoted + "'";
-}
+std::string Quoted(const std::string& text) { return ShellQuoted(text); }
 
 }  // namespace lw::test

@@ -2,8 +2,6 @@
 // run stops with exit 2 and says the disk is full, the dictionary stays sound, each row holds
 // either its old or its fixed amounts, and once space is freed a rerun finishes the job.
 // Mounting needs root; elsewhere the test is skipped.
-#include <sqlite3.h>
-
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/mount.h>
@@ -16,6 +14,7 @@
 #include <map>
 #include <string>
 
+#include "tests/support/DictionaryContents.h"
 #include "tests/support/Programs.h"
 #include "tests/support/TempDir.h"
 
@@ -25,37 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-// The six paid amounts of every MWTRN row, by Entry Number.
-std::map<std::int64_t, std::string> Amounts(const fs::path& dictionary) {
-  std::map<std::int64_t, std::string> amounts;
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(dictionary.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-  sqlite3_stmt* stmt = nullptr;
-  sqlite3_prepare_v2(db,
-                     "SELECT \"Entry Number\", quote(\"Insurance 1 Amount Paid\") || quote(\"Insurance 2 Amount Paid\")"
-                     " || quote(\"Insurance 3 Amount Paid\") || quote(\"Guarantor Amount Paid\") ||"
-                     " quote(\"Adjustment Amount\") || quote(\"Attorney Amount Paid\") FROM MWTRN",
-                     -1, &stmt, nullptr);
-  while (sqlite3_step(stmt) == SQLITE_ROW) {
-    amounts[sqlite3_column_int64(stmt, 0)] = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
-  }
-  sqlite3_finalize(stmt);
-  sqlite3_close(db);
-  return amounts;
-}
-
-std::string Integrity(const fs::path& dictionary) {
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(dictionary.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-  sqlite3_stmt* stmt = nullptr;
-  sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr);
-  std::string result = sqlite3_step(stmt) == SQLITE_ROW ? reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))
-                                                         : sqlite3_errmsg(db);
-  sqlite3_finalize(stmt);
-  sqlite3_close(db);
-  return result;
-}
 
 // Writes zeros into `file` until the file system refuses even a single byte more.
 void FillUp(const fs::path& file) {
@@ -107,10 +75,10 @@ TEST_F(FullDisk, AFixThatRunsOutOfSpaceStopsCleanlyAndARerunFinishes) {
   const fs::path practice = disk_ / "practice";
   fs::create_directory(practice);
   fs::copy_file(reference / "MWDDF.ADD", practice / "MWDDF.ADD");
-  const auto original = Amounts(reference / "MWDDF.ADD");
+  const auto original = PaidAmountsOf((reference / "MWDDF.ADD").string());
   const ProgramRun referenceFix = Tool("ledgerwick-check", "--folder " + Quoted(reference.string()) + " --fix");
   ASSERT_EQ(referenceFix.status, 1) << referenceFix.out;
-  const auto fixed = Amounts(reference / "MWDDF.ADD");
+  const auto fixed = PaidAmountsOf((reference / "MWDDF.ADD").string());
   ASSERT_NE(original, fixed);
 
   // A first look sets up the lock file; then only a few pages stay free, room for the start of
@@ -126,8 +94,8 @@ TEST_F(FullDisk, AFixThatRunsOutOfSpaceStopsCleanlyAndARerunFinishes) {
   EXPECT_TRUE(Has(full.out, "ledgerwick-check: stopped at ")) << full.out;
 
   // Read with the space still taken: nothing may depend on freeing it first.
-  EXPECT_EQ(Integrity(practice / "MWDDF.ADD"), "ok");
-  const auto afterFull = Amounts(practice / "MWDDF.ADD");
+  EXPECT_EQ(IntegrityOf((practice / "MWDDF.ADD").string()), "ok");
+  const auto afterFull = PaidAmountsOf((practice / "MWDDF.ADD").string());
   ASSERT_EQ(afterFull.size(), original.size());
   int rewritten = 0;
   for (const auto& [entry, amounts] : afterFull) {
@@ -141,8 +109,8 @@ TEST_F(FullDisk, AFixThatRunsOutOfSpaceStopsCleanlyAndARerunFinishes) {
   fs::remove(filler);
   const ProgramRun rerun = Tool("ledgerwick-check", "--folder " + Quoted(practice.string()) + " --fix");
   EXPECT_EQ(rerun.status, 1) << rerun.out;
-  EXPECT_EQ(Amounts(practice / "MWDDF.ADD"), fixed);
-  EXPECT_EQ(Integrity(practice / "MWDDF.ADD"), "ok");
+  EXPECT_EQ(PaidAmountsOf((practice / "MWDDF.ADD").string()), fixed);
+  EXPECT_EQ(IntegrityOf((practice / "MWDDF.ADD").string()), "ok");
 }
 
 }  // namespace

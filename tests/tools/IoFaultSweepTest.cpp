@@ -2,8 +2,6 @@
 // Whichever fails, the check ends with a clear error (exit 2) or, where SQLite recovers, with the
 // clean run's result; the dictionary passes integrity_check, every row holds either its old or its
 // fixed amounts, no record lock stays held, and a clean rerun finishes the job.
-#include <sqlite3.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -16,6 +14,7 @@
 #include "data/ace/AceErrors.h"
 #include "data/ace/AceProvider.h"
 #include "engine/Engine.h"
+#include "tests/support/DictionaryContents.h"
 #include "tests/support/PracticeFixture.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestVfs.h"
@@ -45,33 +44,6 @@ void Fill(test::PracticeFixture& practice) {
   practice.Insert("MWPAX", Row{{"Payment Reference", adjustment},
                                {"Charge Reference", adjusted},
                                {"Payment Amount", -12.0}});
-}
-
-std::map<std::int64_t, std::string> Amounts(test::PracticeFixture& practice) {
-  std::map<std::int64_t, std::string> amounts;
-  sqlite3_stmt* stmt = nullptr;
-  sqlite3_prepare_v2(practice.Sql(),
-                     "SELECT \"Entry Number\", quote(\"Insurance 1 Amount Paid\") || quote(\"Insurance 2 Amount Paid\")"
-                     " || quote(\"Insurance 3 Amount Paid\") || quote(\"Guarantor Amount Paid\") ||"
-                     " quote(\"Adjustment Amount\") || quote(\"Attorney Amount Paid\") FROM MWTRN",
-                     -1, &stmt, nullptr);
-  while (sqlite3_step(stmt) == SQLITE_ROW) {
-    amounts[sqlite3_column_int64(stmt, 0)] = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
-  }
-  sqlite3_finalize(stmt);
-  return amounts;
-}
-
-std::string Integrity(const test::PracticeFixture& practice) {
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(practice.DictionaryPath().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-  sqlite3_stmt* stmt = nullptr;
-  sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr);
-  std::string result = sqlite3_step(stmt) == SQLITE_ROW ? reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))
-                                                         : sqlite3_errmsg(db);
-  sqlite3_finalize(stmt);
-  sqlite3_close(db);
-  return result;
 }
 
 int LockedRows(const test::PracticeFixture& practice) {
@@ -148,7 +120,7 @@ TEST_F(IoFaultSweep, EveryFailingIoOfAFixRunEndsCleanlyAndARerunFinishes) {
     vfs.ResetCounts();
     ASSERT_EQ(Fix(practice), kDiscrepancies);
     for (const Kind& kind : kinds) counts[static_cast<int>(kind.io)] = vfs.Count(kind.io);
-    fixed = Amounts(practice);
+    fixed = test::PaidAmountsOf(practice.DictionaryPath());
   }
   long swept = 0, reported = 0;
   for (const Kind& kind : kinds) {
@@ -157,7 +129,7 @@ TEST_F(IoFaultSweep, EveryFailingIoOfAFixRunEndsCleanlyAndARerunFinishes) {
       SCOPED_TRACE(std::string(kind.name) + " #" + std::to_string(n));
       test::PracticeFixture practice;
       Fill(practice);
-      const auto original = Amounts(practice);
+      const auto original = test::PaidAmountsOf(practice.DictionaryPath());
       int status;
       std::string errors;
       {
@@ -173,16 +145,16 @@ TEST_F(IoFaultSweep, EveryFailingIoOfAFixRunEndsCleanlyAndARerunFinishes) {
       } else {
         // SQLite got past the failure (a retried lock, a read it did not need): a clean run.
         EXPECT_EQ(status, kDiscrepancies) << errors;
-        EXPECT_EQ(Amounts(practice), fixed);
+        EXPECT_EQ(test::PaidAmountsOf(practice.DictionaryPath()), fixed);
       }
-      EXPECT_EQ(Integrity(practice), "ok");
-      for (const auto& [entry, amounts] : Amounts(practice)) {
+      EXPECT_EQ(test::IntegrityOf(practice.DictionaryPath()), "ok");
+      for (const auto& [entry, amounts] : test::PaidAmountsOf(practice.DictionaryPath())) {
         EXPECT_TRUE(amounts == original.at(entry) || amounts == fixed.at(entry)) << entry << ": " << amounts;
       }
       EXPECT_EQ(LockedRows(practice), 0);
       const int rerun = Fix(practice);
       EXPECT_TRUE(rerun == kDiscrepancies || rerun == kNoDiscrepancy) << rerun;
-      EXPECT_EQ(Amounts(practice), fixed);
+      EXPECT_EQ(test::PaidAmountsOf(practice.DictionaryPath()), fixed);
     }
   }
   std::printf("I/O points swept: %ld (reads %ld, writes %ld, syncs %ld, locks %ld); runs reporting the failure: %ld\n",
