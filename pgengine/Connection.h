@@ -11,6 +11,7 @@
 #include <string>
 
 #include "engine/Catalog.h"
+#include "pgengine/KeyBlocks.h"
 #include "pgengine/Pq.h"
 
 namespace lw::pgengine {
@@ -58,6 +59,9 @@ class Connection {
   void Poll();
   void Touch() { ++generation_; }
 
+  // Rows its cursors read ahead on the practice's indexes for scoped look-ups.
+  KeyBlocks& Blocks() { return blocks_; }
+
   // A temporary table name unique to this connection.
   std::string NextTempName();
 
@@ -79,6 +83,7 @@ class Connection {
   std::int64_t run_ = 0;
   bool runIsNew_ = false;  // allocated in the write transaction under way
   std::map<std::string, std::string> prepared_;  // SQL text -> server statement name
+  KeyBlocks blocks_;
 };
 
 }  // namespace lw::pgengine

@@ -4,6 +4,7 @@
 
 #include "data/ace/AceApi.h"
 #include "engine/Checksum.h"
+#include "pgengine/KeyOrder.h"
 #include "pgengine/RowWriter.h"
 #include "pgengine/StoredForm.h"
 
@@ -18,9 +19,6 @@ namespace {
 // ends saves the next round trip); later batches grow fourfold up to the cap.
 constexpr int kFirstBatch = 8;
 constexpr int kBatchCap = 1000;
-// Rows of a practice table read before this long ago are read again; a static result never
-// changes.
-constexpr auto kBatchLifetime = std::chrono::milliseconds(500);
 
 std::string Placeholder(std::vector<Param>& params, Param value) {
   params.push_back(std::move(value));
@@ -118,12 +116,24 @@ Status Cursor::Query(const std::string& sql, const std::vector<Param>& params, s
   return {};
 }
 
+std::string Cursor::OrderBy(int order, int direction) const {
+  std::vector<std::string> keys;
+  if (order != kNaturalOrder) {
+    for (int column : table_->indexes[order].segments) {
+      for (std::string& e : KeyExpressions(table_->columns[column])) keys.push_back(std::move(e));
+    }
+  }
+  keys.push_back("lw_rowid");
+  std::string list;
+  for (const std::string& key : keys) list += (list.empty() ? "" : ", ") + key + (direction > 0 ? "" : " DESC");
+  return list;
+}
+
 Status Cursor::FetchBatch(int order, int direction, const Row* from, int limit) {
   const TableDef& t = *table_;
   std::vector<Param> params;
   std::string where = " WHERE true";
   AddScope(order, ScopeOf(order), where, params);
-  std::string keys = order == kNaturalOrder ? "lw_rowid" : IndexKeyList(t, t.indexes[order]);
   if (from != nullptr) {
     std::string values;
     if (order != kNaturalOrder) {
@@ -132,34 +142,86 @@ Status Cursor::FetchBatch(int order, int direction, const Row* from, int limit) 
       }
     }
     values += Placeholder(params, std::to_string(from->rowid));
+    std::string keys = order == kNaturalOrder ? "lw_rowid" : IndexKeyList(t, t.indexes[order]);
     where += " AND (" + keys + ") " + (direction > 0 ? "> (" : "< (") + values + ")";
   }
-  std::string orderBy;
-  std::size_t start = 0;
-  while (start < keys.size()) {
-    std::size_t end = keys.find(", ", start);
-    // Key expressions hold no ", " of their own outside parentheses only for simple columns;
-    // split on the top level instead.
-    int depth = 0;
-    for (end = start; end < keys.size(); ++end) {
-      if (keys[end] == '(') ++depth;
-      if (keys[end] == ')') --depth;
-      if (depth == 0 && keys.compare(end, 2, ", ") == 0) break;
-    }
-    orderBy += (orderBy.empty() ? "" : ", ") + keys.substr(start, end - start) + (direction > 0 ? "" : " DESC");
-    start = end + 2;
-  }
-  std::string sql = "SELECT " + rowList_ + " FROM " + t.sqlName + where + " ORDER BY " + orderBy + " LIMIT " +
-                    std::to_string(limit);
+  std::string sql = "SELECT " + rowList_ + " FROM " + t.sqlName + where + " ORDER BY " + OrderBy(order, direction) +
+                    " LIMIT " + std::to_string(limit);
   LW_RETURN_IF_ERROR(Query(sql, params, batch_));
-  batchAt_ = 0;
   batchComplete_ = static_cast<int>(batch_.size()) < limit;
+  TakeBatch(order, direction, connection_.Generation(), std::chrono::steady_clock::now());
+  nextLimit_ = std::min(limit * 4, kBatchCap);
+  return {};
+}
+
+void Cursor::TakeBatch(int order, int direction, std::uint64_t generation,
+                       std::chrono::steady_clock::time_point readAt) {
+  batchAt_ = 0;
   batchOrder_ = order;
   batchDirection_ = direction;
-  batchGeneration_ = connection_.Generation();
+  batchGeneration_ = generation;
   batchScopeVersion_ = ScopeVersion(order);
-  batchTime_ = std::chrono::steady_clock::now();
-  nextLimit_ = std::min(limit * 4, kBatchCap);
+  batchTime_ = readAt;
+}
+
+bool Cursor::ScopeKey(int order, std::vector<Value>& key) const {
+  const Scope* scope = ScopeOf(order);
+  if (scope == nullptr || !scope->hasTop || !scope->hasBottom || scope->top.size() != scope->bottom.size()) {
+    return false;
+  }
+  const std::vector<int>& segments = table_->indexes[order].segments;
+  for (std::size_t s = 0; s < scope->top.size(); ++s) {
+    const ColumnDef& column = table_->columns[segments[s]];
+    // The bounds agree as the server compares them (AddScope).
+    if (KeyParams(column, scope->top[s]) != KeyParams(column, scope->bottom[s])) return false;
+  }
+  key = scope->top;
+  return true;
+}
+
+Status Cursor::FirstBatch(int order, int direction) {
+  std::vector<Value> key;
+  if (direction > 0 && !temporary_ && ScopeKey(order, key)) {
+    connection_.Poll();
+    KeyBlocks::Lookup lookup =
+        connection_.Blocks().Find(*table_, order, key, connection_.Generation(), std::chrono::steady_clock::now());
+    if (lookup.found) {
+      batch_ = std::move(lookup.rows);
+      batchComplete_ = true;
+      TakeBatch(order, direction, lookup.generation, lookup.readAt);
+      nextLimit_ = kFirstBatch * 4;
+      return {};
+    }
+    if (lookup.readAhead > 0) return FetchAhead(order, std::move(key), lookup.readAhead);
+  }
+  batchComplete_ = false;
+  return FetchBatch(order, direction, nullptr, kFirstBatch);
+}
+
+Status Cursor::FetchAhead(int order, std::vector<Value> key, int limit) {
+  const TableDef& t = *table_;
+  const IndexDef& index = t.indexes[order];
+  std::vector<Param> params;
+  std::string left, right;
+  for (std::size_t s = 0; s < key.size(); ++s) {
+    const ColumnDef& column = t.columns[index.segments[s]];
+    for (std::string& e : KeyExpressions(column)) left += (left.empty() ? "" : ", ") + e;
+    for (Param& p : KeyParams(column, key[s])) right += (right.empty() ? "" : ", ") + Placeholder(params, p);
+  }
+  std::string sql = "SELECT " + rowList_ + " FROM " + t.sqlName + " WHERE (" + left + ") >= (" + right +
+                    ") ORDER BY " + OrderBy(order, 1) + " LIMIT " + std::to_string(limit);
+  std::vector<Row> rows;
+  LW_RETURN_IF_ERROR(Query(sql, params, rows));
+  const auto readAt = std::chrono::steady_clock::now();
+  const std::uint64_t generation = connection_.Generation();
+  // The key's own rows come first; the rest belong to the keys after it.
+  std::size_t own = 0;
+  while (own < rows.size() && CompareRowKey(t, index, key.size(), rows[own].values, key) == 0) ++own;
+  batch_.assign(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(own));
+  batchComplete_ = own < rows.size() || static_cast<int>(rows.size()) < limit;
+  TakeBatch(order, 1, generation, readAt);
+  nextLimit_ = kFirstBatch * 4;
+  connection_.Blocks().Keep(t, order, std::move(key), std::move(rows), limit, generation, readAt);
   return {};
 }
 
@@ -169,7 +231,7 @@ bool Cursor::BatchUsable(int order, int direction) {
   if (temporary_) return true;
   connection_.Poll();
   return batchGeneration_ == connection_.Generation() &&
-         std::chrono::steady_clock::now() - batchTime_ < kBatchLifetime;
+         std::chrono::steady_clock::now() - batchTime_ < kReadLifetime;
 }
 
 Status Cursor::StepOnce(int order, int direction) {
@@ -183,8 +245,7 @@ Status Cursor::StepOnce(int order, int direction) {
   }
   bool fromEnd = position_ != Position::Row;
   if (fromEnd) {
-    batchComplete_ = false;
-    LW_RETURN_IF_ERROR(FetchBatch(order, direction, nullptr, kFirstBatch));
+    LW_RETURN_IF_ERROR(FirstBatch(order, direction));
   } else if (!BatchUsable(order, direction)) {
     if (stale_) LW_RETURN_IF_ERROR(Refetch());
     if (position_ != Position::Row) return StepOnce(order, direction);
@@ -290,7 +351,7 @@ Status Cursor::IsVisible(int order, bool& visible) {
   if (!temporary_) connection_.Poll();
   if (visibleKnown_ && visibleOrder_ == order && visibleScopeVersion_ == ScopeVersion(order) && !stale_ &&
       (temporary_ || (batchGeneration_ == connection_.Generation() &&
-                      std::chrono::steady_clock::now() - batchTime_ < kBatchLifetime))) {
+                      std::chrono::steady_clock::now() - batchTime_ < kReadLifetime))) {
     visible = true;
     return {};
   }

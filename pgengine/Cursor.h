@@ -8,7 +8,9 @@
 // correct whatever other users wrote since the last one. Rows come in batches that grow while a
 // cursor keeps walking one way; a batch is dropped when this connection writes or locks, when the
 // order, direction or scope changes, and after a short lifetime, so other users' changes show
-// as soon as the embedded engine would show them.
+// as soon as the embedded engine would show them. A walk of one key's rows (a detail table's
+// scope) starts from the rows the connection read ahead on that index (KeyBlocks.h) when they
+// hold the key.
 
 #include <chrono>
 #include <cstdint>
@@ -20,6 +22,7 @@
 #include "engine/Catalog.h"
 #include "engine/RecordCodec.h"
 #include "pgengine/Connection.h"
+#include "pgengine/KeyBlocks.h"
 
 namespace lw::pgengine {
 
@@ -78,10 +81,7 @@ class Cursor {
 
  private:
   enum class Position { Bof, Row, Eof };
-  struct Row {
-    std::int64_t rowid = 0;
-    std::vector<Value> values;
-  };
+  using Row = ServerRow;
   struct Scope {
     bool hasTop = false;
     bool hasBottom = false;
@@ -100,8 +100,19 @@ class Cursor {
   // Appends the scope's conditions (" AND ...") and their parameters.
   void AddScope(int order, const Scope* scope, std::string& where, std::vector<Param>& params) const;
   Status Query(const std::string& sql, const std::vector<Param>& params, std::vector<Row>& rows);
+  // The index's key expressions in its order, or against it (direction < 0).
+  std::string OrderBy(int order, int direction) const;
   // Reads the next rows after `from` (or from the range's end when null) in the order.
   Status FetchBatch(int order, int direction, const Row* from, int limit);
+  // Fills the batch of a walk starting at the range's end: from rows read ahead on the index
+  // when the range is one key's rows, from the server otherwise.
+  Status FirstBatch(int order, int direction);
+  // The key whose rows the scope of `order` holds when its bounds agree; false otherwise.
+  bool ScopeKey(int order, std::vector<Value>& key) const;
+  // Reads `limit` rows of the index from `key` on, keeps them for later look-ups and takes the
+  // key's own rows as the batch.
+  Status FetchAhead(int order, std::vector<Value> key, int limit);
+  void TakeBatch(int order, int direction, std::uint64_t generation, std::chrono::steady_clock::time_point readAt);
   Status StepOnce(int order, int direction);
   bool BatchUsable(int order, int direction);
   void DropBatch() { batch_.clear(); }

@@ -162,6 +162,63 @@ TEST_F(Navigation, StaysCorrectWhileAnotherConnectionWrites) {
   EXPECT_EQ((std::vector<std::int32_t>{4, 5, 6, 7}), rest);
 }
 
+// One charge's applications after another, as a detail table follows its master: on a server
+// practice the later charges' rows are read ahead with the first, and every write since (this
+// connection's own, through another of its tables, and another user's) must still show, whether
+// it changes a charge's first row or gives a charge without applications one.
+TEST_F(Navigation, ScopedLookUpsInKeyOrderSeeEveryWriteMadeBeforeThem) {
+  ADSHANDLE table = Open("MWPAX");
+  ADSHANDLE order = Index(table, "IDXCHARGEREFERENCE");
+  auto other = NewEngine();
+  ADSHANDLE otherTable = -1;
+  ASSERT_EQ(0u, other->AdsOpenTable(Connect(other.get()), "MWPAX", nullptr, 0, 1, 1, 1, 0, &otherTable));
+  ADSHANDLE sameConnection = Open("MWPAX");
+
+  auto paymentsOf = [&](std::int32_t charge) {
+    EXPECT_EQ(0u, engine->AdsSetScope(order, 1, &charge, 4, 1)) << LastError();
+    EXPECT_EQ(0u, engine->AdsSetScope(order, 2, &charge, 4, 1)) << LastError();
+    return Walk(order, table, "Payment Reference");
+  };
+  using Payments = std::vector<std::int32_t>;
+  // Another user's write shows once this connection learns of it: at once on an embedded
+  // practice; on a server practice when the server's announcement of it arrives, which takes a
+  // moment but far less than the half second after which rows read ahead are read again anyway.
+  auto soon = [&](std::int32_t charge, const Payments& expected) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
+    Payments got = paymentsOf(charge);
+    while (got != expected && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      got = paymentsOf(charge);
+    }
+    return got;
+  };
+  auto append = [&](ace::AceApi& api, ADSHANDLE pax, std::int32_t payment, std::int32_t charge) {
+    ASSERT_EQ(0u, api.AdsAppendRecord(pax));
+    api.AdsSetFieldRaw(pax, Field(table, "Payment Reference"), &payment, 4);
+    api.AdsSetFieldRaw(pax, Field(table, "Charge Reference"), &charge, 4);
+    ASSERT_EQ(0u, api.AdsWriteRecord(pax)) << LastError();
+  };
+
+  EXPECT_EQ(Payments{6}, paymentsOf(1));
+  EXPECT_EQ((Payments{5, 4}), paymentsOf(2));
+  EXPECT_EQ((Payments{5, 4}), paymentsOf(2));
+  // Another user moves payment 5 (record 1) from charge 2 to charge 9, then applies payment 8
+  // to charge 5.
+  ASSERT_EQ(0u, other->AdsGotoRecord(otherTable, 1));
+  const std::int32_t nine = 9;
+  ASSERT_EQ(0u, other->AdsSetFieldRaw(otherTable, Field(table, "Charge Reference"), &nine, 4));
+  ASSERT_EQ(0u, other->AdsWriteRecord(otherTable));
+  EXPECT_EQ(Payments{4}, soon(2, {4}));
+  EXPECT_EQ(Payments{3}, paymentsOf(3));
+  append(*other, otherTable, 8, 5);
+  EXPECT_EQ(Payments{8}, soon(5, {8}));
+  // This connection applies payment 7 to charge 6 through another of its tables.
+  append(*engine, sameConnection, 7, 6);
+  EXPECT_EQ(Payments{7}, paymentsOf(6));
+  EXPECT_EQ(Payments{}, paymentsOf(4));
+  EXPECT_EQ(Payments{5}, paymentsOf(9));
+}
+
 }  // namespace
 }  // namespace lw::test
 
