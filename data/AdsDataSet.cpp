@@ -181,6 +181,7 @@ void TAdsDataSet::ReadColumnList() {
     column.fieldType = *fieldType;
     columns_.push_back(std::move(column));
   }
+  fieldsByName_.clear();
   fields_.clear();
   largeColumns_.clear();
   textColumns_.clear();
@@ -188,6 +189,10 @@ void TAdsDataSet::ReadColumnList() {
     fields_.push_back(std::make_unique<TField>(*this, i));
     if (IsLargeColumn(columns_[i].typeCode)) largeColumns_.push_back(i);
     if (IsTextColumn(columns_[i].typeCode)) textColumns_.push_back(i);
+  }
+  for (const auto& field : fields_) {
+    const std::string& name = field->FieldName();
+    if (!fieldsByName_.contains(name)) fieldsByName_.emplace(name, FindField(name));
   }
   // The key buffers' length slots cover every column ordinal.
   for (KeyBuffer& buffer : keyBuffers_) {
@@ -221,6 +226,7 @@ void TAdsDataSet::CloseCursor() {
     }
   }
   buffers_.clear();
+  fieldsByName_.clear();
   fields_.clear();
   columns_.clear();
   largeColumns_.clear();
@@ -409,6 +415,7 @@ std::int32_t TAdsDataSet::RowCount() {
 }
 
 TField* TAdsDataSet::FindField(std::string_view name) const {
+  if (auto known = fieldsByName_.find(name); known != fieldsByName_.end()) return known->second;
   for (const auto& field : fields_) {
     if (SameTextIgnoringCase(field->FieldName(), name)) return field.get();
   }

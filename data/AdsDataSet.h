@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "data/Component.h"
@@ -246,6 +247,13 @@ class TAdsDataSet : public TComponent, private DateTextConverter {
   std::size_t current_ = 0;
   std::vector<ColumnDesc> columns_;
   std::vector<std::unique_ptr<TField>> fields_;
+  // Each field's exact name to what the search ignoring case finds for it, so the look-ups of
+  // every row move (key segments by name) cost one hash, not a compare per field.
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+  };
+  std::unordered_map<std::string, TField*, NameHash, std::equal_to<>> fieldsByName_;
   std::vector<std::size_t> largeColumns_;
   std::vector<std::size_t> textColumns_;
   std::vector<KeyBuffer> keyBuffers_;

@@ -125,7 +125,7 @@ Status Connection::ResolveTable(const std::string& name, std::shared_ptr<const T
 }
 
 Status Connection::Read() {
-  lastRead_ = std::chrono::steady_clock::now();
+  lastRead_ = CoarseClock::now();
   if (reading_) {
     bool changed = locks_.Changes() != seenChanges_;
     bool old = lastRead_ - readStarted_ > kSnapshotLifetime;
@@ -136,13 +136,13 @@ Status Connection::Read() {
   int rc = sqlite3_exec(db_.get(), "BEGIN", nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) return SqliteFailure(db_.get(), rc);
   reading_ = true;
-  readStarted_ = std::chrono::steady_clock::now();
+  readStarted_ = CoarseClock::now();
   ++generation_;
   return {};
 }
 
 void Connection::EndReadIfIdle(std::chrono::milliseconds idle) {
-  if (reading_ && std::chrono::steady_clock::now() - lastRead_ > idle) EndRead();
+  if (reading_ && CoarseClock::now() - lastRead_ > idle) EndRead();
 }
 
 void Connection::EndRead() {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "engine/Catalog.h"
+#include "engine/CoarseClock.h"
 #include "engine/ImageCache.h"
 #include "engine/RecordLocks.h"
 #include "engine/Sqlite.h"
@@ -58,6 +59,8 @@ class Connection {
   // which changes whenever the snapshot does.
   Status Read();
   std::uint64_t Generation() const { return generation_; }
+  // Whether a read snapshot is open (ended by EndRead, which tells every SnapshotClient first).
+  bool Reading() const { return reading_; }
   // Ends the snapshot now; the next Read() starts a fresh one.
   void EndRead();
   // Ends a snapshot nobody has used for `idle`, so an idle program never holds other users'
@@ -104,8 +107,8 @@ class Connection {
   bool reading_ = false;
   std::uint64_t generation_ = 1;
   std::uint64_t seenChanges_ = 0;
-  std::chrono::steady_clock::time_point readStarted_;
-  std::chrono::steady_clock::time_point lastRead_;
+  CoarseClock::time_point readStarted_;
+  CoarseClock::time_point lastRead_;
   std::vector<SnapshotClient*> clients_;
   int tempCounter_ = 0;
   bool readOnly_ = false;

@@ -5,6 +5,7 @@
 
 #include "data/ace/AceApi.h"
 #include "engine/Checksum.h"
+#include "engine/KeyPrefix.h"
 #include "engine/RowWriter.h"
 #include "engine/Schema.h"
 #include "engine/StoredImages.h"
@@ -23,9 +24,13 @@ enum Kind : int {
   kAfterKeyBackward,
   kVisible,
   kCount,
-  kImage,
   kFetchKeys,
+  kGlideForward,
 };
+
+// Rows a forward move steps over to reach the next scope before it seeks instead: a step costs
+// a small fraction of a seek from the index's root.
+constexpr int kGlideSteps = 8;
 
 // Parameters by number: key values from 1, scope bounds from 101 and 201, the record number 300.
 // Every user binds all of a statement's parameters before each step, so bindings are never
@@ -64,6 +69,7 @@ Cursor::Cursor(Connection& connection, std::shared_ptr<const TableDef> table, st
   image_.assign(t.recordLength, 0);
   nullImage_ = NullImage(t);
   if (!temporary_) images_ = &connection_.Images(t);
+  if (storedImages_) imageTable_ = PlainImageTableName(t);
   keys_.resize(t.columns.size());
   scopes_.resize(t.indexes.size());
   rawKeys_.resize(t.indexes.size());
@@ -76,6 +82,7 @@ Cursor::Cursor(Connection& connection, std::shared_ptr<const TableDef> table, st
 
 Cursor::~Cursor() {
   DropIteration();
+  imageBlob_.reset();
   statements_.clear();
   for (std::int64_t record : locks_) connection_.Locks().Unlock(table_->tableNumber, record);
   connection_.Unregister(this);
@@ -100,7 +107,7 @@ const Cursor::Scope* Cursor::ScopeOf(int order) const {
 
 sqlite3_stmt* Cursor::Statement(int order, int kind, const Scope* scope) {
   std::size_t top = scope && scope->hasTop ? scope->top.size() : 0;
-  std::size_t bottom = scope && scope->hasBottom ? scope->bottom.size() : 0;
+  std::size_t bottom = scope && scope->hasBottom && kind != kGlideForward ? scope->bottom.size() : 0;
   std::uint64_t cacheKey = (static_cast<std::uint64_t>(order + 2) << 32) | (static_cast<std::uint64_t>(kind) << 16) |
                            (static_cast<std::uint64_t>(top) << 8) | bottom;
   auto found = statements_.find(cacheKey);
@@ -141,9 +148,6 @@ sqlite3_stmt* Cursor::Statement(int order, int kind, const Scope* scope) {
     case kCount:
       sql = "SELECT count(*) FROM " + t.sqlName + where;
       break;
-    case kImage:
-      sql = "SELECT image FROM " + ImageTableName(t) + " WHERE record = " + rowid;
-      break;
     case kFetchKeys: {
       std::string keyList;
       for (int column : keyColumns_) keyList += ", " + t.columns[column].keySqlName;
@@ -156,6 +160,13 @@ sqlite3_stmt* Cursor::Statement(int order, int kind, const Scope* scope) {
     case kFirstBackward:
       sql = "SELECT " + rowList_ + " FROM " + t.sqlName + where + orderBy(false);
       break;
+    case kGlideForward: {
+      // The record number and the order's keys, from its lower bound on to the index's end.
+      std::string keyList;
+      for (const std::string& key : keys) keyList += ", " + key;
+      sql = "SELECT rowid" + keyList + " FROM " + t.sqlName + where + orderBy(true);
+      break;
+    }
     case kSameKeyForward:
     case kSameKeyBackward: {
       bool forward = kind == kSameKeyForward;
@@ -199,6 +210,98 @@ void Cursor::DropIteration() {
   iter_ = nullptr;
   live_ = false;
   iterPhase_ = Phase::None;
+  if (parked_ != nullptr) sqlite3_reset(parked_);
+  parked_ = nullptr;
+}
+
+void Cursor::Park() {
+  if (parked_ != nullptr && parked_ != iter_) sqlite3_reset(parked_);
+  parked_ = iter_;
+  parkedOrder_ = iterOrder_;
+  parkedGeneration_ = iterGeneration_;
+  iter_ = nullptr;
+  live_ = false;
+  iterPhase_ = Phase::None;
+}
+
+bool Cursor::GlideScope(int order, const Scope* scope, std::vector<std::int64_t>& values) const {
+  if (!storedImages_ || order == kNaturalOrder || scope == nullptr || !scope->hasTop || !scope->hasBottom ||
+      scope->top.size() != scope->bottom.size()) {
+    return false;
+  }
+  values.resize(scope->top.size());
+  for (std::size_t i = 0; i < scope->top.size(); ++i) {
+    const Value& top = scope->top[i];
+    const Value& bottom = scope->bottom[i];
+    if (top.kind != Value::Kind::Integer || bottom.kind != Value::Kind::Integer || top.integer != bottom.integer) {
+      return false;
+    }
+    values[i] = top.integer;
+  }
+  return true;
+}
+
+Status Cursor::GlideIntoScope(int order, bool& done) {
+  done = false;
+  const Scope* scope = ScopeOf(order);
+  if (!GlideScope(order, scope, glideNext_)) return {};
+  sqlite3_stmt* stmt = nullptr;
+  int steps = 0;
+  // A parked iteration has passed every row up to the one it stands on, and none of those rows
+  // lies in a scope above the last one it served: stepping on finds the new scope's first row.
+  if (parked_ != nullptr && parkedOrder_ == order && parkedGeneration_ == connection_.Generation() &&
+      glideLast_.size() == glideNext_.size() && glideLast_ < glideNext_) {
+    stmt = parked_;
+    parked_ = nullptr;
+  } else {
+    DropIteration();
+    stmt = Statement(order, kGlideForward, scope);
+    if (stmt == nullptr) return SqliteFailure(connection_.db(), sqlite3_errcode(connection_.db()));
+    BindScope(stmt, scope);
+    steps = -1;  // not yet on a row
+  }
+  iter_ = stmt;
+  iterOrder_ = order;
+  iterDirection_ = 1;
+  iterGeneration_ = connection_.Generation();
+  iterScopeVersion_ = scopes_[order].version;
+  iterPhase_ = Phase::Glide;
+  glideLast_ = glideNext_;
+  for (;; ++steps) {
+    if (steps >= 0) {
+      const int place = CompareKeyPrefix(stmt, 1, glideNext_);
+      if (place == 0) {
+        TakeRow(iterOrder_);
+        done = true;
+        return {};
+      }
+      if (place > 0) return EndOfScope(done);
+      if (steps >= kGlideSteps) {
+        // Too far: a seek from the index's root is cheaper than more steps.
+        DropIteration();
+        return GlideIntoScope(iterOrder_, done);
+      }
+    }
+    const int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW) continue;
+    if (rc != SQLITE_DONE) {
+      Status failure = SqliteFailure(connection_.db(), rc);
+      DropIteration();
+      return failure;
+    }
+    DropIteration();
+    SetEnd(1);
+    done = true;
+    return {};
+  }
+}
+
+Status Cursor::EndOfScope(bool& done) {
+  // Standing on the first row beyond the scope: parked there for the next scope above it.
+  Park();
+  SetEnd(1);
+  done = true;
+  return {};
 }
 
 void Cursor::CaptureFrom(sqlite3_stmt* stmt, bool image, bool keys) {
@@ -236,6 +339,8 @@ void Cursor::BeforeSnapshotEnds() {
     }
   }
   DropIteration();
+  // An open blob handle would hold the snapshot's read open.
+  imageBlob_.reset();
 }
 
 void Cursor::TakeRow(int order) {
@@ -280,28 +385,46 @@ Status Cursor::LoadImage(bool& found) {
     imageReady_ = found = true;
     return {};
   }
-  sqlite3_stmt* stored = Statement(kNaturalOrder, kImage, nullptr);
-  if (stored == nullptr) return SqliteFailure(connection_.db(), sqlite3_errcode(connection_.db()));
-  {
-    StmtReset reset(stored);
-    sqlite3_bind_int64(stored, kRowidParam, rowid_);
-    int rc = sqlite3_step(stored);
-    if (rc == SQLITE_ROW) {
-      const void* bytes = sqlite3_column_blob(stored, 0);
-      int size = sqlite3_column_bytes(stored, 0);
-      // An image that does not decode is one this build cannot trust: the columns decide.
-      if (bytes != nullptr && DecodeImage(static_cast<const std::uint8_t*>(bytes), static_cast<std::size_t>(size),
-                                          nullImage_.data(), table_->recordLength, image_.data())) {
-        if (images_ != nullptr) images_->Put(rowid_, connection_.Generation(), image_.data());
-        imageReady_ = found = true;
-        return {};
-      }
-    } else if (rc != SQLITE_DONE) {
-      return SqliteFailure(connection_.db(), rc);
-    }
+  bool stored = false;
+  LW_RETURN_IF_ERROR(ReadStoredImage(stored));
+  if (stored) {
+    if (images_ != nullptr) images_->Put(rowid_, connection_.Generation(), image_.data());
+    imageReady_ = found = true;
+    return {};
   }
   // Written by something that does not keep images (a trigger dropped the image): the columns.
   return FetchColumns(found);
+}
+
+Status Cursor::ReadStoredImage(bool& stored) {
+  // A blob handle kept open for the snapshot moves to another row with one B-tree seek, without
+  // a statement's reset, set-up and cursor opening.
+  sqlite3* db = connection_.db();
+  int rc;
+  if (imageBlob_ == nullptr) {
+    sqlite3_blob* opened = nullptr;
+    rc = sqlite3_blob_open(db, "main", imageTable_.c_str(), "image", rowid_, 0, &opened);
+    imageBlob_.reset(opened);
+  } else {
+    rc = sqlite3_blob_reopen(imageBlob_.get(), rowid_);
+  }
+  if (rc == SQLITE_OK) {
+    const int size = sqlite3_blob_bytes(imageBlob_.get());
+    storedBytes_.resize(static_cast<std::size_t>(size));
+    rc = sqlite3_blob_read(imageBlob_.get(), storedBytes_.data(), size, 0);
+  }
+  if (rc != SQLITE_OK) {
+    // A handle that failed is good only for closing. SQLITE_ERROR: no image row (or no blob in
+    // it), so the columns decide; anything else is the file's failure.
+    imageBlob_.reset();
+    return rc == SQLITE_ERROR ? Status() : SqliteFailure(db, rc);
+  }
+  // Only a snapshot's end closes a kept handle; outside one (in a write) it would hold a read open.
+  if (!connection_.Reading()) imageBlob_.reset();
+  // An image that does not decode is one this build cannot trust: the columns decide.
+  stored = DecodeImage(storedBytes_.data(), storedBytes_.size(), nullImage_.data(), table_->recordLength,
+                       image_.data());
+  return {};
 }
 
 Status Cursor::FetchColumns(bool& found) {
@@ -384,6 +507,15 @@ Status Cursor::StartIteration(int order, int direction, bool fromEnd) {
   return {};
 }
 
+void Cursor::SetEnd(int direction) {
+  position_ = direction > 0 ? Position::Eof : Position::Bof;
+  atEof_ = direction > 0;
+  atBof_ = direction < 0;
+  imageReady_ = false;
+  keysReady_ = false;
+  visibleKnown_ = false;
+}
+
 Status Cursor::StepOnce(int order, int direction) {
   if (position_ == Position::Eof && direction > 0) {
     atEof_ = true;
@@ -397,10 +529,25 @@ Status Cursor::StepOnce(int order, int direction) {
                    iterGeneration_ == connection_.Generation() &&
                    iterScopeVersion_ == (order == kNaturalOrder ? 0 : scopes_[order].version) &&
                    position_ == Position::Row;
-  if (!continues) LW_RETURN_IF_ERROR(StartIteration(order, direction, position_ != Position::Row));
+  if (!continues) {
+    if (position_ != Position::Row && direction > 0) {
+      bool done = false;
+      LW_RETURN_IF_ERROR(GlideIntoScope(order, done));
+      if (done) return {};
+    }
+    LW_RETURN_IF_ERROR(StartIteration(order, direction, position_ != Position::Row));
+  }
   for (;;) {
     int rc = sqlite3_step(iter_);
     if (rc == SQLITE_ROW) {
+      if (iterPhase_ == Phase::Glide) {
+        const int place = CompareKeyPrefix(iter_, 1, glideLast_);
+        if (place > 0) {
+          bool done = false;
+          return EndOfScope(done);
+        }
+        if (place < 0) continue;
+      }
       TakeRow(order);
       return {};
     }
@@ -421,12 +568,7 @@ Status Cursor::StepOnce(int order, int direction) {
       continue;
     }
     DropIteration();
-    position_ = direction > 0 ? Position::Eof : Position::Bof;
-    atEof_ = direction > 0;
-    atBof_ = direction < 0;
-    imageReady_ = false;
-    keysReady_ = false;
-    visibleKnown_ = false;
+    SetEnd(direction);
     return {};
   }
 }
@@ -434,7 +576,16 @@ Status Cursor::StepOnce(int order, int direction) {
 Status Cursor::GotoBOF(int order) {
   LW_RETURN_IF_ERROR(CheckOrder(order));
   LW_RETURN_IF_ERROR(connection_.Read());
-  DropIteration();
+  // A forward iteration of an integer scope stays where it is, for the next scope above it; one
+  // already parked stays parked.
+  if (live_ && iterPhase_ == Phase::Glide) {
+    Park();
+  } else {
+    if (iter_ != nullptr && iter_ != parked_) sqlite3_reset(iter_);
+    iter_ = nullptr;
+    live_ = false;
+    iterPhase_ = Phase::None;
+  }
   position_ = Position::Bof;
   atBof_ = true;
   atEof_ = false;

@@ -89,7 +89,7 @@ class Cursor : public SnapshotClient {
 
  private:
   enum class Position { Bof, Row, Eof };
-  enum class Phase { None, SameKey, AfterKey };
+  enum class Phase { None, SameKey, AfterKey, Glide };
   struct Scope {
     bool hasTop = false;
     bool hasBottom = false;
@@ -117,8 +117,20 @@ class Cursor : public SnapshotClient {
   Status FetchKeys(bool& found);
   // The image of the current record number: the cached or stored one, else from the columns.
   Status LoadImage(bool& found);
+  // The current record number's stored image; `stored` false when it has none that decodes.
+  Status ReadStoredImage(bool& stored);
   void CaptureFrom(sqlite3_stmt* stmt, bool image, bool keys);
   void DropIteration();
+  void SetEnd(int direction);
+  // Forward moves into an equality scope of integers: the first move after GotoBOF steps on from
+  // the iteration of the previous such scope when this one lies above it, instead of seeking from
+  // the index's root (a search run meets its charges, and their applications, in key order).
+  // `done` false: not such a scope, the caller starts an iteration of its own.
+  Status GlideIntoScope(int order, bool& done);
+  bool GlideScope(int order, const Scope* scope, std::vector<std::int64_t>& values) const;
+  // Keeps the iteration standing on its row for a later GlideIntoScope.
+  void Park();
+  Status EndOfScope(bool& done);
   const Scope* ScopeOf(int order) const;
   Status CheckOrder(int order) const;
 
@@ -142,6 +154,9 @@ class Cursor : public SnapshotClient {
   std::vector<std::uint8_t> nullImage_;  // every column's NULL marker
   bool imageReady_ = false;
   ImageCache* images_ = nullptr;  // the connection's, for dictionary tables
+  std::string imageTable_;        // where the stored images are
+  Blob imageBlob_;                // open on a stored image while the snapshot lasts
+  std::vector<std::uint8_t> storedBytes_;
   std::vector<Value> keys_;       // per column; meaningful for key columns
   bool keysReady_ = false;
   Status snapshotFailure_;  // the row fetch that failed as the last snapshot ended
@@ -156,6 +171,13 @@ class Cursor : public SnapshotClient {
   std::uint64_t iterScopeVersion_ = 0;
   std::vector<Value> seekKey_;
   std::int64_t seekRowid_ = 0;
+
+  // A gliding iteration set aside by GotoBOF or at its scope's end, still standing on a row.
+  sqlite3_stmt* parked_ = nullptr;
+  int parkedOrder_ = kNaturalOrder;
+  std::uint64_t parkedGeneration_ = 0;
+  std::vector<std::int64_t> glideLast_;  // the scope the gliding statement served last
+  std::vector<std::int64_t> glideNext_;
 
   // Visibility of the current row, known from the move that reached it.
   bool visibleKnown_ = false;

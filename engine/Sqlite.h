@@ -15,8 +15,12 @@ struct DbCloser {
 struct StmtFinalizer {
   void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
 };
+struct BlobCloser {
+  void operator()(sqlite3_blob* blob) const { sqlite3_blob_close(blob); }
+};
 using Db = std::unique_ptr<sqlite3, DbCloser>;
 using Stmt = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
+using Blob = std::unique_ptr<sqlite3_blob, BlobCloser>;
 
 // Resets a statement when the scope ends, so a reused statement never holds a read open. The
 // bindings stay: every user binds all of a statement's parameters before each step, and clearing

@@ -16,8 +16,6 @@ constexpr int kFillBatch = 5000;
 // new run (a run costs two varints).
 constexpr std::uint32_t kJoinGap = 3;
 
-std::string PlainImageTableName(const TableDef& table) { return "lw_images_" + std::to_string(table.tableNumber); }
-
 void PutVarint(std::string& out, std::uint32_t value) {
   while (value >= 0x80) {
     out.push_back(static_cast<char>((value & 0x7f) | 0x80));
@@ -55,6 +53,8 @@ std::string ColumnList(const TableDef& table) {
 }
 
 }  // namespace
+
+std::string PlainImageTableName(const TableDef& table) { return "lw_images_" + std::to_string(table.tableNumber); }
 
 std::string ImageTableName(const TableDef& table) { return QuoteIdentifier(PlainImageTableName(table)); }
 

@@ -24,7 +24,8 @@
 
 namespace lw::engine {
 
-// The quoted name of the table keeping `table`'s images.
+// The name of the table keeping `table`'s images, as it is and quoted for SQL.
+std::string PlainImageTableName(const TableDef& table);
 std::string ImageTableName(const TableDef& table);
 
 // The image of a row whose every column is NULL.
