@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdint>
 
+#include "pgengine/KeyEqualities.h"
 #include "pgengine/RowWriter.h"
 #include "pgengine/StoredForm.h"
 
@@ -298,17 +299,17 @@ Status SqlStatement::ExecuteSelect(std::unique_ptr<Cursor>& result) {
   PGconn* pg = connection_.pg();
   std::string name = connection_.NextTempName();
   const std::string select = "SELECT " + translated_.selectList + " " + translated_.fromWhereOrder;
+  const std::string rest = WithKeyEqualities(translated_.fromWhereOrder, *translated_.table, translated_.binds);
   std::string sql;
   ServerSql server;
   if (SelectsPlainRows(select)) {
     // Numbered in the order of their record numbers.
-    server = ToServerSql("SELECT row_number() OVER (ORDER BY rowid) AS lw_rowid, " + translated_.selectList + " " +
-                             translated_.fromWhereOrder,
+    server = ToServerSql("SELECT row_number() OVER (ORDER BY rowid) AS lw_rowid, " + translated_.selectList + " " + rest,
                          translated_.binds);
     sql = "CREATE TEMP TABLE " + Quote(name) + " AS " + server.sql;
   } else {
     // Numbered in the order the query yields its rows.
-    server = ToServerSql(select, translated_.binds);
+    server = ToServerSql("SELECT " + translated_.selectList + " " + rest, translated_.binds);
     sql = "CREATE TEMP TABLE " + Quote(name) + " AS SELECT row_number() OVER () AS lw_rowid, q.* FROM (" + server.sql +
           ") q";
   }
