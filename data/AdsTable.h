@@ -4,8 +4,10 @@
 // (IndexFieldNames) or by the dictionary's default index, and can follow a master cursor
 // (MasterSource, MasterFields) by scoping its active index to the master's link values.
 
+#include <array>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "data/AdsDataSet.h"
@@ -84,9 +86,10 @@ class TAdsTable : public TAdsDataSet {
   // Returns true when the scopes changed.
   bool ApplyRange();
   std::uint16_t BuildRawKey(const KeyBuffer& buffer, std::uint8_t* key);
-  std::string SegmentFieldName(std::uint16_t segment, std::uint32_t& result);
+  std::string_view SegmentFieldName(std::uint16_t segment, std::uint32_t& result);
   TField& SegmentField(std::size_t segment);
 
+  std::array<char, 129> segmentName_{};  // the last segment name asked for
   std::string tableName_;
   std::string indexFieldNames_;
   std::string indexName_;

@@ -28,21 +28,22 @@ void TAdsTable::OpenFinished() {
   }
 }
 
-std::string TAdsTable::SegmentFieldName(std::uint16_t segment, std::uint32_t& result) {
-  char name[kSegmentNameRoom + 1] = {};
+std::string_view TAdsTable::SegmentFieldName(std::uint16_t segment, std::uint32_t& result) {
+  // Into a buffer kept with the table: asked for every segment of every key built.
+  segmentName_.fill('\0');
   std::uint16_t length = kSegmentNameRoom;
-  result = ace::Ace().AdsGetSegmentFieldname(activeIndex_, segment, name, &length);
-  return std::string(name, strnlen(name, kSegmentNameRoom));
+  result = ace::Ace().AdsGetSegmentFieldname(activeIndex_, segment, segmentName_.data(), &length);
+  return std::string_view(segmentName_.data(), strnlen(segmentName_.data(), kSegmentNameRoom));
 }
 
 TField& TAdsTable::SegmentField(std::size_t segment) {
   // The active index's key columns stay the same while it is active: look them up once.
   while (segmentFields_.size() <= segment) {
     std::uint32_t result = 0;
-    const std::string name = SegmentFieldName(static_cast<std::uint16_t>(segmentFields_.size()), result);
+    const std::string_view name = SegmentFieldName(static_cast<std::uint16_t>(segmentFields_.size()), result);
     CheckAce(this, result);
     TField* field = FindField(name);
-    if (field == nullptr) RaiseDatabaseError(this, "Field '" + name + "' not found");
+    if (field == nullptr) RaiseDatabaseError(this, "Field '" + std::string(name) + "' not found");
     segmentFields_.push_back(field);
   }
   return *segmentFields_[segment];
@@ -98,13 +99,13 @@ std::uint16_t TAdsTable::BuildRawKey(const KeyBuffer& buffer, std::uint8_t* key)
   CheckAce(this, ace.AdsInitRawKey(activeIndex_));
   for (std::uint16_t segment = 0;; ++segment) {
     std::uint32_t result = 0;
-    const std::string name = SegmentFieldName(segment, result);
+    const std::string_view name = SegmentFieldName(segment, result);
     // Only "no such segment" ends the key. Any other failure (a storage error, say) would leave
     // a key of fewer segments: a wider scope whose rows, fixed, would overwrite good amounts.
     if (result == ace::kInvalidSegment) break;
     CheckAce(this, result);
     TField* field = FindField(name);
-    if (field == nullptr) RaiseDatabaseError(this, "Field '" + name + "' not found");
+    if (field == nullptr) RaiseDatabaseError(this, "Field '" + std::string(name) + "' not found");
     const ColumnDesc& column = field->Column();
     const std::uint16_t slot = buffer.lengths[column.number];
     if (slot == kNoKeyValue) {

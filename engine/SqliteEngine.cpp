@@ -13,6 +13,7 @@ namespace {
 struct LastError {
   std::uint32_t code = 0;
   std::string text;
+  bool plain = false;  // `text` is the code's own text
 };
 thread_local LastError lastError;
 
@@ -42,52 +43,26 @@ SqliteEngine::~SqliteEngine() {
   for (ADSHANDLE handle : open) AdsDisconnect(handle);
 }
 
-std::uint32_t SqliteEngine::Finish(const Status& status) {
-  if (!status.ok()) {
-    lastError.code = status.code();
-    lastError.text = status.text();
-  }
+std::uint32_t SqliteEngine::FinishFailed(const Status& status) {
+  lastError.code = status.code();
+  lastError.text = status.text();
+  lastError.plain = false;
   return status.code();
 }
 
 std::uint32_t SqliteEngine::FailWithCode(std::uint32_t code) {
+  // Asked once per key for the segment after the last: the same failure again changes nothing.
+  if (lastError.plain && lastError.code == code) return code;
   lastError.code = code;
   lastError.text.assign(ace::AceErrorText(code));  // into the kept buffer
+  lastError.plain = true;
   return code;
-}
-
-const SqliteEngine::HandleEntry* SqliteEngine::Find(ADSHANDLE handle) const {
-  return handles_.Find(handle);
 }
 
 Status SqliteEngine::ConnectionOf(ADSHANDLE handle, Connection*& connection) const {
   const HandleEntry* entry = Find(handle);
   if (entry == nullptr || entry->kind != HandleKind::Connection) return Status::Error(ace::kConnectionNotOpen);
   connection = connections_.at(handle).connection.get();
-  return {};
-}
-
-Status SqliteEngine::CursorOf(ADSHANDLE handle, Cursor*& cursor, int& order) const {
-  const HandleEntry* entry = Find(handle);
-  if (entry == nullptr || (entry->kind != HandleKind::Cursor && entry->kind != HandleKind::Index)) {
-    return Status::Error(ace::kInvalidHandle);
-  }
-  cursor = entry->cursor;
-  order = entry->order;
-  return {};
-}
-
-Status SqliteEngine::CursorOnly(ADSHANDLE handle, Cursor*& cursor) const {
-  int order;
-  return CursorOf(handle, cursor, order);
-}
-
-Status SqliteEngine::IndexOf(ADSHANDLE handle, Cursor*& cursor, int& order) const {
-  const HandleEntry* entry = Find(handle);
-  if (entry == nullptr || entry->kind != HandleKind::Index)
-    return Status::Error(ace::kInvalidHandle, "(an index handle is needed)");
-  cursor = entry->cursor;
-  order = entry->order;
   return {};
 }
 
@@ -232,6 +207,7 @@ std::uint32_t SqliteEngine::AdsGetLastError(std::uint32_t* errorCode, char* buff
 std::uint32_t SqliteEngine::AdsSetLastError(std::uint32_t errorCode, const char* text) {
   lastError.code = errorCode;
   lastError.text = text ? text : "";
+  lastError.plain = false;
   return 0;
 }
 

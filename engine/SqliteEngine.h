@@ -149,16 +149,37 @@ class SqliteEngine final : public ace::AceApi {
     ADSHANDLE statement = 0;  // the statement that produced a result cursor
   };
 
-  // Turns a status into the call's result, setting the thread's last error on failure.
-  static std::uint32_t Finish(const Status& status);
+  // Turns a status into the call's result, setting the thread's last error on failure. Every
+  // call ends here and looks its handle up: these are inline, the calls are many and small.
+  static std::uint32_t Finish(const Status& status) { return status.ok() ? 0 : FinishFailed(status); }
+  static std::uint32_t FinishFailed(const Status& status);
   // The same for a failure with the code's own text, without building a Status.
   static std::uint32_t FailWithCode(std::uint32_t code);
-  const HandleEntry* Find(ADSHANDLE handle) const;
+  const HandleEntry* Find(ADSHANDLE handle) const { return handles_.Find(handle); }
   Status ConnectionOf(ADSHANDLE handle, Connection*& connection) const;
   // A cursor handle or one of its index handles; `order` is the handle's order.
-  Status CursorOf(ADSHANDLE handle, Cursor*& cursor, int& order) const;
-  Status CursorOnly(ADSHANDLE handle, Cursor*& cursor) const;
-  Status IndexOf(ADSHANDLE handle, Cursor*& cursor, int& order) const;
+  Status CursorOf(ADSHANDLE handle, Cursor*& cursor, int& order) const {
+    const HandleEntry* entry = Find(handle);
+    if (entry == nullptr || (entry->kind != HandleKind::Cursor && entry->kind != HandleKind::Index)) {
+      return Status::Error(ace::kInvalidHandle);
+    }
+    cursor = entry->cursor;
+    order = entry->order;
+    return {};
+  }
+  Status CursorOnly(ADSHANDLE handle, Cursor*& cursor) const {
+    int order;
+    return CursorOf(handle, cursor, order);
+  }
+  Status IndexOf(ADSHANDLE handle, Cursor*& cursor, int& order) const {
+    const HandleEntry* entry = Find(handle);
+    if (entry == nullptr || entry->kind != HandleKind::Index) {
+      return Status::Error(ace::kInvalidHandle, "(an index handle is needed)");
+    }
+    cursor = entry->cursor;
+    order = entry->order;
+    return {};
+  }
   Status StatementOf(ADSHANDLE handle, SqlStatement*& statement) const;
   Status ColumnOf(Cursor& cursor, std::uint32_t field, int& column) const;
   ADSHANDLE NewHandle(HandleEntry entry);
