@@ -54,7 +54,8 @@ class Connection {
   static std::int64_t LockKey(int table, std::int64_t record);
 
   // Moves whenever this connection writes or takes a lock, and whenever the server announces
-  // a change of the practice's tables (looked for by Poll, which costs no round trip).
+  // a change of the practice's tables (looked for by Poll, which costs no round trip; looking
+  // costs a system call, so Poll looks at most once per kPollInterval).
   std::uint64_t Generation() const { return generation_; }
   void Poll();
   void Touch() { ++generation_; }
@@ -79,6 +80,7 @@ class Connection {
   engine::Catalog catalog_;
   std::map<std::pair<int, std::int64_t>, int> held_;
   std::uint64_t generation_ = 1;
+  std::chrono::steady_clock::time_point lastPoll_;
   int tempCounter_ = 0;
   std::int64_t run_ = 0;
   bool runIsNew_ = false;  // allocated in the write transaction under way
