@@ -314,6 +314,12 @@ Status SqlStatement::ExecuteSelect(std::unique_ptr<Cursor>& result) {
           ") q";
   }
   LW_RETURN_IF_ERROR(Rejected(Run(pg, sql, server.params)));
+  // The result's cursor reads it in batches from a record number on: by index, not by reading
+  // the whole result again for each batch.
+  if (Status keyed = Run(pg, "ALTER TABLE " + Quote(name) + " ADD PRIMARY KEY (lw_rowid)"); !keyed.ok()) {
+    (void)Run(pg, "DROP TABLE IF EXISTS " + Quote(name));
+    return keyed;
+  }
   auto table = std::make_shared<TableDef>();
   table->name = name;
   const TableDef& source = *translated_.table;
