@@ -3,7 +3,9 @@
 #include <set>
 
 #include "data/ace/AceApi.h"
+#include "engine/KeyEqualities.h"
 #include "engine/KeyViolation.h"
+#include "engine/PlainRows.h"
 #include "engine/RowWriter.h"
 #include "engine/Schema.h"
 #include "engine/Sqlite.h"
@@ -46,8 +48,15 @@ Status SqlStatement::ExecuteSelect(std::unique_ptr<Cursor>& result) {
   LW_RETURN_IF_ERROR(connection_.Read());
   sqlite3* db = connection_.db();
   std::string name = connection_.NextTempName();
-  std::string sql = "CREATE TEMP TABLE " + QuoteIdentifier(name) + " AS SELECT " + translated_.selectList + " " +
-                    translated_.fromWhereOrder;
+  // Key columns are ifnull(column, the NULL key): for a value that is not NULL, the same.
+  std::string rest = WithKeyEqualities(
+      translated_.fromWhereOrder, *translated_.table, translated_.binds,
+      [](const ColumnDef& column, const std::string& placeholder) { return column.keySqlName + " = " + placeholder; });
+  // Found by an index, plain rows would come in its order: they keep their record order.
+  if (rest != translated_.fromWhereOrder && SelectsPlainRows("SELECT " + translated_.selectList + " " + rest)) {
+    rest += " ORDER BY rowid";
+  }
+  std::string sql = "CREATE TEMP TABLE " + QuoteIdentifier(name) + " AS SELECT " + translated_.selectList + " " + rest;
   Stmt create = engine::Prepare(db, sql);
   if (!create) return SqlRejection(ace::kNativeSyntaxError, ErrorText(db) + ".");
   for (std::size_t i = 0; i < translated_.binds.size(); ++i)
