@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "data/ace/AceApi.h"
+#include "pgengine/CallLock.h"
 #include "pgengine/Connection.h"
 #include "pgengine/Cursor.h"
 #include "engine/HandleTable.h"
@@ -175,7 +176,7 @@ class PgEngine final : public ace::AceApi {
     return handle >= kServerHandleBase ? static_cast<std::uint64_t>(handle - kServerHandleBase) : ~0ull;
   }
 
-  mutable std::recursive_mutex mutex_;
+  mutable CallLock mutex_;
   ADSHANDLE next_ = kServerHandleBase;
   HandleTable<HandleEntry> handles_;
   std::unordered_map<ADSHANDLE, OpenConnection> connections_;
