@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cstdint>
 
-#include "pgengine/KeyEqualities.h"
+#include "engine/KeyEqualities.h"
 #include "pgengine/RowWriter.h"
 #include "pgengine/StoredForm.h"
 
@@ -299,7 +299,13 @@ Status SqlStatement::ExecuteSelect(std::unique_ptr<Cursor>& result) {
   PGconn* pg = connection_.pg();
   std::string name = connection_.NextTempName();
   const std::string select = "SELECT " + translated_.selectList + " " + translated_.fromWhereOrder;
-  const std::string rest = WithKeyEqualities(translated_.fromWhereOrder, *translated_.table, translated_.binds);
+  // Index keys are the pairs (column IS NOT NULL, COALESCE(column, placeholder)).
+  const std::string rest = engine::WithKeyEqualities(
+      translated_.fromWhereOrder, *translated_.table, translated_.binds,
+      [](const ColumnDef& column, const std::string& placeholder) {
+        const std::vector<std::string> keys = KeyExpressions(column);
+        return keys[0] + " AND " + keys[1] + " = " + placeholder;
+      });
   std::string sql;
   ServerSql server;
   if (SelectsPlainRows(select)) {

@@ -1,4 +1,4 @@
-// The key equalities added to a SELECT's condition so the server can use its indexes must follow
+// The key equalities added to a SELECT's condition so a store can use its indexes must follow
 // from the condition as written; wherever that is not certain the statement stays as it is.
 
 #include <gtest/gtest.h>
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "data/FieldTypes.h"
-#include "pgengine/KeyEqualities.h"
+#include "engine/KeyEqualities.h"
 
 namespace lw::test {
 namespace {
@@ -39,13 +39,16 @@ class KeyEqualities : public ::testing::Test {
   }
 
   std::string With(const std::string& fromWhereOrder, std::vector<Value> binds = {Value::Text("P1"), Value::Int(3)}) {
-    return pgengine::WithKeyEqualities(fromWhereOrder, table, binds);
+    return engine::WithKeyEqualities(fromWhereOrder, table, binds,
+                                     [](const engine::ColumnDef& column, const std::string& placeholder) {
+                                       return "KEY(" + column.sqlName + ") = " + placeholder;
+                                     });
   }
 
   engine::TableDef table;
 };
 
-constexpr const char* kChartKeys = " AND (\"Chart Number\" IS NOT NULL) AND (COALESCE(\"Chart Number\", '')) = ?1";
+constexpr const char* kChartKeys = " AND KEY(\"Chart Number\") = ?1";
 
 TEST_F(KeyEqualities, ALeadingColumnEqualToAValueOfItsKindIsSaidOnItsKeysToo) {
   EXPECT_EQ(std::string("FROM \"mwtrn\" WHERE \"Chart Number\" = ?1") + kChartKeys,
@@ -58,10 +61,8 @@ TEST_F(KeyEqualities, ALeadingColumnEqualToAValueOfItsKindIsSaidOnItsKeysToo) {
                  {Value::Text("P1"), Value::Int(-1), Value::Text("ABC")}));
   // An integer column with an integer value; a conjunct in brackets of its own is another
   // expression and is left alone.
-  EXPECT_EQ(
-      "FROM \"mwtrn\" WHERE (\"Chart Number\" = ?1) AND \"Entry Number\" = ?2 AND (\"Entry Number\" IS NOT "
-      "NULL) AND (COALESCE(\"Entry Number\", 0)) = ?2",
-      With("FROM \"mwtrn\" WHERE (\"Chart Number\" = ?1) AND \"Entry Number\" = ?2"));
+  EXPECT_EQ("FROM \"mwtrn\" WHERE (\"Chart Number\" = ?1) AND \"Entry Number\" = ?2 AND KEY(\"Entry Number\") = ?2",
+            With("FROM \"mwtrn\" WHERE (\"Chart Number\" = ?1) AND \"Entry Number\" = ?2"));
 }
 
 TEST_F(KeyEqualities, AnythingThatMightNotImplyTheEqualityLeavesTheStatementAsItIs) {
