@@ -1,5 +1,7 @@
 #include "data/ace/TracingAce.h"
 
+#include <stdexcept>
+
 #include "common/NumberText.h"
 #include "data/ace/AceErrors.h"
 
@@ -31,6 +33,18 @@ int TracingAce::CountOf(const std::string& function) const {
 void TracingAce::Clear() { calls_.clear(); }
 
 void TracingAce::FailNth(const std::string& function, int nth, std::uint32_t code, std::string text) {
+  // A plan that can never fire, or a second result for one call, would leave a test believing
+  // it injected a failure that never happens.
+  if (nth < 1) {
+    throw std::invalid_argument("FailNth(" + function + ", " + std::to_string(nth) + "): calls are counted from 1");
+  }
+  auto [first, last] = plans_.equal_range(function);
+  for (auto it = first; it != last; ++it) {
+    if (it->second.remaining == nth - 1) {
+      throw std::invalid_argument("FailNth(" + function + ", " + std::to_string(nth) +
+                                  "): that call already fails with " + std::to_string(it->second.code));
+    }
+  }
   if (text.empty()) text = AceErrorText(code);
   plans_.emplace(function, Plan{nth - 1, code, std::move(text)});
 }

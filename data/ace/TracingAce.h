@@ -39,6 +39,8 @@ class TracingAce : public AceApi {
 
   // The nth call (from 1, counted from now) of function returns code without calling the inner
   // engine; the thread's last error becomes code with text (AceErrorText(code) when empty).
+  // Throws std::invalid_argument for an nth below 1 and for a call that already has a planned
+  // failure (ClearFailures drops the plans).
   void FailNth(const std::string& function, int nth, std::uint32_t code, std::string text = {});
   // Drops every planned failure.
   void ClearFailures();

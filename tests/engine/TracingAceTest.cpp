@@ -2,6 +2,9 @@
 // failures that set the thread's last error.
 
 #include "data/ace/TracingAce.h"
+
+#include <stdexcept>
+
 #include "tests/engine/EngineTestSupport.h"
 
 namespace lw::test {
@@ -47,6 +50,27 @@ TEST_F(Tracing, TheNthCallOfAFunctionFailsWithTheChosenCodeAndText) {
   length = sizeof text;
   tracing.AdsGetLastError(&code, text, &length);
   EXPECT_STREQ(ace::AceErrorText(ace::kRecordLocked), text);
+}
+
+TEST_F(Tracing, ASecondFailurePlannedForTheSameCallIsRefused) {
+  ace::TracingAce tracing(*engine);
+  ADSHANDLE connection = 0;
+  ASSERT_EQ(0u, tracing.AdsConnect60(practice.ConnectPath().c_str(), 3, "user", "vortelin", 0, &connection));
+  ADSHANDLE table = -1;
+  ASSERT_EQ(0u, tracing.AdsOpenTable(connection, "MWTRN", nullptr, 0, 1, 1, 1, 0, &table));
+  tracing.FailNth("AdsSkip", 2, ace::kRecordLocked);
+  EXPECT_THROW(tracing.FailNth("AdsSkip", 2, ace::kInternalError), std::invalid_argument);
+  EXPECT_THROW(tracing.FailNth("AdsSkip", 0, ace::kInternalError), std::invalid_argument) << "calls count from 1";
+  tracing.FailNth("AdsGotoTop", 2, ace::kInternalError);  // another function's second call is another call
+  EXPECT_EQ(0u, tracing.AdsSkip(table, 1));
+  // Counted from now, the call planned as the second is the next one.
+  EXPECT_THROW(tracing.FailNth("AdsSkip", 1, ace::kInternalError), std::invalid_argument);
+  tracing.FailNth("AdsSkip", 2, ace::kInternalError);
+  EXPECT_EQ(ace::kRecordLocked, tracing.AdsSkip(table, 1)) << "the first plan stands";
+  EXPECT_EQ(ace::kInternalError, tracing.AdsSkip(table, 1));
+  EXPECT_EQ(0u, tracing.AdsSkip(table, 1));
+  tracing.ClearFailures();
+  tracing.FailNth("AdsGotoTop", 2, ace::kRecordLocked);  // the dropped plan no longer stands in the way
 }
 
 }  // namespace
