@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/KeyEqualities.h"
+#include "engine/PlainRows.h"
 #include "pgengine/RowWriter.h"
 #include "pgengine/StoredForm.h"
 
@@ -76,50 +77,6 @@ namespace {
 
 // NULL sorts first ascending and last descending, as in the embedded engine: every item of a
 // top-level ORDER BY gets its NULLS clause.
-// Whether a translated SELECT picks rows of its table as they are, with no order, grouping,
-// aggregate, DISTINCT, LIMIT or set operation of its own: such rows are numbered in record
-// order, as the embedded engine's table scan yields them (the server's own order is that of its
-// heap, which every update reshuffles). Anything it cannot tell keeps the server's order.
-bool SelectsPlainRows(const std::string& sql) {
-  static const char* const kShaping[] = {"DISTINCT", "ORDER",  "GROUP", "HAVING",
-                                         "LIMIT",    "OFFSET", "UNION", "EXCEPT", "INTERSECT"};
-  static const char* const kAggregates[] = {"COUNT", "SUM", "MIN", "MAX", "AVG", "TOTAL", "GROUP_CONCAT"};
-  int depth = 0;
-  char quote = 0;
-  bool first = true;
-  for (std::size_t i = 0; i < sql.size();) {
-    const char c = sql[i];
-    if (quote) {
-      if (c == quote) quote = 0;
-      ++i;
-    } else if (c == '"' || c == '\'') {
-      quote = c;
-      ++i;
-    } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
-      std::size_t end = i;
-      while (end < sql.size() && (std::isalnum(static_cast<unsigned char>(sql[end])) || sql[end] == '_')) ++end;
-      std::string word = sql.substr(i, end - i);
-      for (char& w : word) w = static_cast<char>(std::toupper(static_cast<unsigned char>(w)));
-      std::size_t next = end;
-      while (next < sql.size() && sql[next] == ' ') ++next;
-      if (first && word != "SELECT") return false;
-      first = false;
-      for (const char* shaping : kShaping) {
-        if (depth == 0 && word == shaping) return false;
-      }
-      for (const char* aggregate : kAggregates) {
-        if (word == aggregate && next < sql.size() && sql[next] == '(') return false;
-      }
-      i = end;
-    } else {
-      if (c == '(') ++depth;
-      if (c == ')') --depth;
-      ++i;
-    }
-  }
-  return true;
-}
-
 std::string NullsOrdered(const std::string& sql) {
   std::string upper = sql;
   for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -308,7 +265,9 @@ Status SqlStatement::ExecuteSelect(std::unique_ptr<Cursor>& result) {
       });
   std::string sql;
   ServerSql server;
-  if (SelectsPlainRows(select)) {
+  // Plain rows are numbered in record order, as the embedded engine's table scan yields them (the
+  // server's own order is that of its heap, which every update reshuffles).
+  if (engine::SelectsPlainRows(select)) {
     // Numbered in the order of their record numbers.
     server = ToServerSql("SELECT row_number() OVER (ORDER BY rowid) AS lw_rowid, " + translated_.selectList + " " + rest,
                          translated_.binds);
