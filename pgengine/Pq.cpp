@@ -1,6 +1,10 @@
 #include "pgengine/Pq.h"
 
+#include <poll.h>
+#include <sys/socket.h>
+
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -9,6 +13,46 @@ namespace lw::pgengine {
 namespace {
 
 std::atomic<std::uint64_t> roundTrips{0};
+std::atomic<int> answerDeadlineMs{kAnswerDeadlineMs};
+// Set when this thread's last wait gave its connection up, for the failure's text.
+thread_local bool answerTimedOut = false;
+
+// Waits for every result of what was just sent, as PQexec would (the last result, or the first
+// error), but at most the answer deadline: libpq's own wait has none, and a stopped server's
+// link stays up. Past the deadline the connection is given up: its socket is shut, so libpq
+// marks it bad and every later call on it fails at once as a lost connection.
+PGresult* Answer(PGconn* conn, bool sent) {
+  answerTimedOut = false;
+  if (!sent) return nullptr;
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(answerDeadlineMs.load(std::memory_order_relaxed));
+  PGresult* kept = nullptr;
+  for (;;) {
+    while (PQisBusy(conn)) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      pollfd socket{PQsocket(conn), POLLIN, 0};
+      const int ready = left > 0 ? poll(&socket, 1, static_cast<int>(left)) : 0;
+      if (ready == 0) {
+        answerTimedOut = true;
+        shutdown(PQsocket(conn), SHUT_RDWR);
+        PQconsumeInput(conn);
+        PQclear(kept);
+        return nullptr;
+      }
+      if (ready < 0 && errno == EINTR) continue;
+      if (!PQconsumeInput(conn)) break;
+    }
+    PGresult* result = PQgetResult(conn);
+    if (result == nullptr) return kept;
+    if (kept != nullptr && PQresultStatus(kept) == PGRES_FATAL_ERROR) {
+      PQclear(result);
+    } else {
+      PQclear(kept);
+      kept = result;
+    }
+    if (PQstatus(conn) == CONNECTION_BAD) return kept;
+  }
+}
 
 std::string Message(PGconn* conn, PGresult* result) {
   std::string text = result ? PQresultErrorMessage(result) : PQerrorMessage(conn);
@@ -63,10 +107,25 @@ std::int64_t Result::Affected() const {
 }
 
 Status LostConnection(PGconn* conn) {
+  if (answerTimedOut) {
+    return Status::Error(ace::kServerConnectionLost,
+                         "(the server did not answer within " +
+                             std::to_string(answerDeadlineMs.load(std::memory_order_relaxed) / 1000) + " s)");
+  }
   return Status::Error(ace::kServerConnectionLost, "(" + Message(conn, nullptr) + ")");
 }
 
 std::uint64_t RoundTrips() { return roundTrips.load(std::memory_order_relaxed); }
+
+void SetAnswerDeadline(std::chrono::milliseconds deadline) {
+  answerDeadlineMs.store(deadline.count() > 0 ? static_cast<int>(deadline.count()) : kAnswerDeadlineMs,
+                         std::memory_order_relaxed);
+}
+
+PGresult* PrepareUnnamed(PGconn* conn, const std::string& sql) {
+  roundTrips.fetch_add(1, std::memory_order_relaxed);
+  return Answer(conn, PQsendPrepare(conn, "", sql.c_str(), 0, nullptr));
+}
 
 namespace {
 
@@ -85,9 +144,9 @@ Status Run(PGconn* conn, const std::string& sql, const std::vector<Param>& param
   roundTrips.fetch_add(1, std::memory_order_relaxed);
   std::vector<const char*> values = Values(params);
   // Without parameters several statements may go in one round trip.
-  out = Result(values.empty() ? PQexec(conn, sql.c_str())
-                              : PQexecParams(conn, sql.c_str(), static_cast<int>(values.size()), nullptr,
-                                             values.data(), nullptr, nullptr, 0));
+  out = Result(Answer(conn, values.empty() ? PQsendQuery(conn, sql.c_str())
+                                          : PQsendQueryParams(conn, sql.c_str(), static_cast<int>(values.size()),
+                                                              nullptr, values.data(), nullptr, nullptr, 0)));
   return Outcome(conn, out);
 }
 
@@ -95,12 +154,13 @@ Status RunPrepared(PGconn* conn, const std::string& name, bool prepare, const st
                    const std::vector<Param>& params, Result& out) {
   if (prepare) {
     roundTrips.fetch_add(1, std::memory_order_relaxed);
-    out = Result(PQprepare(conn, name.c_str(), sql.c_str(), static_cast<int>(params.size()), nullptr));
+    out = Result(Answer(conn, PQsendPrepare(conn, name.c_str(), sql.c_str(), static_cast<int>(params.size()), nullptr)));
     LW_RETURN_IF_ERROR(Outcome(conn, out));
   }
   roundTrips.fetch_add(1, std::memory_order_relaxed);
   std::vector<const char*> values = Values(params);
-  out = Result(PQexecPrepared(conn, name.c_str(), static_cast<int>(values.size()), values.data(), nullptr, nullptr, 0));
+  out = Result(Answer(conn, PQsendQueryPrepared(conn, name.c_str(), static_cast<int>(values.size()), values.data(),
+                                                nullptr, nullptr, 0)));
   return Outcome(conn, out);
 }
 

@@ -5,6 +5,7 @@
 
 #include <libpq-fe.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -31,6 +32,12 @@ struct ResultFree {
 inline constexpr int kConnectTimeoutSeconds = 10;
 inline constexpr int kStatementTimeoutMs = 60000;
 inline constexpr int kLinkTimeoutMs = 15000;
+// How long the program waits for a server's answer before it gives the connection up: longer
+// than any statement may run, for a server that stopped answering (a paused machine, a stalled
+// disk) whose own timeouts never fire.
+inline constexpr int kAnswerDeadlineMs = kStatementTimeoutMs + 15000;
+// Tests set a shorter deadline; zero restores kAnswerDeadlineMs.
+void SetAnswerDeadline(std::chrono::milliseconds deadline);
 
 // A parameter in text form; nullopt is SQL NULL.
 using Param = std::optional<std::string>;
@@ -64,6 +71,10 @@ Status Run(PGconn* conn, const std::string& sql, const std::vector<Param>& param
 // settles on a generic plan, planned once, where Run parses and plans every time.
 Status RunPrepared(PGconn* conn, const std::string& name, bool prepare, const std::string& sql,
                    const std::vector<Param>& params, Result& out);
+
+// Prepares an unnamed statement and waits for the server's answer within the answer deadline;
+// null when the connection failed (PQstatus says how).
+PGresult* PrepareUnnamed(PGconn* conn, const std::string& sql);
 
 // Statements sent to a server by this process so far (each one round trip), for measurements.
 std::uint64_t RoundTrips();

@@ -224,7 +224,7 @@ Status SqlStatement::Prepare(const std::string& text) {
   LW_RETURN_IF_ERROR(engine::TranslateSql(text, connection_.Tables(), translated));
   // Let the server check the translation now, so a rejected statement fails at prepare time.
   ServerSql server = ToServerSql(translated.sql, translated.binds);
-  PGresult* described = PQprepare(connection_.pg(), "", server.sql.c_str(), 0, nullptr);
+  PGresult* described = PrepareUnnamed(connection_.pg(), server.sql);
   Result check(described);
   if (described == nullptr || PQresultStatus(described) != PGRES_COMMAND_OK) {
     if (PQstatus(connection_.pg()) != CONNECTION_OK) return LostConnection(connection_.pg());

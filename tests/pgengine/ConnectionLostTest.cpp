@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <chrono>
 #include <optional>
 
@@ -13,6 +15,7 @@
 #include "data/AdsErrors.h"
 #include "data/ace/AceErrors.h"
 #include "data/ace/AceProvider.h"
+#include "pgengine/Pq.h"
 #include "reconcile/SearchRun.h"
 #include "tests/pgengine/ServerFailureSupport.h"
 #include "tests/reconcile/FrontEndDoubles.h"
@@ -119,6 +122,38 @@ TEST_F(ConnectionLost, WhileTheRowLockIsHeldBeforeTheWrite) {
   ASSERT_EQ(0u, other->AdsOpenTable(connection, "MWTRN", nullptr, 0, 1, 1, 1, 0, &table));
   EXPECT_EQ(0u, other->AdsLockRecord(table, static_cast<std::uint32_t>(rows->record.at(locked[2]))));
   EXPECT_EQ(0u, other->AdsDisconnect(connection));
+  ExpectRerunFinishes(3);
+}
+
+TEST_F(ConnectionLost, WhenTheServerStopsAnsweringTheRunEndsWithinTheAnswerDeadline) {
+  // The run's database session stops (as on a paused machine) while the third charge's lock is
+  // held: nothing on the server ever answers or times out, so only the program's own deadline
+  // can end the wait.
+  pgengine::SetAnswerDeadline(std::chrono::seconds(2));
+  std::vector<int> stopped;
+  std::vector<std::string> locked;
+  hooked_.afterLock = [&](int n) {
+    locked.push_back(report.lines.back().substr(7, 2));
+    if (n != 3) return;
+    for (int pid : admin->OtherSessions()) {
+      if (kill(pid, SIGSTOP) == 0) stopped.push_back(pid);
+    }
+  };
+  const auto started = Clock::now();
+  std::optional<EADSDatabaseError> failure = FixRun();
+  const auto waited = Clock::now() - started;
+  for (int pid : stopped) {
+    kill(pid, SIGCONT);
+    admin->EndSession(pid);
+  }
+  pgengine::SetAnswerDeadline(std::chrono::milliseconds(0));
+  ASSERT_FALSE(stopped.empty());
+  ExpectConnectionLost(failure);
+  EXPECT_NE(failure->Message().find("did not answer within 2 s"), std::string::npos) << failure->Message();
+  EXPECT_LT(waited, std::chrono::seconds(10));
+  ASSERT_EQ(locked.size(), 3u);
+  ExpectWritten({locked[0], locked[1]});
+  EXPECT_EQ(admin->RecordLocksHeld(), 0);
   ExpectRerunFinishes(3);
 }
 

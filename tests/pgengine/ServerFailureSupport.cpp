@@ -63,6 +63,20 @@ int AdminSession::WaitForBlockedStatement(const std::string& statementStart, std
   return 0;
 }
 
+std::vector<int> AdminSession::OtherSessions() {
+  std::vector<int> pids;
+  const std::string list = Text(
+      "SELECT string_agg(pid::text, ',') FROM pg_stat_activity WHERE datname = current_database() AND pid <> "
+      "pg_backend_pid()");
+  for (std::size_t at = 0; at < list.size();) {
+    std::size_t comma = list.find(',', at);
+    if (comma == std::string::npos) comma = list.size();
+    pids.push_back(std::stoi(list.substr(at, comma - at)));
+    at = comma + 1;
+  }
+  return pids;
+}
+
 bool AdminSession::EndSession(int pid) {
   return Text("SELECT pg_terminate_backend(" + std::to_string(pid) + ", 10000)") == "t";
 }

@@ -55,6 +55,8 @@ class AdminSession {
   int WaitForBlockedStatement(const std::string& statementStart, std::chrono::seconds limit);
   // Ends one session and waits for it to be gone.
   bool EndSession(int pid);
+  // The process ids of every other session of the practice's database.
+  std::vector<int> OtherSessions();
 
  private:
   pgengine::ServerSession session_;
