@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/CivilDate.h"
 #include "common/Exceptions.h"
 #include "common/NumberText.h"
 
@@ -13,6 +14,8 @@ namespace {
 
 constexpr std::int32_t kNullInteger = INT32_MIN;
 constexpr std::uint16_t kNullShort = 0x8000;
+// The day count of 1 January 1970 (1 January of year 1 is day 1).
+constexpr std::int64_t kDayCountOf1970 = 719163;
 
 bool AllBytes(const std::uint8_t* p, std::uint32_t length, std::uint8_t a, std::uint8_t b) {
   for (std::uint32_t i = 0; i < length; ++i) {
@@ -25,20 +28,6 @@ std::string Digits(std::int64_t value, int width) {
   char text[32];
   std::snprintf(text, sizeof text, "%0*lld", width, static_cast<long long>(value));
   return text;
-}
-
-// Proleptic Gregorian calendar from a day count in which 1 January of year 1 is day 1.
-void CivilFromDayCount(std::int64_t dayCount, std::int64_t& year, int& month, int& day) {
-  // Shift to days since 1 March of year 0 (the algorithm's epoch).
-  std::int64_t z = dayCount + 305;
-  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const std::int64_t doe = z - era * 146097;
-  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const std::int64_t mp = (5 * doy + 2) / 153;
-  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  year = yoe + era * 400 + (month <= 2 ? 1 : 0);
 }
 
 }  // namespace
@@ -247,13 +236,12 @@ void WriteDayCount(const ColumnDesc& column, std::uint8_t* record, std::int64_t 
                    DateTextConverter& dates) {
   std::uint8_t* p = record + column.offset;
   if (column.typeCode == ColumnType::kCompactDate) {
-    std::int64_t year = 0;
-    int month = 0, day = 0;
-    CivilFromDayCount(dayCount, year, month, day);
-    const std::int64_t high = year * 2 + month / 8;
+    // Day counts start with 1 January of year 1 as day 1.
+    const CivilDate date = CivilFromDays(dayCount - kDayCountOf1970);
+    const std::int64_t high = date.year * 2 + date.month / 8;
     p[0] = static_cast<std::uint8_t>(high / 256);
     p[1] = static_cast<std::uint8_t>(high % 256);
-    p[2] = static_cast<std::uint8_t>((month % 8) * 32 + day);
+    p[2] = static_cast<std::uint8_t>((date.month % 8) * 32 + date.day);
     return;
   }
   if (column.length == 4) {

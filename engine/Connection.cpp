@@ -29,9 +29,6 @@ constexpr auto kSnapshotLifetime = std::chrono::milliseconds(500);
 // already runs, the call is refused and nothing changes).
 const bool kStatisticsOff = [] { return sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK; }();
 
-// Names are matched without regard to case by Unicode's mapping, whatever the locale.
-std::string Upper(std::string_view text) { return UpperCaseUtf8(text); }
-
 std::string FolderOf(const std::string& path) {
   std::size_t slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
@@ -52,7 +49,7 @@ Status Connection::Open(const std::string& connectPath, const std::string& user,
                         std::unique_ptr<Connection>& connection) {
   // "\" is an ordinary character of a file name here, never a separator.
   const std::string& path = connectPath;
-  if (Upper(path).find(".ADD") == std::string::npos) {
+  if (UpperCaseUtf8(path).find(".ADD") == std::string::npos) {
     return Status::Error(ace::kDictionaryNotFound, path + " (this engine serves data dictionaries only)");
   }
   struct stat info;
@@ -116,7 +113,7 @@ Status Connection::ResolveTable(const std::string& name, std::shared_ptr<const T
     if (!SameFolder(folder, folder_)) return Status::Error(ace::kNotInDictionary, name);
     candidate = candidate.substr(slash + 1);
   }
-  std::string key = Upper(candidate);
+  std::string key = UpperCaseUtf8(candidate);
   if (key.size() > 4 && key.compare(key.size() - 4, 4, ".ADT") == 0) key.resize(key.size() - 4);
   auto found = catalog_.find(key);
   if (found == catalog_.end()) return Status::Error(ace::kNotInDictionary, name);

@@ -35,9 +35,6 @@ void Check(const Status& status) {
   if (!status.ok()) throw EDatabaseError(status.text());
 }
 
-// Names are matched without regard to case by Unicode's mapping, whatever the locale.
-std::string Upper(std::string_view text) { return UpperCaseUtf8(text); }
-
 // Every connection opened here is private to one loader or one call, so SQLite's own
 // per-call connection mutex (taken on every step and column read) is left out.
 Db OpenDb(const std::string& path, int flags) {
@@ -126,7 +123,7 @@ struct DictionaryLoader::Impl {
   bool inBatch = false;
 
   TableState& Table(const std::string& name) {
-    std::string key = Upper(name);
+    std::string key = UpperCaseUtf8(name);
     auto found = tables.find(key);
     if (found != tables.end()) return found->second;
     auto def = catalog.find(key);
@@ -266,7 +263,7 @@ void DictionaryLoader::CreateIndexes() {
 void DictionaryLoader::ForEachRow(
     const std::string& table,
     const std::function<void(const std::vector<std::string>&, const std::vector<bool>&)>& visit) {
-  auto def = impl_->catalog.find(Upper(table));
+  auto def = impl_->catalog.find(UpperCaseUtf8(table));
   if (def == impl_->catalog.end()) Check(Status::Error(ace::kNotInDictionary, table));
   const TableDef& t = *def->second;
   std::string sql = "SELECT ";
@@ -306,7 +303,7 @@ std::vector<std::string> DictionaryColumnNames(const std::string& path, const st
   Check(CheckDictionaryFormat(db.get(), path));
   Catalog catalog;
   Check(LoadCatalog(db.get(), catalog));
-  auto def = catalog.find(Upper(table));
+  auto def = catalog.find(UpperCaseUtf8(table));
   if (def == catalog.end()) Check(Status::Error(ace::kNotInDictionary, table));
   std::vector<std::string> names;
   for (const ColumnDef& column : def->second->columns) names.push_back(column.name);

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "common/CivilDate.h"
+
 namespace lw::engine {
 
 namespace {
@@ -19,26 +21,14 @@ bool Digits(std::string_view text, std::size_t from, std::size_t count, int& val
 
 }  // namespace
 
-// Fliegel and Van Flandern's integer algorithm for the proleptic Gregorian calendar.
-std::int64_t JulianFromCivil(int year, int month, int day) {
-  std::int64_t a = (14 - month) / 12;
-  std::int64_t y = year + 4800 - a;
-  std::int64_t m = month + 12 * a - 3;
-  return day + (153 * m + 2) / 5 + 365 * y + y / 4 - y / 100 + y / 400 - 32045;
-}
+// Julian day 2440588 is 1 January 1970.
+constexpr std::int64_t kJulianOf1970 = 2440588;
+
+std::int64_t JulianFromCivil(int year, int month, int day) { return DaysFromCivil(year, month, day) + kJulianOf1970; }
 
 CivilDate CivilFromJulian(std::int64_t julian) {
-  std::int64_t a = julian + 32044;
-  std::int64_t b = (4 * a + 3) / 146097;
-  std::int64_t c = a - 146097 * b / 4;
-  std::int64_t d = (4 * c + 3) / 1461;
-  std::int64_t e = c - 1461 * d / 4;
-  std::int64_t m = (5 * e + 2) / 153;
-  CivilDate date;
-  date.day = static_cast<int>(e - (153 * m + 2) / 5 + 1);
-  date.month = static_cast<int>(m + 3 - 12 * (m / 10));
-  date.year = static_cast<int>(100 * b + d - 4800 + m / 10);
-  return date;
+  const lw::CivilDate civil = CivilFromDays(julian - kJulianOf1970);
+  return CivilDate{static_cast<int>(civil.year), civil.month, civil.day};
 }
 
 bool IsValidCivil(int year, int month, int day) {

@@ -21,15 +21,12 @@ struct Token {
   int line;
 };
 
-// Names are matched without regard to case by Unicode's mapping, whatever the locale.
-std::string Upper(std::string_view text) { return UpperCaseUtf8(text); }
-
 Status Tokenize(const std::string& text, std::vector<Token>& tokens) {
   tokens.clear();
   int line = 1;
   std::size_t i = 0, n = text.size();
   auto push = [&](Token::Type type, std::string value) {
-    Token token{type, value, Upper(value), line};
+    Token token{type, value, UpperCaseUtf8(value), line};
     tokens.push_back(std::move(token));
   };
   while (i < n) {
@@ -250,7 +247,7 @@ class Translator {
     std::string name = tokens_[at].text;
     std::size_t slash = name.find_last_of("/\\");
     if (slash != std::string::npos) name = name.substr(slash + 1);
-    std::string key = Upper(name);
+    std::string key = UpperCaseUtf8(name);
     if (key.size() > 4 && key.compare(key.size() - 4, 4, ".ADT") == 0) key.resize(key.size() - 4);
     auto found = catalog_.find(key);
     if (found == catalog_.end()) {
@@ -282,8 +279,8 @@ class Translator {
   }
 
   Status Qualifier(std::size_t i) const {
-    std::string name = Upper(tokens_[i].text);
-    std::string table = Upper(out_.table->name);
+    std::string name = UpperCaseUtf8(tokens_[i].text);
+    std::string table = UpperCaseUtf8(out_.table->name);
     if (name == table || name == table + ".ADT" || (!alias_.empty() && name == alias_)) return {};
     return SqlRejection(ace::kNativeUnknownTable, "unknown table or alias \"" + tokens_[i].text + "\" (line " +
                                                       std::to_string(tokens_[i].line) + ").");
@@ -303,7 +300,7 @@ class Translator {
     int found = out_.table->FindColumn(token.text);
     if (found < 0) {
       for (std::size_t r = 0; r < out_.results.size(); ++r) {
-        if (Upper(out_.results[r].name) == token.upper) {
+        if (UpperCaseUtf8(out_.results[r].name) == token.upper) {
           out += "c" + std::to_string(r + 1);
           return {};
         }

@@ -23,9 +23,6 @@ constexpr auto kLockRetryPause = std::chrono::milliseconds(5);
 // anyway, so looking once a millisecond shows them hardly later, for a fraction of the system calls.
 constexpr auto kPollInterval = std::chrono::milliseconds(1);
 
-// Names are keyed as the embedded engine keys them.
-std::string Upper(const std::string& text) { return UpperCaseUtf8(text); }
-
 std::string FolderOf(const std::string& path) {
   std::size_t slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
@@ -78,7 +75,7 @@ Status Connection::ResolveTable(const std::string& name, std::shared_ptr<const T
     if (!SameFolder(folder, folder_)) return Status::Error(ace::kNotInDictionary, name);
     candidate = candidate.substr(slash + 1);
   }
-  std::string key = Upper(candidate);
+  std::string key = UpperCaseUtf8(candidate);
   if (key.size() > 4 && key.compare(key.size() - 4, 4, ".ADT") == 0) key.resize(key.size() - 4);
   auto found = catalog_.find(key);
   if (found == catalog_.end()) return Status::Error(ace::kNotInDictionary, name);

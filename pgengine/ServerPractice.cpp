@@ -26,9 +26,6 @@ void Check(const Status& status) {
   if (!status.ok()) throw EDatabaseError(status.text());
 }
 
-// Names are keyed as the embedded engine keys them.
-std::string Upper(const std::string& text) { return UpperCaseUtf8(text); }
-
 struct SqliteClose {
   void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 };
@@ -170,7 +167,7 @@ std::int64_t MovePracticeToServer(const std::string& dictionaryPath, const std::
   }
   std::int64_t copied = 0;
   for (const auto& [key, table] : catalog) {
-    const engine::TableDef& target = *server.at(Upper(table->name));
+    const engine::TableDef& target = *server.at(UpperCaseUtf8(table->name));
     std::string list = "rowid";
     std::string head = "INSERT INTO " + target.sqlName + " (lw_rowid";
     for (const engine::ColumnDef& c : table->columns) {
@@ -258,7 +255,7 @@ void ServerLoader::Commit() { Check(Run(pg(), "COMMIT")); }
 void ServerLoader::Rollback() { (void)Run(pg(), "ROLLBACK"); }
 
 std::int64_t ServerLoader::Insert(const std::string& tableName, const engine::Row& row) {
-  auto found = impl_->catalog.find(Upper(tableName));
+  auto found = impl_->catalog.find(UpperCaseUtf8(tableName));
   if (found == impl_->catalog.end()) Check(Status::Error(ace::kNotInDictionary, tableName));
   const engine::TableDef& def = *found->second;
   std::vector<Value> values(def.columns.size());
@@ -304,7 +301,7 @@ std::int64_t ServerLoader::Insert(const std::string& tableName, const engine::Ro
 void ServerLoader::ForEachRow(
     const std::string& tableName,
     const std::function<void(const std::vector<std::string>& values, const std::vector<bool>& isNull)>& visit) {
-  auto found = impl_->catalog.find(Upper(tableName));
+  auto found = impl_->catalog.find(UpperCaseUtf8(tableName));
   if (found == impl_->catalog.end()) Check(Status::Error(ace::kNotInDictionary, tableName));
   const engine::TableDef& def = *found->second;
   std::string list;
@@ -332,12 +329,11 @@ void ServerLoader::ForEachRow(
 }
 
 std::vector<std::string> ServerLoader::ColumnNames(const std::string& tableName) {
-  auto found = impl_->catalog.find(Upper(tableName));
+  auto found = impl_->catalog.find(UpperCaseUtf8(tableName));
   if (found == impl_->catalog.end()) Check(Status::Error(ace::kNotInDictionary, tableName));
   std::vector<std::string> names;
   for (const engine::ColumnDef& c : found->second->columns) names.push_back(c.name);
   return names;
 }
-
 
 }  // namespace lw::pgengine

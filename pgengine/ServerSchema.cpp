@@ -47,9 +47,6 @@ std::string Lower(std::string text) {
   return text;
 }
 
-// Names are keyed as the embedded engine keys them.
-std::string Upper(const std::string& text) { return UpperCaseUtf8(text); }
-
 TableDef DefFromLayout(const engine::TableSpec& layout, int number, Status& status) {
   TableDef table;
   table.name = layout.name;
@@ -213,7 +210,7 @@ Status LoadServerCatalog(PGconn* conn, Catalog& catalog) {
     Status layoutStatus;
     TableDef def = DefFromLayout(layout, static_cast<int>(tables.Int(t, 2)), layoutStatus);
     if (!layoutStatus.ok()) return Status::Error(ace::kDictionaryDamaged, "(server catalog: " + layoutStatus.text() + ")");
-    std::string key = Upper(def.name);
+    std::string key = UpperCaseUtf8(def.name);
     catalog[key] = std::make_shared<const TableDef>(std::move(def));
   }
   return {};

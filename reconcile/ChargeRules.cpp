@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "common/CivilDate.h"
+
 namespace lw {
 
 namespace {
@@ -44,18 +46,8 @@ Currency PaidAmounts::*BucketOf(std::string_view type, std::string_view who) {
   return nullptr;
 }
 
-// Days since 30 December 1899 to a civil date (proleptic Gregorian).
-void CivilFromDays(long long days, int& year, int& month, int& day) {
-  long long z = days - 25569 + 719468;  // shift the epoch to 0000-03-01
-  const long long era = (z >= 0 ? z : z - 146096) / 146097;
-  const long long dayOfEra = z - era * 146097;
-  const long long yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-  const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-  const long long mp = (5 * dayOfYear + 2) / 153;
-  day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
-  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
-}
+// Report dates count days from 30 December 1899; 1 January 1970 is day 25569.
+CivilDate CivilFromReportDays(double days) { return CivilFromDays(static_cast<std::int64_t>(std::trunc(days)) - 25569); }
 
 void AppendTwoDigits(std::string& out, int value) {
   out.push_back(static_cast<char>('0' + value / 10 % 10));
@@ -92,10 +84,9 @@ ChargeTotals ComputeChargeTotals(const PaidAmounts& recorded, std::span<const Ap
 }
 
 std::string IsoDateText(double days) {
-  int year = 0, month = 0, day = 0;
-  CivilFromDays(static_cast<long long>(std::trunc(days)), year, month, day);
+  const CivilDate date = CivilFromReportDays(days);
   char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
+  std::snprintf(text, sizeof text, "%04lld-%02d-%02d", static_cast<long long>(date.year), date.month, date.day);
   return text;
 }
 
@@ -154,8 +145,8 @@ std::string FormatGeneralAmount(Currency amount, char decimalSeparator) {
 std::string FormatDiscrepancyLine(std::string_view chartNumber, std::int32_t caseNumber, double dateFrom,
                                   std::string_view procedureCode, Currency recorded, Currency applied,
                                   const RegionalSettings& settings) {
-  int year = 0, month = 0, day = 0;
-  CivilFromDays(static_cast<long long>(std::trunc(dateFrom)), year, month, day);
+  const CivilDate date = CivilFromReportDays(dateFrom);
+  const int year = static_cast<int>(date.year), month = date.month, day = date.day;
   char yearText[16];
   std::snprintf(yearText, sizeof yearText, "%04d", year);
 
