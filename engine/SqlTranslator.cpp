@@ -219,23 +219,34 @@ class Translator {
  private:
   static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
-  std::size_t FindTopLevel(const char* word, std::size_t from) const {
+  // +1 for an opening bracket, -1 for a closing one, 0 for any other token.
+  static int Nesting(const Token& t) {
+    if (t.type != Token::Type::Symbol) return 0;
+    return t.text == "(" ? 1 : t.text == ")" ? -1 : 0;
+  }
+
+  // The first token in [from, to) outside any bracket opened after `from` for which `match`
+  // holds; npos for none.
+  template <typename Match>
+  std::size_t FindTopLevelIf(std::size_t from, std::size_t to, Match match) const {
     int depth = 0;
-    for (std::size_t i = from; i < end_; ++i) {
-      const Token& t = tokens_[i];
-      if (t.type == Token::Type::Symbol && t.text == "(") ++depth;
-      if (t.type == Token::Type::Symbol && t.text == ")") --depth;
-      if (depth == 0 && t.type == Token::Type::Word && t.upper == word) return i;
+    for (std::size_t i = from; i < to; ++i) {
+      depth += Nesting(tokens_[i]);
+      if (depth == 0 && match(tokens_[i])) return i;
     }
     return npos;
   }
 
+  std::size_t FindTopLevel(const char* word, std::size_t from) const {
+    return FindTopLevelIf(from, end_, [word](const Token& t) { return t.type == Token::Type::Word && t.upper == word; });
+  }
+
+  // The bracket closing the one opened at `open`.
   std::size_t Matching(std::size_t open) const {
     int depth = 0;
     for (std::size_t i = open; i < end_; ++i) {
-      if (tokens_[i].type != Token::Type::Symbol) continue;
-      if (tokens_[i].text == "(") ++depth;
-      if (tokens_[i].text == ")" && --depth == 0) return i;
+      depth += Nesting(tokens_[i]);
+      if (depth == 0) return i;
     }
     return npos;
   }
@@ -366,16 +377,8 @@ class Translator {
           if (t.upper == "POSITION" && call) {
             std::size_t close = Matching(i + 1);
             if (close == npos || close > end) return SqlRejection(ace::kNativeSyntaxError, "POSITION is not closed.");
-            std::size_t in = npos;
-            int depth = 0;
-            for (std::size_t k = i + 2; k < close; ++k) {
-              if (tokens_[k].type == Token::Type::Symbol && tokens_[k].text == "(") ++depth;
-              if (tokens_[k].type == Token::Type::Symbol && tokens_[k].text == ")") --depth;
-              if (depth == 0 && tokens_[k].type == Token::Type::Word && tokens_[k].upper == "IN") {
-                in = k;
-                break;
-              }
-            }
+            const std::size_t in = FindTopLevelIf(
+                i + 2, close, [](const Token& k) { return k.type == Token::Type::Word && k.upper == "IN"; });
             if (in == npos) return SqlRejection(ace::kNativeSyntaxError, "POSITION needs the form POSITION(a IN b).");
             std::string needle, haystack;
             LW_RETURN_IF_ERROR(Emit(i + 2, in, needle));
@@ -417,31 +420,22 @@ class Translator {
   bool insideSubstring(std::size_t i) const {
     int depth = 0;
     for (std::size_t k = i; k-- > 0;) {
-      const Token& t = tokens_[k];
-      if (t.type == Token::Type::Symbol && t.text == ")") ++depth;
-      if (t.type == Token::Type::Symbol && t.text == "(") {
-        if (depth == 0) return k > 0 && tokens_[k - 1].upper == "SUBSTRING";
-        --depth;
-      }
+      depth -= Nesting(tokens_[k]);
+      if (depth < 0) return k > 0 && tokens_[k - 1].upper == "SUBSTRING";
     }
     return false;
   }
 
   Status SelectList(std::size_t begin, std::size_t end) {
     if (begin >= end) return SqlRejection(ace::kNativeSyntaxError, "the column list is empty.");
-    std::size_t itemStart = begin;
-    int depth = 0;
     std::vector<std::pair<std::size_t, std::size_t>> items;
-    for (std::size_t i = begin; i < end; ++i) {
-      const Token& t = tokens_[i];
-      if (t.type == Token::Type::Symbol && t.text == "(") ++depth;
-      if (t.type == Token::Type::Symbol && t.text == ")") --depth;
-      if (depth == 0 && t.type == Token::Type::Symbol && t.text == ",") {
-        items.emplace_back(itemStart, i);
-        itemStart = i + 1;
-      }
+    auto comma = [](const Token& t) { return t.type == Token::Type::Symbol && t.text == ","; };
+    for (std::size_t itemStart = begin;;) {
+      const std::size_t at = FindTopLevelIf(itemStart, end, comma);
+      items.emplace_back(itemStart, at == npos ? end : at);
+      if (at == npos) break;
+      itemStart = at + 1;
     }
-    items.emplace_back(itemStart, end);
     std::string list;
     auto add = [&](const std::string& expression, const std::string& name, int source) {
       out_.results.push_back({name, source});
