@@ -39,6 +39,77 @@ std::string FormatCount(std::int64_t count) {
   throw EConvertError("'" + std::to_string(days) + ".0' is not a valid timestamp");
 }
 
+// A value converted to the kinds a column can take; each is filled only when it converts.
+bool DoubleOf(const Variant& value, double& out) {
+  if (auto* d = std::get_if<double>(&value)) return out = *d, true;
+  if (auto* c = std::get_if<Currency>(&value)) return out = DoubleFromCurrency(*c), true;
+  if (auto* i = std::get_if<std::int32_t>(&value)) return out = *i, true;
+  if (auto* l = std::get_if<std::int64_t>(&value)) return out = static_cast<double>(*l), true;
+  if (auto* t = std::get_if<DateTimeValue>(&value)) return out = t->days, true;
+  if (auto* b = std::get_if<bool>(&value)) return out = *b ? -1 : 0, true;
+  if (auto* s = std::get_if<std::string>(&value)) return ParseDouble(*s, out);
+  return false;
+}
+
+bool IntegerOf(const Variant& value, std::int64_t& out) {
+  if (auto* i = std::get_if<std::int32_t>(&value)) return out = *i, true;
+  if (auto* l = std::get_if<std::int64_t>(&value)) return out = *l, true;
+  if (auto* s = std::get_if<std::string>(&value)) return ParseInteger(*s, out);
+  if (auto* c = std::get_if<Currency>(&value)) {
+    out = static_cast<std::int64_t>(std::nearbyint(DoubleFromCurrency(*c)));
+    return true;
+  }
+  double d = 0;
+  if (!DoubleOf(value, d) || !std::isfinite(d)) return false;
+  d = std::nearbyint(d);
+  if (d < -9.2e18 || d > 9.2e18) return false;
+  out = static_cast<std::int64_t>(d);
+  return true;
+}
+
+std::string TextOf(const Variant& value) {
+  if (auto* s = std::get_if<std::string>(&value)) return *s;
+  if (auto* i = std::get_if<std::int32_t>(&value)) return std::to_string(*i);
+  if (auto* l = std::get_if<std::int64_t>(&value)) return std::to_string(*l);
+  if (auto* c = std::get_if<Currency>(&value)) return FormatCount(c->Count());
+  if (auto* b = std::get_if<bool>(&value)) return *b ? "True" : "False";
+  double d = 0;
+  DoubleOf(value, d);
+  return FormatDouble(d);
+}
+
+bool FlagOf(const Variant& value, bool& flag) {
+  if (auto* b = std::get_if<bool>(&value)) {
+    flag = *b;
+    return true;
+  }
+  if (auto* s = std::get_if<std::string>(&value)) {
+    if (*s == "T" || *s == "True" || *s == "TRUE" || *s == "Y" || *s == "1") return flag = true, true;
+    if (*s == "F" || *s == "False" || *s == "FALSE" || *s == "N" || *s == "0") return flag = false, true;
+    return false;
+  }
+  std::int64_t i = 0;
+  if (!IntegerOf(value, i)) return false;
+  flag = i != 0;
+  return true;
+}
+
+// In ten-thousandths, as money is stored.
+bool MoneyCountOf(const Variant& value, std::int64_t& count) {
+  if (auto* c = std::get_if<Currency>(&value)) {
+    count = c->Count();
+    return true;
+  }
+  if (auto* i = std::get_if<std::int32_t>(&value)) {
+    count = std::int64_t{*i} * 10000;
+    return true;
+  }
+  double d = 0;
+  if (!DoubleOf(value, d) || !std::isfinite(d)) return false;
+  count = CurrencyFromDouble(d).Count();
+  return true;
+}
+
 }  // namespace
 
 TField::TField(TAdsDataSet& dataSet, std::size_t columnIndex) : dataSet_(dataSet), columnIndex_(columnIndex) {
@@ -258,122 +329,67 @@ void TField::WriteInto(std::uint8_t* record, const Variant& value, bool adt) {
     image::WriteNull(column, record, adt);
     return;
   }
-  // The value converted to the kinds a column can take; each is filled only when it converts.
-  auto asDouble = [&](double& out) -> bool {
-    if (auto* d = std::get_if<double>(&value)) return out = *d, true;
-    if (auto* c = std::get_if<Currency>(&value)) return out = DoubleFromCurrency(*c), true;
-    if (auto* i = std::get_if<std::int32_t>(&value)) return out = *i, true;
-    if (auto* l = std::get_if<std::int64_t>(&value)) return out = static_cast<double>(*l), true;
-    if (auto* t = std::get_if<DateTimeValue>(&value)) return out = t->days, true;
-    if (auto* b = std::get_if<bool>(&value)) return out = *b ? -1 : 0, true;
-    if (auto* s = std::get_if<std::string>(&value)) return ParseDouble(*s, out);
-    return false;
-  };
-  auto asInteger = [&](std::int64_t& out) -> bool {
-    if (auto* i = std::get_if<std::int32_t>(&value)) return out = *i, true;
-    if (auto* l = std::get_if<std::int64_t>(&value)) return out = *l, true;
-    if (auto* s = std::get_if<std::string>(&value)) return ParseInteger(*s, out);
-    if (auto* c = std::get_if<Currency>(&value)) {
-      out = static_cast<std::int64_t>(std::nearbyint(DoubleFromCurrency(*c)));
-      return true;
-    }
-    double d = 0;
-    if (!asDouble(d) || !std::isfinite(d)) return false;
-    d = std::nearbyint(d);
-    if (d < -9.2e18 || d > 9.2e18) return false;
-    out = static_cast<std::int64_t>(d);
-    return true;
-  };
-  auto asText = [&]() -> std::string {
-    if (auto* s = std::get_if<std::string>(&value)) return *s;
-    if (auto* i = std::get_if<std::int32_t>(&value)) return std::to_string(*i);
-    if (auto* l = std::get_if<std::int64_t>(&value)) return std::to_string(*l);
-    if (auto* c = std::get_if<Currency>(&value)) return FormatCount(c->Count());
-    if (auto* b = std::get_if<bool>(&value)) return *b ? "True" : "False";
-    double d = 0;
-    asDouble(d);
-    return FormatDouble(d);
-  };
-
   std::uint8_t* p = record + column.offset;
   switch (column.typeCode) {
     case C::kLogical: {
       bool flag = false;
-      if (auto* b = std::get_if<bool>(&value)) {
-        flag = *b;
-      } else if (auto* s = std::get_if<std::string>(&value)) {
-        if (*s == "T" || *s == "True" || *s == "TRUE" || *s == "Y" || *s == "1") flag = true;
-        else if (*s == "F" || *s == "False" || *s == "FALSE" || *s == "N" || *s == "0") flag = false;
-        else InvalidValue();
-      } else {
-        std::int64_t i = 0;
-        if (!asInteger(i)) InvalidValue();
-        flag = i != 0;
-      }
+      if (!FlagOf(value, flag)) InvalidValue();
       image::WriteLogical(column, record, flag);
       return;
     }
     case C::kNumeric: {
       double d = 0;
-      if (!asDouble(d)) InvalidValue();
+      if (!DoubleOf(value, d)) InvalidValue();
       image::WriteNumeric(column, record, d);
       return;
     }
     case C::kDate: case C::kCompactDate: {
       double d = 0;
-      if (!asDouble(d) || !std::isfinite(d)) InvalidValue();
+      if (!DoubleOf(value, d) || !std::isfinite(d)) InvalidValue();
       image::WriteDayCount(column, record, static_cast<std::int64_t>(std::trunc(d)) + kDateTimeDayOffset,
                            dataSet_.Dates());
       return;
     }
     case C::kString: case C::kCIString:
-      image::WriteText(column, record, asText(), adt);
+      image::WriteText(column, record, TextOf(value), adt);
       return;
     case C::kRaw:
-      image::WriteBytes(column, record, asText());
+      image::WriteBytes(column, record, TextOf(value));
       return;
     case C::kDouble: case C::kCurDouble: {
       double d = 0;
-      if (!asDouble(d)) InvalidValue();
+      if (!DoubleOf(value, d)) InvalidValue();
       image::StoreDouble(p, d);
       return;
     }
     case C::kInteger: case C::kAutoInc: {
       std::int64_t i = 0;
-      if (!asInteger(i) || i < INT32_MIN || i > INT32_MAX) InvalidValue();
+      if (!IntegerOf(value, i) || i < INT32_MIN || i > INT32_MAX) InvalidValue();
       image::StoreInt32(p, static_cast<std::int32_t>(i));
       return;
     }
     case C::kShortInt: {
       std::int64_t i = 0;
-      if (!asInteger(i) || i < INT16_MIN || i > INT16_MAX) InvalidValue();
+      if (!IntegerOf(value, i) || i < INT16_MIN || i > INT16_MAX) InvalidValue();
       image::StoreInt16(p, static_cast<std::int16_t>(i));
       return;
     }
     case C::kTime: {
       double d = 0;
-      if (!asDouble(d) || !std::isfinite(d)) InvalidValue();
+      if (!DoubleOf(value, d) || !std::isfinite(d)) InvalidValue();
       const double fraction = d - std::floor(d);
       image::StoreInt32(p, static_cast<std::int32_t>(std::nearbyint(fraction * kMillisecondsPerDay)));
       return;
     }
     case C::kTimestamp: {
       double d = 0;
-      if (!asDouble(d) || !std::isfinite(d)) InvalidValue();
+      if (!DoubleOf(value, d) || !std::isfinite(d)) InvalidValue();
       image::WriteTimestamp(column, record, (d + kDateTimeDayOffset) * kMillisecondsPerDay);
       return;
     }
     case C::kMoney: {
       std::int64_t count = 0;
-      if (auto* c = std::get_if<Currency>(&value)) {
-        count = c->Count();
-      } else if (auto* i = std::get_if<std::int32_t>(&value)) {
-        count = std::int64_t{*i} * 10000;
-      } else {
-        double d = 0;
-        if (!asDouble(d) || !std::isfinite(d)) InvalidValue();
-        count = CurrencyFromDouble(d).Count();
-      }
+      if (!MoneyCountOf(value, count)) InvalidValue();
       image::StoreInt64(p, count);
       return;
     }
