@@ -19,7 +19,7 @@
 #include "data/PracticeComponents.h"
 #include "data/TableLayouts.h"
 #include "data/ace/AceProvider.h"
-#include "data/ace/TracingAce.h"
+#include "tests/support/ace/TracingAce.h"
 #include "engine/Dictionary.h"
 #include "engine/PracticeLayouts.h"
 #include "engine/SqliteEngine.h"

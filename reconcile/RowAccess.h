@@ -1,7 +1,7 @@
 #pragma once
 // The row access the reconciliation rules need: named field reads of a cursor's current row,
 // walking a detail cursor, and editing the charge row. The table cursors provide it over the
-// database; MemoryRows provides it over rows held in memory.
+// database; tests provide it over rows held in memory.
 
 #include <cstdint>
 #include <string>

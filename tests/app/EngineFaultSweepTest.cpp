@@ -19,7 +19,7 @@
 #include "common/SettingsStore.h"
 #include "data/ace/AceErrors.h"
 #include "data/ace/AceProvider.h"
-#include "data/ace/TracingAce.h"
+#include "tests/support/ace/TracingAce.h"
 #include "engine/Engine.h"
 #include "tests/support/PracticeFixture.h"
 #include "tests/support/TempDir.h"

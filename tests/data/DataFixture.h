@@ -13,7 +13,7 @@
 #include "data/PracticeComponents.h"
 #include "data/ace/AceApi.h"
 #include "data/ace/AceProvider.h"
-#include "data/ace/TracingAce.h"
+#include "tests/support/ace/TracingAce.h"
 #include "engine/Dictionary.h"
 #include "tests/support/TempDir.h"
 

@@ -13,7 +13,7 @@
 #include "data/AdsErrors.h"
 #include "data/PracticeComponents.h"
 #include "data/ace/AceProvider.h"
-#include "data/ace/TracingAce.h"
+#include "tests/support/ace/TracingAce.h"
 #include "tests/data/DataFixture.h"
 
 namespace {

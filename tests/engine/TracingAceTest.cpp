@@ -1,7 +1,7 @@
 // The tracing decorator: every call recorded with its arguments and result, and planned
 // failures that set the thread's last error.
 
-#include "data/ace/TracingAce.h"
+#include "tests/support/ace/TracingAce.h"
 
 #include <stdexcept>
 

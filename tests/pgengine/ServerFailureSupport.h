@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "data/ace/TracingAce.h"
+#include "tests/support/ace/TracingAce.h"
 #include "pgengine/Pq.h"
 #include "pgengine/ServerPractice.h"
 #include "tests/support/PracticeFixture.h"

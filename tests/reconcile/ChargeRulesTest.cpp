@@ -5,7 +5,7 @@
 
 #include "common/Exceptions.h"
 #include "reconcile/ChargeRules.h"
-#include "reconcile/MemoryRows.h"
+#include "tests/support/MemoryRows.h"
 #include "tests/reconcile/FrontEndDoubles.h"
 
 namespace lw {

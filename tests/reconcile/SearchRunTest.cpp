@@ -14,7 +14,7 @@
 #include "data/PaymentPosting.h"
 #include "data/ace/AceErrors.h"
 #include "data/ace/AceProvider.h"
-#include "data/ace/TracingAce.h"
+#include "tests/support/ace/TracingAce.h"
 #include "engine/Engine.h"
 #include "engine/RecordLocks.h"
 #include "pgengine/Connection.h"

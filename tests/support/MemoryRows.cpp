@@ -1,4 +1,4 @@
-#include "reconcile/MemoryRows.h"
+#include "tests/support/MemoryRows.h"
 
 #include <algorithm>
 #include <cmath>

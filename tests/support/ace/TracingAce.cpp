@@ -1,4 +1,4 @@
-#include "data/ace/TracingAce.h"
+#include "tests/support/ace/TracingAce.h"
 
 #include <stdexcept>
 
