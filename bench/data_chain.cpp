@@ -19,10 +19,10 @@
 #include "data/PracticeComponents.h"
 #include "data/TableLayouts.h"
 #include "data/ace/AceProvider.h"
-#include "tests/support/ace/TracingAce.h"
 #include "engine/Dictionary.h"
-#include "engine/PracticeLayouts.h"
 #include "engine/SqliteEngine.h"
+#include "tests/support/ace/TracingAce.h"
+#include "tools/practice/PracticeLayouts.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ std::string Practice() {
   std::filesystem::create_directories(folder);
   lw::engine::CreateOptions options;
   options.withIndexes = false;
-  lw::engine::CreateDictionary(dictionary, lw::engine::PracticeTables(), options);
+  lw::engine::CreateDictionary(dictionary, lw::practice::PracticeTables(), options);
   lw::engine::DictionaryLoader loader(dictionary);
   loader.Begin();
   for (long i = 1; i <= rows; ++i) {

@@ -21,12 +21,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/BenchPractice.h"
 #include "data/ace/AceApi.h"
-#include "engine/DemoPractice.h"
 #include "engine/Dictionary.h"
 #include "engine/Engine.h"
-#include "engine/PracticeLayouts.h"
-#include "bench/support/BenchPractice.h"
+#include "tools/practice/DemoPractice.h"
+#include "tools/practice/PracticeLayouts.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 
 #include "data/ace/AceErrors.h"
 #include "engine/Catalog.h"
-#include "engine/PracticeLayouts.h"
 #include "engine/RecordCodec.h"
 #include "engine/Schema.h"
+#include "tools/practice/PracticeLayouts.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ sqlite3* Template() {
     sqlite3_open(":memory:", &made);
     lw::engine::CreateOptions options;
     options.withIndexes = false;
-    if (!lw::engine::CreateSchema(made, lw::engine::PracticeTables(), options).ok()) std::abort();
+    if (!lw::engine::CreateSchema(made, lw::practice::PracticeTables(), options).ok()) std::abort();
     return made;
   }();
   return db;

@@ -11,9 +11,9 @@
 
 #include "data/ace/AceErrors.h"
 #include "engine/Catalog.h"
-#include "engine/PracticeLayouts.h"
 #include "engine/Schema.h"
 #include "engine/SqlTranslator.h"
+#include "tools/practice/PracticeLayouts.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ const Practice& ThePractice() {
     Practice made;
     sqlite3_open(":memory:", &made.db);
     lw::engine::CreateOptions options;
-    if (!lw::engine::CreateSchema(made.db, lw::engine::PracticeTables(), options).ok()) std::abort();
+    if (!lw::engine::CreateSchema(made.db, lw::practice::PracticeTables(), options).ok()) std::abort();
     if (!lw::engine::LoadCatalog(made.db, made.catalog).ok()) std::abort();
     return made;
   }();

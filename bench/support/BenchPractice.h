@@ -8,9 +8,9 @@
 #include <fstream>
 #include <string>
 
-#include "engine/DemoPractice.h"
 #include "engine/Dictionary.h"
-#include "engine/PracticeLayouts.h"
+#include "tools/practice/DemoPractice.h"
+#include "tools/practice/PracticeLayouts.h"
 
 namespace lw::bench {
 
@@ -25,11 +25,11 @@ inline std::string BenchPracticeFolder() {
     std::filesystem::create_directories(folder);
     engine::CreateOptions options;
     options.withIndexes = false;
-    engine::CreateDictionary(dictionary.string(), engine::PracticeTables(), options);
-    engine::DemoOptions demo;
+    engine::CreateDictionary(dictionary.string(), practice::PracticeTables(), options);
+    practice::DemoOptions demo;
     demo.rows = rows;
     demo.seed = 7;
-    engine::GenerateDemo(dictionary.string(), demo);
+    practice::GenerateDemo(dictionary.string(), demo);
   }
   return folder.string();
 }

@@ -5,8 +5,8 @@
 #include <stdexcept>
 
 #include "data/TableLayouts.h"
-#include "engine/PracticeLayouts.h"
 #include "tests/support/TestServer.h"
+#include "tools/practice/PracticeLayouts.h"
 
 namespace lw::test {
 
@@ -30,8 +30,8 @@ Row Pax(V payment, std::int64_t charge, double amount) {
 
 
 std::string CreatePractice(const std::string& folder, const LayoutOptions& options) {
-  engine::TableSpec mwtrn = engine::SpecFromLayout(MwtrnLayout(), options.mwtrnDefaultIndex);
-  engine::TableSpec mwpax = engine::SpecFromLayout(MwpaxLayout(), options.mwpaxDefaultIndex);
+  engine::TableSpec mwtrn = practice::SpecFromLayout(MwtrnLayout(), options.mwtrnDefaultIndex);
+  engine::TableSpec mwpax = practice::SpecFromLayout(MwpaxLayout(), options.mwpaxDefaultIndex);
   if (options.adjust) options.adjust(mwtrn, mwpax);
   const std::string path = folder + "/" + engine::kDictionaryFileName;
   engine::CreateDictionary(path, {mwtrn, mwpax});

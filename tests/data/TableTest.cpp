@@ -6,9 +6,9 @@
 #include "data/AdsErrors.h"
 #include "data/Fields.h"
 #include "data/ace/AceErrors.h"
-#include "engine/DemoPractice.h"
 #include "tests/data/DataFixture.h"
 #include "tests/support/ScopedLocale.h"
+#include "tools/practice/DemoPractice.h"
 
 namespace lw::test {
 namespace {
@@ -73,7 +73,7 @@ TEST_F(TableTest, ChainMatchesSqliteOnAWholeDemoPractice) {
   options.withRows = false;
   // Generated as an embedded practice, then moved when the suite runs on the server.
   dictionary_ = CreatePractice(dir_.Path().string(), options);
-  const engine::DemoSummary demo = engine::GenerateDemo(dictionary_, {.rows = 1500, .seed = 7});
+  const practice::DemoSummary demo = practice::GenerateDemo(dictionary_, {.rows = 1500, .seed = 7});
   MoveToServerWhenAsked();
   ASSERT_GT(demo.applications, 0);
   // Independently: the query rows, each charge's applications in key order, and the paying rows.

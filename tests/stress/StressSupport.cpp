@@ -13,9 +13,9 @@
 #include <thread>
 
 #include "common/Currency.h"
-#include "engine/DemoPractice.h"
 #include "engine/Dictionary.h"
-#include "engine/PracticeLayouts.h"
+#include "tools/practice/DemoPractice.h"
+#include "tools/practice/PracticeLayouts.h"
 
 namespace lw::test {
 
@@ -207,11 +207,11 @@ void MakeDemoPractice(const std::string& folder, std::int64_t rows, std::uint64_
   const std::string path = (std::filesystem::path(folder) / engine::kDictionaryFileName).string();
   engine::CreateOptions options;
   options.withIndexes = false;
-  engine::CreateDictionary(path, engine::PracticeTables(), options);
-  engine::DemoOptions demo;
+  engine::CreateDictionary(path, practice::PracticeTables(), options);
+  practice::DemoOptions demo;
   demo.rows = rows;
   demo.seed = seed;
-  engine::GenerateDemo(path, demo);
+  practice::GenerateDemo(path, demo);
 }
 
 }  // namespace lw::test

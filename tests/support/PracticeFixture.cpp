@@ -5,11 +5,11 @@
 #include <stdexcept>
 
 #include "common/Path.h"
-#include "engine/PracticeLayouts.h"
 #include "pgengine/Pq.h"
 #include "pgengine/ServerPractice.h"
 #include "pgengine/SqlStatement.h"
 #include "tests/support/TestServer.h"
+#include "tools/practice/PracticeLayouts.h"
 
 namespace lw::test {
 
@@ -25,8 +25,8 @@ PracticeFixture::PracticeFixture(const PracticeOptions& options)
   std::filesystem::create_directories(folder_);
   std::vector<engine::TableSpec> tables;
   if (options.withPracticeTables) {
-    tables.push_back(engine::SpecFromLayout(MwtrnLayout(), options.mwtrnDefaultIndex));
-    tables.push_back(engine::SpecFromLayout(MwpaxLayout(), options.mwpaxDefaultIndex));
+    tables.push_back(practice::SpecFromLayout(MwtrnLayout(), options.mwtrnDefaultIndex));
+    tables.push_back(practice::SpecFromLayout(MwpaxLayout(), options.mwpaxDefaultIndex));
   }
   for (const auto& extra : options.extraTables) tables.push_back(extra);
   engine::CreateDictionary(DictionaryPath(), tables);

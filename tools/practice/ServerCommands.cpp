@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "engine/PracticeLayouts.h"
+#include "tools/practice/PracticeLayouts.h"
 
 namespace lw::practice {
 
@@ -24,7 +24,7 @@ int CreateOnServer(const std::string& folder, const std::string& connectionStrin
     std::fprintf(stderr, "ledgerwick-practice: cannot create %s: %s\n", folder.c_str(), error.message().c_str());
     return 1;
   }
-  pgengine::CreateServerPractice(DictionaryIn(folder), connectionString, engine::PracticeTables());
+  pgengine::CreateServerPractice(DictionaryIn(folder), connectionString, practice::PracticeTables());
   std::printf("Created the practice on the server; %s names it\n", DictionaryIn(folder).c_str());
   return 0;
 }

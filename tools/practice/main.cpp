@@ -22,11 +22,11 @@
 #include "common/Exceptions.h"
 #include "common/SettingsStore.h"
 #include "common/Utf8.h"
-#include "engine/DemoPractice.h"
 #include "engine/Dictionary.h"
-#include "engine/PracticeLayouts.h"
 #include "tools/practice/Commands.h"
+#include "tools/practice/DemoPractice.h"
 #include "tools/practice/PostPaymentCommand.h"
+#include "tools/practice/PracticeLayouts.h"
 #include "tools/practice/ServerCommands.h"
 
 namespace lw::practice {
@@ -145,7 +145,7 @@ int CreateIn(const std::string& folder, bool withIndexes) {
   }
   engine::CreateOptions options;
   options.withIndexes = withIndexes;
-  engine::CreateDictionary(path, engine::PracticeTables(), options);
+  engine::CreateDictionary(path, practice::PracticeTables(), options);
   return kOk;
 }
 
@@ -165,7 +165,7 @@ int Create(const std::vector<std::string>& args) {
 
 int Demo(const std::vector<std::string>& args) {
   std::string folder, server;
-  engine::DemoOptions options;
+  practice::DemoOptions options;
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--server") {
       if (i + 1 >= args.size()) return CommandUsage("demo", "--server needs a connection string");
@@ -191,7 +191,7 @@ int Demo(const std::vector<std::string>& args) {
   }
   if (folder.empty()) return CommandUsage("demo", "expects a folder");
   if (int rc = CreateIn(folder, false); rc != kOk) return rc;
-  engine::DemoSummary s = engine::GenerateDemo(DictionaryIn(folder), options);
+  practice::DemoSummary s = practice::GenerateDemo(DictionaryIn(folder), options);
   // A server demo is generated in place and then moved; the embedded copy is not kept.
   if (!server.empty() && practice::MoveDemoToServer(folder, server) != kOk) return kFailed;
   std::printf("Created %s\n", DictionaryIn(folder).c_str());

@@ -1,6 +1,6 @@
 #pragma once
-// The practice tables in their stored layout, as dictionary specifications. For front ends and
-// test fixtures, which link the data layer that holds the layouts.
+// The practice tables in their stored layout, as dictionary specifications: what the practice tool
+// creates practices from, and the test fixtures and benchmarks that build practices the same way.
 
 #include <string>
 #include <vector>
@@ -8,10 +8,10 @@
 #include "data/TableLayouts.h"
 #include "engine/Dictionary.h"
 
-namespace lw::engine {
+namespace lw::practice {
 
-inline TableSpec SpecFromLayout(const TableLayout& layout, std::string defaultIndex = {}) {
-  TableSpec tableSpec;
+inline engine::TableSpec SpecFromLayout(const TableLayout& layout, std::string defaultIndex = {}) {
+  engine::TableSpec tableSpec;
   tableSpec.name = layout.name;
   for (const ColumnLayout& column : layout.columns) {
     tableSpec.columns.push_back({column.name, column.typeCode, static_cast<std::uint32_t>(column.length), 0});
@@ -24,8 +24,8 @@ inline TableSpec SpecFromLayout(const TableLayout& layout, std::string defaultIn
 }
 
 // MWTRN and MWPAX exactly as a practice stores them, with no default index named.
-inline std::vector<TableSpec> PracticeTables() {
+inline std::vector<engine::TableSpec> PracticeTables() {
   return {SpecFromLayout(MwtrnLayout()), SpecFromLayout(MwpaxLayout())};
 }
 
-}  // namespace lw::engine
+}  // namespace lw::practice

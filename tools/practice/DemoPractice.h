@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-namespace lw::engine {
+namespace lw::practice {
 
 struct DemoOptions {
   std::int64_t rows = 2000;  // MWTRN rows to generate (payments and charges together)
@@ -33,4 +33,4 @@ struct DemoSummary {
 // Fills an empty dictionary that has MWTRN and MWPAX, then builds its indexes.
 DemoSummary GenerateDemo(const std::string& dictionaryPath, const DemoOptions& options);
 
-}  // namespace lw::engine
+}  // namespace lw::practice

@@ -1,4 +1,4 @@
-#include "engine/DemoPractice.h"
+#include "tools/practice/DemoPractice.h"
 
 #include <array>
 #include <cstdio>
@@ -8,7 +8,7 @@
 #include "engine/Dictionary.h"
 #include "engine/Julian.h"
 
-namespace lw::engine {
+namespace lw::practice {
 
 namespace {
 
@@ -81,7 +81,7 @@ struct Application {
 DemoSummary GenerateDemo(const std::string& dictionaryPath, const DemoOptions& options) {
   DemoSummary summary;
   Random random(options.seed);
-  DictionaryLoader loader(dictionaryPath);
+  engine::DictionaryLoader loader(dictionaryPath);
   static const char* kProcedures[] = {"99213", "99214", "99203", "90837", "85025",
                                       "80053", "71046", "93000", "36415", "J1100"};
   static const char* kProviders[] = {"DRA", "DRB", "DRC", "NPJ"};
@@ -93,7 +93,7 @@ DemoSummary GenerateDemo(const std::string& dictionaryPath, const DemoOptions& o
   };
   std::vector<PendingApplication> applications;
   std::int64_t missingReference = 900000000;
-  std::int64_t base = JulianFromCivil(2019, 1, 1);
+  std::int64_t base = engine::JulianFromCivil(2019, 1, 1);
   loader.Begin();
   std::int64_t sinceCommit = 0;
   while (summary.mwtrnRows < options.rows) {
@@ -142,15 +142,15 @@ DemoSummary GenerateDemo(const std::string& dictionaryPath, const DemoOptions& o
     for (int p = 0; p < paymentCount; ++p) {
       if (!paymentUsed[p]) ++summary.unappliedPayments;
       std::int64_t total = paymentUsed[p] ? paymentTotals[p] : 500 + random.Below(20000);
-      Row row = {{"Chart Number", std::string(chart)},
-                 {"Case Number", std::int64_t(1)},
-                 {"Date From", FormatIsoDate(base + random.Below(6 * 365))},
-                 {"Transaction Type", payers[p].type},
-                 {"Who Paid", payers[p].whoPaid},
-                 {"Amount", Money(-total)},
-                 {"Description", std::string(payers[p].type == "I" ? "Insurance payment" : "Payment")},
-                 {"Check Number", std::to_string(100000 + random.Below(900000))},
-                 {"Deposit ID", std::int64_t(1 + random.Below(5000))}};
+      engine::Row row = {{"Chart Number", std::string(chart)},
+                         {"Case Number", std::int64_t(1)},
+                         {"Date From", engine::FormatIsoDate(base + random.Below(6 * 365))},
+                         {"Transaction Type", payers[p].type},
+                         {"Who Paid", payers[p].whoPaid},
+                         {"Amount", Money(-total)},
+                         {"Description", std::string(payers[p].type == "I" ? "Insurance payment" : "Payment")},
+                         {"Check Number", std::to_string(100000 + random.Below(900000))},
+                         {"Deposit ID", std::int64_t(1 + random.Below(5000))}};
       paymentEntries[p] = loader.Insert("MWTRN", row);
       ++summary.payments;
       ++summary.mwtrnRows;
@@ -184,19 +184,19 @@ DemoSummary GenerateDemo(const std::string& dictionaryPath, const DemoOptions& o
       std::int64_t recordedTotal = 0;
       for (const auto& r : recorded) recordedTotal += r.value_or(0);
       if (recordedTotal != applied) ++summary.discrepancies;
-      Row row = {{"Chart Number", std::string(chart)},
-                 {"Case Number", charge.caseNumber},
-                 {"Date From", FormatIsoDate(charge.date)},
-                 {"Date To", FormatIsoDate(charge.date)},
-                 {"Date Created", FormatIsoDate(charge.date + random.Below(5))},
-                 {"Procedure Code", std::string(charge.procedure)},
-                 {"Attending Provider", std::string(kProviders[random.Below(4)])},
-                 {"Transaction Type", std::string(1, charge.type)},
-                 {"Description", std::string("Office visit")},
-                 {"Units", 1.0},
-                 {"Amount", Money(charge.cents)},
-                 {"Diagnosis 1", std::string("T")},
-                 {"Diagnosis Code 1", std::string(random.Chance(50) ? "I10" : "E11.9")}};
+      engine::Row row = {{"Chart Number", std::string(chart)},
+                         {"Case Number", charge.caseNumber},
+                         {"Date From", engine::FormatIsoDate(charge.date)},
+                         {"Date To", engine::FormatIsoDate(charge.date)},
+                         {"Date Created", engine::FormatIsoDate(charge.date + random.Below(5))},
+                         {"Procedure Code", std::string(charge.procedure)},
+                         {"Attending Provider", std::string(kProviders[random.Below(4)])},
+                         {"Transaction Type", std::string(1, charge.type)},
+                         {"Description", std::string("Office visit")},
+                         {"Units", 1.0},
+                         {"Amount", Money(charge.cents)},
+                         {"Diagnosis 1", std::string("T")},
+                         {"Diagnosis Code 1", std::string(random.Chance(50) ? "I10" : "E11.9")}};
       for (int b = 0; b < 6; ++b) {
         if (recorded[b]) row.push_back({kPaidColumns[b], Money(*recorded[b])});
       }
@@ -219,11 +219,12 @@ DemoSummary GenerateDemo(const std::string& dictionaryPath, const DemoOptions& o
   }
   std::int64_t sinceApplicationCommit = 0;
   for (const PendingApplication& a : applications) {
-    Row row = {{"Payment Reference", a.payment},
-               {"Charge Reference", a.charge},
-               {"Who Paid", a.whoPaid},
-               {"Deposit ID", std::int64_t(1 + random.Below(5000))},
-               {"Date Modified", FormatIsoTimestamp({base + random.Below(6 * 365), random.Below(86400000)})}};
+    engine::Row row = {
+        {"Payment Reference", a.payment},
+        {"Charge Reference", a.charge},
+        {"Who Paid", a.whoPaid},
+        {"Deposit ID", std::int64_t(1 + random.Below(5000))},
+        {"Date Modified", engine::FormatIsoTimestamp({base + random.Below(6 * 365), random.Below(86400000)})}};
     if (a.amount) row.push_back({"Payment Amount", *a.amount});
     loader.Insert("MWPAX", row);
     ++summary.applications;
@@ -238,4 +239,4 @@ DemoSummary GenerateDemo(const std::string& dictionaryPath, const DemoOptions& o
   return summary;
 }
 
-}  // namespace lw::engine
+}  // namespace lw::practice
