@@ -20,7 +20,7 @@
 #include "data/TableLayouts.h"
 #include "data/ace/AceProvider.h"
 #include "engine/Dictionary.h"
-#include "engine/SqliteEngine.h"
+#include "engine/Engine.h"
 #include "tests/support/ace/TracingAce.h"
 #include "tools/practice/PracticeLayouts.h"
 
@@ -88,8 +88,8 @@ std::string Practice() {
 }
 
 struct Engine {
-  lw::engine::SqliteEngine engine;
-  lw::ace::ScopedAce installed{engine};
+  std::unique_ptr<lw::ace::AceApi> engine = lw::engine::CreateSqliteEngine();
+  lw::ace::ScopedAce installed{*engine};
 };
 
 void OpenSearchRun(lw::PracticeComponents& c, const std::string& folder, bool tables) {
@@ -234,8 +234,8 @@ void BM_PlainSqliteLookups(benchmark::State& state) {
 // Engine calls per query row, counted through the tracing decorator over the first rows.
 void BM_EngineCallsPerRow(benchmark::State& state) {
   const std::string folder = Practice();
-  lw::engine::SqliteEngine engine;
-  lw::ace::TracingAce trace(engine);
+  const auto engine = lw::engine::CreateSqliteEngine();
+  lw::ace::TracingAce trace(*engine);
   lw::ace::ScopedAce installed(trace);
   lw::ComponentOwner owner("frmMain");
   lw::PracticeComponents c(&owner);

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "data/TableLayouts.h"
+#include "tests/support/TestEngine.h"
 #include "tests/support/TestServer.h"
 #include "tools/practice/PracticeLayouts.h"
 
@@ -118,10 +119,6 @@ PracticeComponents& DataTest::Components() {
   return *components_;
 }
 
-}  // namespace lw::test
-
-#include "tests/support/TestEngine.h"
-
-namespace lw::test {
 std::unique_ptr<ace::AceApi> MakeEngine() { return NewEngine(); }
+
 }  // namespace lw::test
