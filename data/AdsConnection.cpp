@@ -81,11 +81,8 @@ std::string TAdsConnection::DataFolder() const {
   if (n > 4 && folder[n - 4] == '.' && UpperCase(folder.substr(n - 3)) == "ADD") {
     // Only "/" separates folders here; "\" is part of a name. The root keeps its separator.
     const auto separator = folder.rfind(kPathSeparator);
-    if (separator == std::string::npos) {
-      folder = ".";
-    } else {
-      folder.erase(separator == 0 ? 1 : separator);
-    }
+    if (separator == std::string::npos) return ".";
+    folder.erase(separator == 0 ? 1 : separator);
   }
   if (folder.size() > 1 && folder.back() == kPathSeparator) folder.pop_back();
   return folder;

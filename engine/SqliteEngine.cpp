@@ -161,7 +161,7 @@ std::uint32_t SqliteEngine::AdsConnect60(const char* connectPath, std::uint16_t 
 
 std::uint32_t SqliteEngine::LwGetRunNumber(ADSHANDLE connection, std::uint32_t* run) {
   std::lock_guard lock(callLock_);
-  Connection* c;
+  Connection* c = nullptr;
   if (Status s = ConnectionOf(connection, c); !s.ok()) return Finish(s);
   if (run == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
   *run = static_cast<std::uint32_t>(c->Run());
@@ -170,7 +170,7 @@ std::uint32_t SqliteEngine::LwGetRunNumber(ADSHANDLE connection, std::uint32_t* 
 
 std::uint32_t SqliteEngine::AdsDisconnect(ADSHANDLE connection) {
   std::lock_guard lock(callLock_);
-  Connection* c;
+  Connection* c = nullptr;
   if (Status s = ConnectionOf(connection, c); !s.ok()) return Finish(s);
   std::vector<ADSHANDLE> statements = connections_[connection].statements;
   for (ADSHANDLE statement : statements) CloseStatement(statement);
@@ -184,7 +184,7 @@ std::uint32_t SqliteEngine::AdsDisconnect(ADSHANDLE connection) {
 std::uint32_t SqliteEngine::AdsDDGetTableProperty(ADSHANDLE connection, const char* tableName, std::uint16_t property,
                                                   void* buffer, std::uint16_t* length) {
   std::lock_guard lock(callLock_);
-  Connection* c;
+  Connection* c = nullptr;
   if (Status s = ConnectionOf(connection, c); !s.ok()) return Finish(s);
   if (property != ace::kDDDefaultIndex) return Finish(Status::Error(ace::kInvalidArgument, "(unknown table property)"));
   std::shared_ptr<const TableDef> table;
@@ -220,7 +220,7 @@ std::uint32_t SqliteEngine::AdsShowError(const char* title) {
 
 std::uint32_t SqliteEngine::AdsCreateSQLStatement(ADSHANDLE connection, ADSHANDLE* statement) {
   std::lock_guard lock(callLock_);
-  Connection* c;
+  Connection* c = nullptr;
   if (Status s = ConnectionOf(connection, c); !s.ok()) return Finish(s);
   if (statement == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
   auto created = std::make_unique<SqlStatement>(*c);
@@ -278,7 +278,7 @@ LW_STATEMENT_OPTION(AdsStmtReadAllColumns, (void)value)
 
 std::uint32_t SqliteEngine::AdsPrepareSQL(ADSHANDLE statement, const char* sql) {
   std::lock_guard lock(callLock_);
-  SqlStatement* s;
+  SqlStatement* s = nullptr;
   if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st);
   if (sql == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
   return Finish(s->Prepare(sql));
@@ -286,7 +286,7 @@ std::uint32_t SqliteEngine::AdsPrepareSQL(ADSHANDLE statement, const char* sql) 
 
 std::uint32_t SqliteEngine::AdsExecuteSQL(ADSHANDLE statement, ADSHANDLE* cursor) {
   std::lock_guard lock(callLock_);
-  SqlStatement* s;
+  SqlStatement* s = nullptr;
   if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st);
   if (cursor == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
   *cursor = 0;
@@ -298,7 +298,7 @@ std::uint32_t SqliteEngine::AdsExecuteSQL(ADSHANDLE statement, ADSHANDLE* cursor
 
 std::uint32_t SqliteEngine::AdsSqlPeekStatement(ADSHANDLE cursor, std::uint16_t* isLive) {
   std::lock_guard lock(callLock_);
-  Cursor* c;
+  Cursor* c = nullptr;
   if (Status st = CursorOnly(cursor, c); !st.ok()) return Finish(st);
   if (isLive == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
   *isLive = c->IsResult() ? 0 : 1;
@@ -307,7 +307,7 @@ std::uint32_t SqliteEngine::AdsSqlPeekStatement(ADSHANDLE cursor, std::uint16_t*
 
 std::uint32_t SqliteEngine::AdsCloseSQLStatement(ADSHANDLE statement) {
   std::lock_guard lock(callLock_);
-  SqlStatement* s;
+  SqlStatement* s = nullptr;
   if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st);
   CloseStatement(statement);
   return 0;

@@ -11,24 +11,24 @@ namespace lw::engine {
 
 std::uint32_t SqliteEngine::AdsGotoBOF(ADSHANDLE handle) {
   LW_LOCK;
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(CursorOf(handle, c, order));
   return Finish(c->GotoBOF(order));
 }
 
 std::uint32_t SqliteEngine::AdsGotoTop(ADSHANDLE handle) {
   LW_LOCK;
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(CursorOf(handle, c, order));
   return Finish(c->GotoTop(order));
 }
 
 std::uint32_t SqliteEngine::AdsSkip(ADSHANDLE handle, std::int32_t rows) {
   LW_LOCK;
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(CursorOf(handle, c, order));
   return Finish(c->Skip(order, rows));
 }
@@ -36,7 +36,7 @@ std::uint32_t SqliteEngine::AdsSkip(ADSHANDLE handle, std::int32_t rows) {
 std::uint32_t SqliteEngine::AdsAtEOF(ADSHANDLE table, std::uint16_t* atEof) {
   LW_LOCK;
   LW_OUT(atEof);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   *atEof = c->AtEOF() ? 1 : 0;
   return 0;
@@ -45,7 +45,7 @@ std::uint32_t SqliteEngine::AdsAtEOF(ADSHANDLE table, std::uint16_t* atEof) {
 std::uint32_t SqliteEngine::AdsAtBOF(ADSHANDLE table, std::uint16_t* atBof) {
   LW_LOCK;
   LW_OUT(atBof);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   *atBof = c->AtBOF() ? 1 : 0;
   return 0;
@@ -54,8 +54,8 @@ std::uint32_t SqliteEngine::AdsAtBOF(ADSHANDLE table, std::uint16_t* atBof) {
 std::uint32_t SqliteEngine::AdsIsRecordVisible(ADSHANDLE handle, std::uint16_t* visible) {
   LW_LOCK;
   LW_OUT(visible);
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(CursorOf(handle, c, order));
   bool isVisible = false;
   Status status = c->IsVisible(order, isVisible);
@@ -67,7 +67,7 @@ std::uint32_t SqliteEngine::AdsGetRecord(ADSHANDLE table, void* buffer, std::uin
   LW_LOCK;
   LW_OUT(buffer);
   LW_OUT(length);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   const std::uint8_t* image = nullptr;
   LW_TRY(c->Image(image));
@@ -87,8 +87,8 @@ std::uint32_t SqliteEngine::AdsGetField(ADSHANDLE table, std::uint32_t field, ch
   LW_LOCK;
   LW_OUT(buffer);
   LW_OUT(length);
-  Cursor* c;
-  int column;
+  Cursor* c = nullptr;
+  int column = 0;
   LW_TRY(CursorOnly(table, c));
   LW_TRY(ColumnOf(*c, field, column));
   const std::uint8_t* image = nullptr;
@@ -124,8 +124,8 @@ std::uint32_t SqliteEngine::AdsGetField(ADSHANDLE table, std::uint32_t field, ch
 std::uint32_t SqliteEngine::AdsIsEmpty(ADSHANDLE handle, std::uint32_t field, std::uint16_t* empty) {
   LW_LOCK;
   LW_OUT(empty);
-  Cursor* c;
-  int column;
+  Cursor* c = nullptr;
+  int column = 0;
   LW_TRY(CursorOnly(handle, c));
   LW_TRY(ColumnOf(*c, field, column));
   const std::uint8_t* image = nullptr;
@@ -146,7 +146,7 @@ std::uint32_t SqliteEngine::AdsIsEmpty(ADSHANDLE handle, std::uint32_t field, st
 
 std::uint32_t SqliteEngine::AdsGetBookmarkLength(ADSHANDLE handle, std::uint32_t* length) {
   LW_OUT(length);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(handle, c));
   *length = sizeof(std::int32_t);
   return 0;
@@ -156,7 +156,7 @@ std::uint32_t SqliteEngine::AdsGetBookmark60(ADSHANDLE handle, void* bookmark, s
   LW_LOCK;
   LW_OUT(bookmark);
   LW_OUT(length);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(handle, c));
   if (!c->HasRow()) return Finish(Status::Error(ace::kNoCurrentRecord));
   if (*length < sizeof(std::int32_t)) {
@@ -171,7 +171,7 @@ std::uint32_t SqliteEngine::AdsGetBookmark60(ADSHANDLE handle, void* bookmark, s
 
 std::uint32_t SqliteEngine::AdsGotoBookmark(ADSHANDLE table, std::int32_t bookmark) {
   LW_LOCK;
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   bool found = false;
   LW_TRY(c->GotoRecord(bookmark, found));
@@ -180,7 +180,7 @@ std::uint32_t SqliteEngine::AdsGotoBookmark(ADSHANDLE table, std::int32_t bookma
 
 std::uint32_t SqliteEngine::AdsGotoRecord(ADSHANDLE table, std::uint32_t recordNumber) {
   LW_LOCK;
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   bool found = false;
   return Finish(c->GotoRecord(recordNumber, found));
@@ -189,7 +189,7 @@ std::uint32_t SqliteEngine::AdsGotoRecord(ADSHANDLE table, std::uint32_t recordN
 std::uint32_t SqliteEngine::AdsGetRecordNum(ADSHANDLE table, std::uint16_t option, std::uint32_t* recordNumber) {
   LW_LOCK;
   LW_OUT(recordNumber);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   *recordNumber = static_cast<std::uint32_t>(c->RecordNumber());
   return 0;
@@ -207,8 +207,8 @@ std::uint32_t SqliteEngine::AdsGetRecordCount(ADSHANDLE handle, std::uint16_t op
     *count = static_cast<std::uint32_t>(entry->statement->RowsAffected());
     return 0;
   }
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(CursorOf(handle, c, order));
   return Finish(c->Count(order, (option & 3) == ace::kCountRespectScopes, *count));
 }
@@ -240,8 +240,8 @@ std::uint32_t SqliteEngine::AdsConvertJulianToString(double julian, char* buffer
 
 std::uint32_t SqliteEngine::AdsInitRawKey(ADSHANDLE index) {
   LW_LOCK;
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   c->InitRawKey(order);
   return 0;
@@ -251,9 +251,9 @@ std::uint32_t SqliteEngine::AdsSetField(ADSHANDLE handle, std::uint32_t field, c
                                         std::uint32_t length) {
   LW_LOCK;
   LW_OUT(value);
-  Cursor* c;
-  int order;
-  int column;
+  Cursor* c = nullptr;
+  int order = 0;
+  int column = 0;
   LW_TRY(CursorOf(handle, c, order));
   LW_TRY(ColumnOf(*c, field, column));
   if (handles_.At(handle).kind == HandleKind::Index) {
@@ -277,9 +277,9 @@ std::uint32_t SqliteEngine::AdsSetFieldRaw(ADSHANDLE handle, std::uint32_t field
                                            std::uint32_t length) {
   LW_LOCK;
   LW_OUT(value);
-  Cursor* c;
-  int order;
-  int column;
+  Cursor* c = nullptr;
+  int order = 0;
+  int column = 0;
   LW_TRY(CursorOf(handle, c, order));
   LW_TRY(ColumnOf(*c, field, column));
   const auto* bytes = static_cast<const std::uint8_t*>(value);
@@ -292,9 +292,9 @@ std::uint32_t SqliteEngine::AdsSetEmpty(ADSHANDLE handle, std::uint32_t field) {
   const HandleEntry* entry = Find(handle);
   if (entry != nullptr && entry->kind == HandleKind::Statement)
     return Finish(entry->statement->SetParameterNull(field));
-  Cursor* c;
-  int order;
-  int column;
+  Cursor* c = nullptr;
+  int order = 0;
+  int column = 0;
   LW_TRY(CursorOf(handle, c, order));
   LW_TRY(ColumnOf(*c, field, column));
   if (entry->kind == HandleKind::Index) return Finish(c->SetKeySegmentNull(order, column));
@@ -305,8 +305,8 @@ std::uint32_t SqliteEngine::AdsBuildRawKey(ADSHANDLE index, void* key, std::uint
   LW_LOCK;
   LW_OUT(key);
   LW_OUT(length);
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   std::string built;
   LW_TRY(c->BuildRawKey(order, built));
@@ -322,8 +322,8 @@ std::uint32_t SqliteEngine::AdsBuildRawKey(ADSHANDLE index, void* key, std::uint
 std::uint32_t SqliteEngine::AdsStepIndexKey(ADSHANDLE index, void* key, std::uint16_t length, std::int16_t direction) {
   LW_LOCK;
   LW_OUT(key);
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   std::vector<Value> values;
   LW_TRY(c->DecodeRawKey(order, static_cast<const std::uint8_t*>(key), length, values));
@@ -356,8 +356,8 @@ std::uint32_t SqliteEngine::AdsSetScope(ADSHANDLE index, std::uint16_t scopeOpti
                                         std::uint16_t length, std::uint16_t dataType) {
   LW_LOCK;
   LW_OUT(key);
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   if (scopeOption != ace::kScopeTop && scopeOption != ace::kScopeBottom) {
     return Finish(Status::Error(ace::kInvalidArgument, "(the scope option is 1 for top or 2 for bottom)"));
@@ -389,7 +389,7 @@ std::uint32_t SqliteEngine::AdsSetScope(ADSHANDLE index, std::uint16_t scopeOpti
 
 std::uint32_t SqliteEngine::AdsClearAllScopes(ADSHANDLE table) {
   LW_LOCK;
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   c->ClearScopes();
   return 0;
@@ -399,14 +399,14 @@ std::uint32_t SqliteEngine::AdsClearAllScopes(ADSHANDLE table) {
 
 std::uint32_t SqliteEngine::AdsLockRecord(ADSHANDLE table, std::uint32_t recordNumber) {
   LW_LOCK;
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   return Finish(c->Lock(recordNumber));
 }
 
 std::uint32_t SqliteEngine::AdsUnlockRecord(ADSHANDLE table, std::uint32_t recordNumber) {
   LW_LOCK;
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   return Finish(c->Unlock(recordNumber));
 }
@@ -414,28 +414,28 @@ std::uint32_t SqliteEngine::AdsUnlockRecord(ADSHANDLE table, std::uint32_t recor
 std::uint32_t SqliteEngine::AdsGetRecordCRC(ADSHANDLE table, std::uint32_t* crc, std::uint32_t options) {
   LW_LOCK;
   LW_OUT(crc);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   return Finish(c->Checksum(*crc));
 }
 
 std::uint32_t SqliteEngine::AdsAppendRecord(ADSHANDLE table) {
   LW_LOCK;
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   return Finish(c->Append());
 }
 
 std::uint32_t SqliteEngine::AdsWriteRecord(ADSHANDLE table) {
   LW_LOCK;
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   return Finish(c->Write());
 }
 
 std::uint32_t SqliteEngine::AdsCancelUpdate(ADSHANDLE table) {
   LW_LOCK;
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   c->Cancel();
   return 0;

@@ -16,7 +16,7 @@ std::uint32_t SqliteEngine::AdsOpenTable(ADSHANDLE connection, const char* name,
   LW_LOCK;
   LW_OUT(table);
   *table = ace::kNoHandle;
-  Connection* c;
+  Connection* c = nullptr;
   LW_TRY(ConnectionOf(connection, c));
   if (name == nullptr || *name == '\0') return Finish(Status::Error(ace::kInvalidArgument, "(no table name)"));
   std::shared_ptr<const TableDef> def;
@@ -35,7 +35,7 @@ std::uint32_t SqliteEngine::AdsCloseTable(ADSHANDLE table) {
 
 std::uint32_t SqliteEngine::AdsGetTableType(ADSHANDLE table, std::uint16_t* tableType) {
   LW_OUT(tableType);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   *tableType = ace::kTableAdt;
   return 0;
@@ -43,7 +43,7 @@ std::uint32_t SqliteEngine::AdsGetTableType(ADSHANDLE table, std::uint16_t* tabl
 
 std::uint32_t SqliteEngine::AdsGetTableCharType(ADSHANDLE table, std::uint16_t* charType) {
   LW_OUT(charType);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   *charType = ace::kCharAnsi;
   return 0;
@@ -51,7 +51,7 @@ std::uint32_t SqliteEngine::AdsGetTableCharType(ADSHANDLE table, std::uint16_t* 
 
 std::uint32_t SqliteEngine::AdsIsTableEncrypted(ADSHANDLE table, std::uint16_t* encrypted) {
   LW_OUT(encrypted);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   *encrypted = 0;
   return 0;
@@ -59,14 +59,14 @@ std::uint32_t SqliteEngine::AdsIsTableEncrypted(ADSHANDLE table, std::uint16_t* 
 
 std::uint32_t SqliteEngine::AdsIsEncryptionEnabled(ADSHANDLE table, std::uint16_t* enabled) {
   LW_OUT(enabled);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   *enabled = 0;
   return 0;
 }
 
 std::uint32_t SqliteEngine::AdsEnableEncryption(ADSHANDLE table, const char* password) {
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   return Finish(Status::Error(ace::kNotEncrypted));
 }
@@ -75,7 +75,7 @@ std::uint32_t SqliteEngine::AdsOpenIndex(ADSHANDLE table, const char* indexFile,
                                          std::uint16_t* count) {
   LW_OUT(indexes);
   LW_OUT(count);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   std::string name = indexFile ? indexFile : "";
   std::size_t slash = name.find_last_of("/\\");
@@ -90,7 +90,7 @@ std::uint32_t SqliteEngine::AdsOpenIndex(ADSHANDLE table, const char* indexFile,
 
 std::uint32_t SqliteEngine::AdsGetRecordLength(ADSHANDLE table, std::uint32_t* length) {
   LW_OUT(length);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   *length = c->Table().recordLength;
   return 0;
@@ -98,7 +98,7 @@ std::uint32_t SqliteEngine::AdsGetRecordLength(ADSHANDLE table, std::uint32_t* l
 
 std::uint32_t SqliteEngine::AdsGetTableOpenOptions(ADSHANDLE table, std::uint32_t* options) {
   LW_OUT(options);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   *options = c->Options();
   if ((c->Options() & ace::kOptionReadOnly) == 0 && !c->IsResult()) *options |= ace::kOptionUpdateRight;
@@ -106,14 +106,14 @@ std::uint32_t SqliteEngine::AdsGetTableOpenOptions(ADSHANDLE table, std::uint32_
 }
 
 std::uint32_t SqliteEngine::AdsCacheRecords(ADSHANDLE table, std::uint16_t records) {
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   return 0;
 }
 
 std::uint32_t SqliteEngine::AdsGetNumFields(ADSHANDLE table, std::uint16_t* count) {
   LW_OUT(count);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   *count = static_cast<std::uint16_t>(c->Table().columns.size());
   return 0;
@@ -121,8 +121,8 @@ std::uint32_t SqliteEngine::AdsGetNumFields(ADSHANDLE table, std::uint16_t* coun
 
 std::uint32_t SqliteEngine::AdsGetFieldType(ADSHANDLE table, std::uint32_t field, std::uint16_t* type) {
   LW_OUT(type);
-  Cursor* c;
-  int column;
+  Cursor* c = nullptr;
+  int column = 0;
   LW_TRY(CursorOnly(table, c));
   LW_TRY(ColumnOf(*c, field, column));
   *type = c->Table().columns[column].type;
@@ -131,8 +131,8 @@ std::uint32_t SqliteEngine::AdsGetFieldType(ADSHANDLE table, std::uint32_t field
 
 std::uint32_t SqliteEngine::AdsGetFieldLength(ADSHANDLE table, std::uint32_t field, std::uint32_t* length) {
   LW_OUT(length);
-  Cursor* c;
-  int column;
+  Cursor* c = nullptr;
+  int column = 0;
   LW_TRY(CursorOnly(table, c));
   LW_TRY(ColumnOf(*c, field, column));
   *length = c->Table().columns[column].length;
@@ -141,8 +141,8 @@ std::uint32_t SqliteEngine::AdsGetFieldLength(ADSHANDLE table, std::uint32_t fie
 
 std::uint32_t SqliteEngine::AdsGetFieldDecimals(ADSHANDLE table, std::uint32_t field, std::uint16_t* decimals) {
   LW_OUT(decimals);
-  Cursor* c;
-  int column;
+  Cursor* c = nullptr;
+  int column = 0;
   LW_TRY(CursorOnly(table, c));
   LW_TRY(ColumnOf(*c, field, column));
   *decimals = c->Table().columns[column].decimals;
@@ -150,8 +150,8 @@ std::uint32_t SqliteEngine::AdsGetFieldDecimals(ADSHANDLE table, std::uint32_t f
 }
 
 std::uint32_t SqliteEngine::AdsGetFieldName(ADSHANDLE table, std::uint16_t field, char* buffer, std::uint16_t* length) {
-  Cursor* c;
-  int column;
+  Cursor* c = nullptr;
+  int column = 0;
   LW_TRY(CursorOnly(table, c));
   LW_TRY(ColumnOf(*c, field, column));
   return Finish(CopyText(c->Table().columns[column].name, buffer, length));
@@ -159,8 +159,8 @@ std::uint32_t SqliteEngine::AdsGetFieldName(ADSHANDLE table, std::uint16_t field
 
 std::uint32_t SqliteEngine::AdsGetFieldOffset(ADSHANDLE table, std::uint32_t field, std::uint32_t* offset) {
   LW_OUT(offset);
-  Cursor* c;
-  int column;
+  Cursor* c = nullptr;
+  int column = 0;
   LW_TRY(CursorOnly(table, c));
   LW_TRY(ColumnOf(*c, field, column));
   *offset = c->Table().columns[column].offset;
@@ -169,8 +169,8 @@ std::uint32_t SqliteEngine::AdsGetFieldOffset(ADSHANDLE table, std::uint32_t fie
 
 std::uint32_t SqliteEngine::AdsGetColumnPermissions(ADSHANDLE table, std::uint16_t field, std::uint32_t* permissions) {
   LW_OUT(permissions);
-  Cursor* c;
-  int column;
+  Cursor* c = nullptr;
+  int column = 0;
   LW_TRY(CursorOnly(table, c));
   LW_TRY(ColumnOf(*c, field, column));
   bool writable = !c->IsResult() && (c->Options() & ace::kOptionReadOnly) == 0;
@@ -180,7 +180,7 @@ std::uint32_t SqliteEngine::AdsGetColumnPermissions(ADSHANDLE table, std::uint16
 
 std::uint32_t SqliteEngine::AdsGetNullRecord(ADSHANDLE table, void* buffer, std::uint32_t length) {
   LW_OUT(buffer);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   const TableDef& def = c->Table();
   if (length < def.recordLength) return Finish(Status::Error(ace::kInsufficientBuffer));
@@ -192,7 +192,7 @@ std::uint32_t SqliteEngine::AdsGetNullRecord(ADSHANDLE table, void* buffer, std:
 
 std::uint32_t SqliteEngine::AdsGetNumIndexes(ADSHANDLE table, std::uint16_t* count) {
   LW_OUT(count);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   *count = static_cast<std::uint16_t>(c->Table().indexes.size());
   return 0;
@@ -200,7 +200,7 @@ std::uint32_t SqliteEngine::AdsGetNumIndexes(ADSHANDLE table, std::uint16_t* cou
 
 std::uint32_t SqliteEngine::AdsGetAllIndexes(ADSHANDLE table, ADSHANDLE* indexes, std::uint16_t* count) {
   LW_OUT(count);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   const ADSHANDLE first = handles_.At(table).firstIndex;
   const std::size_t all = c->Table().indexes.size();
@@ -213,15 +213,15 @@ std::uint32_t SqliteEngine::AdsGetAllIndexes(ADSHANDLE table, ADSHANDLE* indexes
 }
 
 std::uint32_t SqliteEngine::AdsGetIndexName(ADSHANDLE index, char* buffer, std::uint16_t* length) {
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   return Finish(CopyText(c->Table().indexes[order].name, buffer, length));
 }
 
 std::uint32_t SqliteEngine::AdsGetIndexHandle(ADSHANDLE table, const char* indexName, ADSHANDLE* index) {
   LW_OUT(index);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   const HandleEntry& entry = handles_.At(table);
   if (indexName == nullptr || *indexName == '\0') {
@@ -236,7 +236,7 @@ std::uint32_t SqliteEngine::AdsGetIndexHandle(ADSHANDLE table, const char* index
 
 std::uint32_t SqliteEngine::AdsGetIndexPageSize(ADSHANDLE index, std::uint32_t* pageSize) {
   LW_OUT(pageSize);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(index, c));
   *pageSize = 4096;  // the dictionary's SQLite page size
   return 0;
@@ -244,8 +244,8 @@ std::uint32_t SqliteEngine::AdsGetIndexPageSize(ADSHANDLE index, std::uint32_t* 
 
 std::uint32_t SqliteEngine::AdsGetNumSegments(ADSHANDLE index, std::uint16_t* count) {
   LW_OUT(count);
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   *count = static_cast<std::uint16_t>(c->Table().indexes[order].segments.size());
   return 0;
@@ -253,8 +253,8 @@ std::uint32_t SqliteEngine::AdsGetNumSegments(ADSHANDLE index, std::uint16_t* co
 
 std::uint32_t SqliteEngine::AdsGetSegmentFieldname(ADSHANDLE index, std::uint16_t segment, char* buffer,
                                                    std::uint16_t* length) {
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   const IndexDef& def = c->Table().indexes[order];
   // Callers ask for segments until this answer, once per key: it must not allocate.
@@ -264,8 +264,8 @@ std::uint32_t SqliteEngine::AdsGetSegmentFieldname(ADSHANDLE index, std::uint16_
 
 std::uint32_t SqliteEngine::AdsIsIndexDescending(ADSHANDLE index, std::uint16_t* descending) {
   LW_OUT(descending);
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   *descending = c->Table().indexes[order].descending ? 1 : 0;
   return 0;
@@ -273,8 +273,8 @@ std::uint32_t SqliteEngine::AdsIsIndexDescending(ADSHANDLE index, std::uint16_t*
 
 std::uint32_t SqliteEngine::AdsIsIndexUnique(ADSHANDLE index, std::uint16_t* unique) {
   LW_OUT(unique);
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   *unique = c->Table().indexes[order].unique ? 1 : 0;
   return 0;
@@ -282,8 +282,8 @@ std::uint32_t SqliteEngine::AdsIsIndexUnique(ADSHANDLE index, std::uint16_t* uni
 
 std::uint32_t SqliteEngine::AdsIsIndexPrimaryKey(ADSHANDLE index, std::uint16_t* primary) {
   LW_OUT(primary);
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   *primary = c->Table().indexes[order].primary ? 1 : 0;
   return 0;
@@ -291,8 +291,8 @@ std::uint32_t SqliteEngine::AdsIsIndexPrimaryKey(ADSHANDLE index, std::uint16_t*
 
 std::uint32_t SqliteEngine::AdsGetIndexFlags(ADSHANDLE index, std::uint32_t* flags) {
   LW_OUT(flags);
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   const IndexDef& def = c->Table().indexes[order];
   *flags = (def.unique ? ace::kIndexFlagUnique : 0) | (def.descending ? ace::kIndexFlagDescending : 0) |
@@ -301,16 +301,16 @@ std::uint32_t SqliteEngine::AdsGetIndexFlags(ADSHANDLE index, std::uint32_t* fla
 }
 
 std::uint32_t SqliteEngine::AdsGetIndexCondition(ADSHANDLE index, char* buffer, std::uint16_t* length) {
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   return Finish(CopyText("", buffer, length));
 }
 
 std::uint32_t SqliteEngine::AdsGetKeyLength(ADSHANDLE index, std::uint16_t* length) {
   LW_OUT(length);
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   *length = static_cast<std::uint16_t>(c->Table().indexes[order].keyLength);
   return 0;

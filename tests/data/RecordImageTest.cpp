@@ -38,7 +38,7 @@ class TestDates : public DateTextConverter {
     long long j = static_cast<long long>(julian);
     long long a = j + 32044, b = (4 * a + 3) / 146097, c = a - 146097 * b / 4;
     long long d = (4 * c + 3) / 1461, e = c - 1461 * d / 4, m = (5 * e + 2) / 153;
-    char text[16];
+    char text[3 * 20 + 1];  // room for any three long longs, so nothing is ever cut
     std::snprintf(text, sizeof text, "%04lld%02lld%02lld", 100 * b + d - 4800 + m / 10, m + 3 - 12 * (m / 10),
                   e - (153 * m + 2) / 5 + 1);
     return text;

@@ -149,7 +149,9 @@ TEST(WriterKilled, EveryRowHoldsAllItsOldOrAllItsNewValues) {
     int status = 0;
     waitpid(child, &status, 0);
   }
-  if (!practice.OnServer()) EXPECT_EQ("ok", practice.QueryText("PRAGMA integrity_check"));
+  if (!practice.OnServer()) {
+    EXPECT_EQ("ok", practice.QueryText("PRAGMA integrity_check"));
+  }
   EXPECT_EQ(0,
             practice.QueryInt(
                 "SELECT count(*) FROM MWTRN WHERE NOT (\"Insurance 1 Amount Paid\" IS NOT DISTINCT FROM "

@@ -71,7 +71,7 @@ TEST(ComputeChargeTotals, RecordedTotalAndNegativeAmounts) {
 
 TEST(ComputeChargeTotals, SumsLeavingTheRangeRaiseInvalidOp) {
   const Currency big = C(std::numeric_limits<std::int64_t>::max() - 1);
-  EXPECT_THROW(ComputeChargeTotals(PaidAmounts{big, big}, {}), EInvalidOp);
+  EXPECT_THROW(ComputeChargeTotals(PaidAmounts{big, big, {}, {}, {}, {}}, {}), EInvalidOp);
   EXPECT_THROW(ComputeChargeTotals(PaidAmounts{}, std::vector<Application>{{big, true, "Q", ""}, {big, true, "Q", ""}}),
                EInvalidOp);
 }
