@@ -600,13 +600,4 @@ RegKey& RegFile::EnsureKey(const std::string& path) {
   }
 }
 
-void RegFile::DeleteKey(const std::string& path) {
-  const auto normal = NormaliseRegKeyPath(path);
-  if (!normal) return;
-  const std::string prefix = *normal + "\\";
-  std::erase_if(keys_, [&](const RegKey& key) {
-    return EqualsNoCase(key.path, *normal) || StartsWithNoCase(key.path, prefix);
-  });
-}
-
 }  // namespace lw

@@ -70,8 +70,6 @@ class RegFile {
   const RegKey* FindKey(const std::string& path) const;
   // Finds or creates the key (and, as the registry does, every missing parent key).
   RegKey& EnsureKey(const std::string& path);
-  // Removes the key and all its subkeys.
-  void DeleteKey(const std::string& path);
 
   const std::vector<RegKey>& Keys() const { return keys_; }
 

@@ -44,7 +44,6 @@ class FileRegistryHive : public RegistryHive {
   // A missing or unreadable file has no keys. A malformed file raises ERegistryException naming
   // the file and the line.
   std::unique_ptr<RegistryKey> OpenCurrentUserKey(const std::string& path) override;
-  const std::string& FileName() const { return fileName_; }
 
  private:
   std::string fileName_;

@@ -73,8 +73,6 @@ class TAdsConnection : public TComponent {
   void AddCursor(TAdsDataSet* cursor);
   void RemoveCursor(TAdsDataSet* cursor);
 
-  std::thread::id CreatorThread() const { return creatorThread_; }
-
   // Looks a connection up by component name (case ignored), preferring, in order: one with the
   // asker's owner created by this thread, any created by this thread, one with the asker's
   // owner, any (there also as "owner.name"). nullptr when none matches.

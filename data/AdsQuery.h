@@ -55,7 +55,6 @@ class TAdsQuery : public TAdsDataSet {
   ace::ADSHANDLE StatementHandle() const { return statement_; }
   std::int32_t RowsAffected() const { return rowsAffected_; }
   bool Prepared() const { return prepared_; }
-  bool ReadOnlyResult() const { return readOnly_; }
 
   void ForgetStatement() override;
 

@@ -27,7 +27,6 @@ class TAdsTable : public TAdsDataSet {
   TAdsTable(std::string name, const ComponentOwner* owner);
   ~TAdsTable() override;
 
-  const std::string& TableNameSetting() const { return tableName_; }
   void SetTableName(std::string name) { tableName_ = std::move(name); }
   std::string TableName() const override { return tableName_; }
   bool IsTable() const override { return true; }

@@ -49,24 +49,4 @@ std::string UnknownFieldTypeMessage(std::uint16_t typeCode) {
   return "Unknown field type (" + std::to_string(typeCode) + ") encountered.";
 }
 
-const char* FieldTypeName(FieldType type) {
-  switch (type) {
-    case FieldType::ftString: return "ftString";
-    case FieldType::ftInteger: return "ftInteger";
-    case FieldType::ftAutoInc: return "ftAutoInc";
-    case FieldType::ftSmallint: return "ftSmallint";
-    case FieldType::ftFloat: return "ftFloat";
-    case FieldType::ftCurrency: return "ftCurrency";
-    case FieldType::ftBCD: return "ftBCD";
-    case FieldType::ftDate: return "ftDate";
-    case FieldType::ftTime: return "ftTime";
-    case FieldType::ftDateTime: return "ftDateTime";
-    case FieldType::ftBoolean: return "ftBoolean";
-    case FieldType::ftMemo: return "ftMemo";
-    case FieldType::ftBlob: return "ftBlob";
-    case FieldType::ftBytes: return "ftBytes";
-  }
-  return "ftUnknown";
-}
-
 }  // namespace lw

@@ -62,7 +62,4 @@ std::optional<FieldTypeInfo> FieldTypeFromColumnType(std::uint16_t typeCode, int
 // "Unknown field type (" code ") encountered."
 std::string UnknownFieldTypeMessage(std::uint16_t typeCode);
 
-// "ftString", "ftInteger", ... for messages and tests.
-const char* FieldTypeName(FieldType type);
-
 }  // namespace lw

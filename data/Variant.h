@@ -23,7 +23,4 @@ inline bool VariantIsNull(const Variant& value) {
   return std::holds_alternative<std::monostate>(value);
 }
 
-// "Null", "Integer", "Double", ... for messages and tests.
-const char* VariantKindName(const Variant& value);
-
 }  // namespace lw

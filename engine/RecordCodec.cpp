@@ -297,17 +297,6 @@ void WriteImageFromStoredValue(const ColumnDef& column, sqlite3_value* value, st
   WriteNullImage(column, image);
 }
 
-void WriteImageFromStatement(const ColumnDef& column, sqlite3_stmt* stmt, int index, std::uint8_t* image) {
-  // The statement's own result value, read through one API call per column; the engine lock
-  // keeps every other thread away from the statement meanwhile.
-  sqlite3_value* value = sqlite3_column_value(stmt, index);
-  if (sqlite3_value_type(value) == SQLITE_NULL) {
-    WriteNullImage(column, image);
-    return;
-  }
-  WriteImageFromStoredValue(column, value, image);
-}
-
 Status ValueFromImage(const ColumnDef& column, const std::uint8_t* bytes, Value& value) {
   value = Value();
   std::uint32_t length = column.length;

@@ -52,8 +52,6 @@ struct Value {
 // Writes the column's NULL marker into `image` at the column's offset.
 void WriteNullImage(const ColumnDef& column, std::uint8_t* image);
 
-// Writes result column `index` of a stepped statement into the record image.
-void WriteImageFromStatement(const ColumnDef& column, sqlite3_stmt* stmt, int index, std::uint8_t* image);
 // Writes a stored value that is not NULL into the record image (the NULL marker when it cannot
 // be read as the column's type).
 void WriteImageFromStoredValue(const ColumnDef& column, sqlite3_value* value, std::uint8_t* image);

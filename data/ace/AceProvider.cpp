@@ -18,8 +18,6 @@ AceApi& Ace() {
 
 void SetAce(AceApi* engine) { installed.store(engine, std::memory_order_release); }
 
-bool HasAce() { return installed.load(std::memory_order_acquire) != nullptr; }
-
 ScopedAce::ScopedAce(AceApi& engine) : previous_(installed.exchange(&engine)) {}
 
 ScopedAce::~ScopedAce() { installed.store(previous_); }

@@ -15,9 +15,6 @@ AceApi& Ace();
 // while it is installed.
 void SetAce(AceApi* engine);
 
-// True while an engine is installed.
-bool HasAce();
-
 // Installs an engine for the lifetime of this object and restores the previous one afterwards.
 class ScopedAce {
  public:
