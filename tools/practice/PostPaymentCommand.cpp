@@ -1,25 +1,23 @@
 #include "tools/practice/PostPaymentCommand.h"
 
 #include <charconv>
-#include <cstdio>
-#include <filesystem>
 #include <limits>
 
 #include "common/Exceptions.h"
 #include "data/PaymentPosting.h"
 #include "data/ace/AceProvider.h"
-#include "engine/Dictionary.h"
 #include "pgengine/ServerEngine.h"
 #include "reconcile/ChargeRules.h"
+#include "tools/practice/Commands.h"
 
 namespace lw::practice {
 
 namespace {
 
-int Usage(const std::string& message) {
-  std::fprintf(stderr, "ledgerwick-practice post-payment: %s\nUsage: ledgerwick-practice %s\n", message.c_str(),
-               kPostPaymentUsage);
-  return 2;
+int Usage(std::ostream& err, const std::string& message) {
+  err << "ledgerwick-practice post-payment: " << message << "\nUsage: ledgerwick-practice " << kPostPaymentUsage
+      << "\n";
+  return kUsage;
 }
 
 }  // namespace
@@ -44,24 +42,24 @@ bool ParseAmount(const std::string& text, std::int64_t& count) {
   return true;
 }
 
-int PostPaymentCommand(const std::vector<std::string>& args) {
+int PostPaymentCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   std::string folder;
   PaymentPosting posting;
   bool haveCharge = false, haveAmount = false, haveType = false, haveWho = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--charge" || arg == "--amount" || arg == "--type" || arg == "--who") {
-      if (i + 1 >= args.size()) return Usage(arg + " needs a value");
+      if (i + 1 >= args.size()) return Usage(err, arg + " needs a value");
       const std::string& value = args[++i];
       if (arg == "--charge") {
         auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), posting.chargeEntry);
         if (error != std::errc() || end != value.data() + value.size() || posting.chargeEntry <= 0) {
-          return Usage("not a valid Entry Number: " + value);
+          return Usage(err, "not a valid Entry Number: " + value);
         }
         haveCharge = true;
       } else if (arg == "--amount") {
         std::int64_t count = 0;
-        if (!ParseAmount(value, count) || count <= 0) return Usage("not a valid positive amount: " + value);
+        if (!ParseAmount(value, count) || count <= 0) return Usage(err, "not a valid positive amount: " + value);
         posting.amount = Currency::FromCount(count);
         haveAmount = true;
       } else if (arg == "--type") {
@@ -72,33 +70,33 @@ int PostPaymentCommand(const std::vector<std::string>& args) {
         haveWho = true;
       }
     } else if (!arg.empty() && arg[0] == '-') {
-      return Usage("unknown option " + arg);
+      return Usage(err, "unknown option " + arg);
     } else if (folder.empty()) {
       folder = arg;
     } else {
-      return Usage("expects one folder");
+      return Usage(err, "expects one folder");
     }
   }
   if (folder.empty() || !haveCharge || !haveAmount || !haveType || !haveWho) {
-    return Usage("expects a folder, --charge, --amount, --type and --who");
+    return Usage(err, "expects a folder, --charge, --amount, --type and --who");
   }
   posting.paidField = std::string(PaidFieldFor(posting.transactionType, posting.whoPaid));
   if (posting.paidField.empty()) {
-    return Usage("a payment of Transaction Type '" + posting.transactionType + "' by Who Paid '" + posting.whoPaid +
-                 "' fills no paid-amount field of a charge");
+    return Usage(err, "a payment of Transaction Type '" + posting.transactionType + "' by Who Paid '" +
+                          posting.whoPaid + "' fills no paid-amount field of a charge");
   }
-  const std::string path = (std::filesystem::path(folder) / engine::kDictionaryFileName).string();
+  const std::string path = DictionaryIn(folder);
   auto engine = pgengine::CreatePracticeEngine();
   ace::ScopedAce installed(*engine);
   try {
     const PostedPayment posted = PostPayment(path, posting);
-    std::printf("Posted payment %d to charge %d: %s %s -> %s\n", posted.paymentEntry, posting.chargeEntry,
-                posting.paidField.c_str(), FormatGeneralAmount(posted.paidBefore, '.').c_str(),
-                FormatGeneralAmount(posted.paidAfter, '.').c_str());
-    return 0;
+    out << "Posted payment " << posted.paymentEntry << " to charge " << posting.chargeEntry << ": " << posting.paidField
+        << " " << FormatGeneralAmount(posted.paidBefore, '.') << " -> " << FormatGeneralAmount(posted.paidAfter, '.')
+        << "\n";
+    return kOk;
   } catch (const Exception& e) {
-    std::fprintf(stderr, "ledgerwick-practice post-payment: %s\n", e.Message().c_str());
-    return 1;
+    err << "ledgerwick-practice post-payment: " << e.Message() << "\n";
+    return kFailed;
   }
 }
 

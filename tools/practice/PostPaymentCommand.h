@@ -3,6 +3,7 @@
 // (see data/PaymentPosting.h), so anyone can make a practice busy by hand or from a script.
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,9 @@ inline constexpr const char* kPostPaymentHelp =
     "Guarantor, Adjustment or Attorney) by A. Fails, changing nothing, when the charge is locked\n"
     "by another user past the engine's retry.\n";
 
-// Runs the command on its arguments (after the command name). Returns 0 on success, 1 when the
-// posting failed, 2 for bad usage.
-int PostPaymentCommand(const std::vector<std::string>& args);
+// Runs the command on its arguments (after the command name), writing what it posted to `out`
+// and its messages to `err`. Returns 0 on success, 1 when the posting failed, 2 for bad usage.
+int PostPaymentCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // A decimal amount ("12", "-0.5", "30.0001") as an exact count of ten-thousandths; false for any
 // other text or a value outside the Currency range.

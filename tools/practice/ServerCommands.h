@@ -1,45 +1,15 @@
 #pragma once
-// The practice tool's commands for practices kept on a database server, and the loader that
-// reads and fills either kind of practice.
+// The practice tool's commands for practices kept on a database server.
 
-#include <memory>
+#include <ostream>
 #include <string>
-#include <vector>
-
-#include "engine/Dictionary.h"
-#include "pgengine/ServerDescriptor.h"
-#include "pgengine/ServerPractice.h"
 
 namespace lw::practice {
 
 // create DIR --server CONNINFO. Returns the exit code.
-int CreateOnServer(const std::string& folder, const std::string& connectionString);
-// move DIR --to-server CONNINFO.
-int MoveToServer(const std::string& folder, const std::string& connectionString);
+int CreateOnServer(const std::string& folder, const std::string& connectionString, std::ostream& out,
+                   std::ostream& err);
 // Moves a demo practice just generated in the folder to the server, dropping the embedded copy.
 int MoveDemoToServer(const std::string& folder, const std::string& connectionString);
-
-// The table's column names, from either kind of practice.
-std::vector<std::string> ColumnNames(const std::string& dictionaryPath, const std::string& table);
-
-// DictionaryLoader's calls on either kind of practice, chosen by what MWDDF.ADD is.
-class PracticeLoader {
- public:
-  explicit PracticeLoader(const std::string& dictionaryPath);
-  void Begin() { embedded_ ? embedded_->Begin() : server_->Begin(); }
-  void Commit() { embedded_ ? embedded_->Commit() : server_->Commit(); }
-  void Rollback() { embedded_ ? embedded_->Rollback() : server_->Rollback(); }
-  std::int64_t Insert(const std::string& table, const engine::Row& row) {
-    return embedded_ ? embedded_->Insert(table, row) : server_->Insert(table, row);
-  }
-  template <typename Visit>
-  void ForEachRow(const std::string& table, const Visit& visit) {
-    embedded_ ? embedded_->ForEachRow(table, visit) : server_->ForEachRow(table, visit);
-  }
-
- private:
-  std::unique_ptr<engine::DictionaryLoader> embedded_;
-  std::unique_ptr<pgengine::ServerLoader> server_;
-};
 
 }  // namespace lw::practice
