@@ -19,6 +19,12 @@ std::string ProgramPath(const std::string& folder, const std::string& name) {
   return (exe.parent_path().parent_path() / "tools" / folder / name).string();
 }
 
+::testing::AssertionResult ProgramBuilt(const std::string& folder, const std::string& name) {
+  const std::string path = ProgramPath(folder, name);
+  if (std::filesystem::exists(path)) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << name << " is not built (no " << path << ")";
+}
+
 ProgramRun RunProgram(const std::string& commandLine) {
   ProgramRun run;
   FILE* pipe = popen(commandLine.c_str(), "r");

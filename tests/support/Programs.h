@@ -1,6 +1,7 @@
 #pragma once
 // Running the project's programs as their users do: by path, through the shell.
 
+#include <gtest/gtest.h>
 #include <sys/types.h>
 
 #include <optional>
@@ -10,6 +11,9 @@ namespace lw::test {
 
 // The built program `tools/<folder>/<name>`, found from the running test executable.
 std::string ProgramPath(const std::string& folder, const std::string& name);
+// Whether that program is built. The test executables depend on the programs they run, so a
+// missing one is a broken build: tests assert this (ASSERT_TRUE) rather than skip.
+::testing::AssertionResult ProgramBuilt(const std::string& folder, const std::string& name);
 
 struct ProgramRun {
   int status = -1;  // the exit status; -1 when the program did not exit normally

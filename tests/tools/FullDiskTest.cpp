@@ -43,7 +43,8 @@ void FillUp(const fs::path& file) {
 class FullDisk : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!fs::exists(ProgramPath("check", "ledgerwick-check"))) GTEST_SKIP() << "the tools are not built";
+    ASSERT_TRUE(ProgramBuilt("check", "ledgerwick-check"));
+    ASSERT_TRUE(ProgramBuilt("practice", "ledgerwick-practice"));
     if (getenv("LEDGERWICK_TEST_SERVER") != nullptr) GTEST_SKIP() << "the server keeps a server practice's files";
     if (geteuid() != 0) GTEST_SKIP() << "mounting a small tmpfs to fill needs root";
     disk_ = dir_.Path() / "disk";

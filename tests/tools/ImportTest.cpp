@@ -1,13 +1,14 @@
-// Importing CSV into a practice as its users do, through ledgerwick-practice: what keeps the
-// practice sound is refused with the line that is at fault, and nothing of the file is imported.
+// Importing CSV into a practice as its users do, through ledgerwick-practice's import (run
+// in-process): what keeps the practice sound is refused with the line that is at fault, and
+// nothing of the file is imported.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <algorithm>
 #include <fstream>
 #include <string>
 
-#include "tests/support/Programs.h"
 #include "tests/support/TempDir.h"
+#include "tests/tools/PracticeToolRun.h"
 
 namespace lw::test {
 namespace {
@@ -17,17 +18,19 @@ using namespace std::string_literals;
 class Import : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists(Tool())) GTEST_SKIP() << "ledgerwick-practice is not built";
     folder_ = (dir_.Path() / "p").string();
-    ASSERT_EQ(RunProgram(Quoted(Tool()) + " create " + Quoted(folder_) + " >/dev/null").status, 0);
+    ASSERT_EQ(PracticeOutput({"create", folder_}).status, 0);
   }
-  static std::string Tool() { return ProgramPath("practice", "ledgerwick-practice"); }
   ProgramRun ImportText(const std::string& csv, const char* table = "MWTRN") {
     const std::string file = (dir_.Path() / "in.csv").string();
     std::ofstream(file, std::ios::binary) << csv;
-    return RunProgram(Quoted(Tool()) + " import " + Quoted(folder_) + " " + table + " " + Quoted(file) + " 2>&1");
+    return RunPractice({"import", folder_, table, file});
   }
-  std::string Rows() { return RunProgram(Quoted(Tool()) + " export " + Quoted(folder_) + " MWTRN | wc -l").out; }
+  // The lines of the table's export, counted as wc -l counts them.
+  std::string Rows() {
+    const std::string csv = PracticeOutput({"export", folder_, "MWTRN"}).out;
+    return std::to_string(std::count(csv.begin(), csv.end(), '\n')) + "\n";
+  }
   static bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
   TempDir dir_;
   std::string folder_;

@@ -55,7 +55,8 @@ std::int64_t FirstCharge(const std::string& dictionary) {
 class OtherUser : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!fs::exists(ProgramPath("check", "ledgerwick-check"))) GTEST_SKIP() << "the tools are not built";
+    ASSERT_TRUE(ProgramBuilt("check", "ledgerwick-check"));
+    ASSERT_TRUE(ProgramBuilt("practice", "ledgerwick-practice"));
     if (getenv("LEDGERWICK_TEST_SERVER") != nullptr) GTEST_SKIP() << "file modes govern embedded practices only";
     user_ = UserWithoutPrivileges();
     folder_ = dir_.Path() / "practice";

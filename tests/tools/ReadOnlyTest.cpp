@@ -18,7 +18,8 @@ bool Has(const std::string& text, const std::string& part) { return text.find(pa
 class ReadOnlyPractice : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists(ProgramPath("check", "ledgerwick-check"))) GTEST_SKIP() << "the tools are not built";
+    ASSERT_TRUE(ProgramBuilt("check", "ledgerwick-check"));
+    ASSERT_TRUE(ProgramBuilt("practice", "ledgerwick-practice"));
     folder_ = (dir_.Path() / "practice").string();
     ASSERT_EQ(RunProgram(Quoted(ProgramPath("practice", "ledgerwick-practice")) + " demo " + Quoted(folder_) +
                          " --rows 400 >/dev/null")
