@@ -20,11 +20,6 @@ namespace {
 constexpr std::uint16_t kFieldNameBufferSize = 129;
 constexpr std::uint16_t kRecordNumberOption = 2;
 
-bool IsLargeColumn(std::uint16_t typeCode) { return typeCode >= ColumnType::kMemo && typeCode <= ColumnType::kVarchar; }
-bool IsTextColumn(std::uint16_t typeCode) {
-  return typeCode == ColumnType::kString || typeCode == ColumnType::kCIString;
-}
-
 }  // namespace
 
 std::int32_t RowBuffer::BookmarkRecord() const {
@@ -167,7 +162,7 @@ void TAdsDataSet::ReadColumnList() {
     column.number = number;
     CheckAce(this, ace.AdsGetFieldType(cursor_, number, &column.typeCode));
     CheckAce(this, ace.AdsGetFieldLength(cursor_, number, &column.length));
-    if (column.typeCode == ColumnType::kNumeric) {
+    if (column.typeCode == ace::ColumnType::kNumeric) {
       CheckAce(this, ace.AdsGetFieldDecimals(cursor_, number, &column.decimals));
     }
     char name[kFieldNameBufferSize + 1] = {};
@@ -187,8 +182,8 @@ void TAdsDataSet::ReadColumnList() {
   textColumns_.clear();
   for (std::size_t i = 0; i < columns_.size(); ++i) {
     fields_.push_back(std::make_unique<TField>(*this, i));
-    if (IsLargeColumn(columns_[i].typeCode)) largeColumns_.push_back(i);
-    if (IsTextColumn(columns_[i].typeCode)) textColumns_.push_back(i);
+    if (ace::IsLargeColumn(columns_[i].typeCode)) largeColumns_.push_back(i);
+    if (ace::IsBlankPaddedText(columns_[i].typeCode)) textColumns_.push_back(i);
   }
   for (const auto& field : fields_) {
     const std::string& name = field->FieldName();

@@ -3,7 +3,7 @@
 namespace lw {
 
 std::optional<FieldTypeInfo> FieldTypeFromColumnType(std::uint16_t typeCode, int length, int decimals) {
-  namespace C = ColumnType;
+  namespace C = ace::ColumnType;
   switch (typeCode) {
     case C::kString:
     case C::kCIString:

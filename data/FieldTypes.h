@@ -1,9 +1,11 @@
 #pragma once
-// Field types and their derivation from the engine's column type codes.
+// Field types and their derivation from the engine's column type codes (data/ace/AceTypes.h).
 
 #include <cstdint>
 #include <optional>
 #include <string>
+
+#include "data/ace/AceTypes.h"
 
 namespace lw {
 
@@ -23,29 +25,6 @@ enum class FieldType {
   ftBlob,
   ftBytes,
 };
-
-// The engine's column type codes.
-namespace ColumnType {
-inline constexpr std::uint16_t kLogical = 1;
-inline constexpr std::uint16_t kNumeric = 2;
-inline constexpr std::uint16_t kDate = 3;
-inline constexpr std::uint16_t kString = 4;
-inline constexpr std::uint16_t kMemo = 5;
-inline constexpr std::uint16_t kBinary = 6;
-inline constexpr std::uint16_t kImage = 7;
-inline constexpr std::uint16_t kVarchar = 8;
-inline constexpr std::uint16_t kCompactDate = 9;
-inline constexpr std::uint16_t kDouble = 10;
-inline constexpr std::uint16_t kInteger = 11;
-inline constexpr std::uint16_t kShortInt = 12;
-inline constexpr std::uint16_t kTime = 13;
-inline constexpr std::uint16_t kTimestamp = 14;
-inline constexpr std::uint16_t kAutoInc = 15;
-inline constexpr std::uint16_t kRaw = 16;
-inline constexpr std::uint16_t kCurDouble = 17;
-inline constexpr std::uint16_t kMoney = 18;
-inline constexpr std::uint16_t kCIString = 20;
-}  // namespace ColumnType
 
 struct FieldTypeInfo {
   FieldType type;

@@ -12,7 +12,7 @@ namespace lw {
 
 namespace {
 
-namespace C = ColumnType;
+namespace C = ace::ColumnType;
 
 // The whole text must be the number; trailing blanks may follow it.
 bool WholeNumber(const std::string& text, NumberRead read) {
@@ -114,7 +114,7 @@ bool MoneyCountOf(const Variant& value, std::int64_t& count) {
 
 TField::TField(TAdsDataSet& dataSet, std::size_t columnIndex) : dataSet_(dataSet), columnIndex_(columnIndex) {
   const ColumnDesc& column = Column();
-  CaseInsensitive = column.typeCode == C::kCIString;
+  CaseInsensitive = ace::IsCaseInsensitiveText(column.typeCode);
   DeliverAsCurrency = column.typeCode == C::kMoney;
 }
 

@@ -111,7 +111,7 @@ std::uint16_t TAdsTable::BuildRawKey(const KeyBuffer& buffer, std::uint8_t* key)
     if (slot == kNoKeyValue) {
       if (AdsTableOptions.AdsAutoKeyFieldCount || buffer.fieldCount != 0) continue;
       CheckAce(this, ace.AdsSetEmpty(activeIndex_, column.number));
-    } else if (column.typeCode == ColumnType::kString || column.typeCode == ColumnType::kCIString) {
+    } else if (ace::IsBlankPaddedText(column.typeCode)) {
       CheckAce(this, ace.AdsSetField(activeIndex_, column.number,
                                      reinterpret_cast<const char*>(buffer.record.data() + column.offset),
                                      column.length));

@@ -63,7 +63,7 @@ void StoreInt64(std::uint8_t* p, std::int64_t v) { std::memcpy(p, &v, sizeof v);
 void StoreDouble(std::uint8_t* p, double v) { std::memcpy(p, &v, sizeof v); }
 
 bool IsNull(const ColumnDesc& column, const std::uint8_t* record, bool adt) {
-  namespace C = ColumnType;
+  namespace C = ace::ColumnType;
   const std::uint8_t* p = record + column.offset;
   const std::uint32_t n = column.length;
   if (adt) {
@@ -137,7 +137,7 @@ std::int32_t NumericAsInteger(const ColumnDesc& column, const std::uint8_t* reco
 
 std::int64_t DayCount(const ColumnDesc& column, const std::uint8_t* record, DateTextConverter& dates) {
   const std::uint8_t* p = record + column.offset;
-  if (column.typeCode == ColumnType::kCompactDate) {
+  if (column.typeCode == ace::ColumnType::kCompactDate) {
     const std::int64_t year = p[0] * 128 + p[1] / 2;
     const int month = (p[1] % 2) * 8 + p[2] / 32;
     const int day = p[2] % 32;
@@ -158,7 +158,7 @@ double TimestampMilliseconds(const ColumnDesc& column, const std::uint8_t* recor
 }
 
 void WriteNull(const ColumnDesc& column, std::uint8_t* record, bool adt) {
-  namespace C = ColumnType;
+  namespace C = ace::ColumnType;
   std::uint8_t* p = record + column.offset;
   const std::uint32_t n = column.length;
   if (!adt) {
@@ -235,7 +235,7 @@ void WriteNumeric(const ColumnDesc& column, std::uint8_t* record, double value) 
 void WriteDayCount(const ColumnDesc& column, std::uint8_t* record, std::int64_t dayCount,
                    DateTextConverter& dates) {
   std::uint8_t* p = record + column.offset;
-  if (column.typeCode == ColumnType::kCompactDate) {
+  if (column.typeCode == ace::ColumnType::kCompactDate) {
     // Day counts start with 1 January of year 1 as day 1.
     const CivilDate date = CivilFromDays(dayCount - kDayCountOf1970);
     const std::int64_t high = date.year * 2 + date.month / 8;

@@ -101,12 +101,9 @@ void TAdsDataSet::Post() {
     for (auto it = columns_.rbegin(); it != columns_.rend(); ++it) {
       const ColumnDesc& column = *it;
       if (!column.modified) continue;
-      if ((column.typeCode >= ColumnType::kMemo && column.typeCode <= ColumnType::kVarchar) ||
-          column.typeCode == ColumnType::kAutoInc) {
-        continue;
-      }
+      if (ace::IsLargeColumn(column.typeCode) || column.typeCode == ace::ColumnType::kAutoInc) continue;
       const std::uint8_t* bytes = record + column.offset;
-      if (column.typeCode == ColumnType::kString || column.typeCode == ColumnType::kCIString) {
+      if (ace::IsBlankPaddedText(column.typeCode)) {
         if (AllBlanks(bytes, column.length)) {
           CheckAce(this, ace.AdsSetEmpty(cursor_, column.number));
         } else {
@@ -170,7 +167,7 @@ void TAdsDataSet::BeforeFieldAssign(TField& field) {
 void TAdsDataSet::AfterFieldAssign(TField& field) {
   ColumnDesc& column = columns_[field.ColumnIndex()];
   if (state_ == TDataSetState::dsSetKey && keyInUse_) {
-    const bool text = column.typeCode == ColumnType::kString || column.typeCode == ColumnType::kCIString;
+    const bool text = ace::IsBlankPaddedText(column.typeCode);
     keyInUse_->lengths[column.number] =
         text ? static_cast<std::uint16_t>(image::Text(column, keyInUse_->record.data()).size()) : 1;
   } else {

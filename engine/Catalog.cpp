@@ -8,6 +8,8 @@
 namespace lw::engine {
 
 namespace {
+namespace C = ace::ColumnType;
+
 bool SameName(std::string_view a, std::string_view b) { return EqualsIgnoringCase(a, b); }
 }  // namespace
 
@@ -27,27 +29,25 @@ int TableDef::FindIndex(std::string_view indexName) const {
 
 Storage StorageOf(std::uint16_t type) {
   switch (type) {
-    case 1:
-    case 11:
-    case 12:
-    case 13:
-    case 15:
-    case 18:
+    case C::kLogical:
+    case C::kInteger:
+    case C::kShortInt:
+    case C::kTime:
+    case C::kAutoInc:
+    case C::kMoney:
       return Storage::Integer;
-    case 2:
-    case 10:
-    case 17:
+    case C::kNumeric:
+    case C::kDouble:
+    case C::kCurDouble:
       return Storage::Real;
-    case 6:
-    case 7:
-    case 16:
+    case C::kBinary:
+    case C::kImage:
+    case C::kRaw:
       return Storage::Blob;
     default:
       return Storage::Text;
   }
 }
-
-bool IsKnownColumnType(std::uint16_t type) { return type >= 1 && type <= 20 && type != 19; }
 
 const char* SqlTypeOf(Storage storage) {
   switch (storage) {
@@ -64,41 +64,41 @@ const char* SqlTypeOf(Storage storage) {
 }
 
 std::string ColumnProblem(std::int64_t type, std::int64_t length, std::int64_t decimals) {
-  if (type < 0 || type > 0xFFFF || !IsKnownColumnType(static_cast<std::uint16_t>(type))) {
+  if (type < 0 || type > 0xFFFF || !ace::IsKnownColumnType(static_cast<std::uint16_t>(type))) {
     return "the unknown type " + std::to_string(type);
   }
   std::int64_t least = length, most = length;  // a fixed-size type's natural length
   switch (type) {
-    case 1:
+    case C::kLogical:
       least = most = 1;
       break;
-    case 2:
+    case C::kNumeric:
       least = 1, most = 32;
       break;
-    case 3:
+    case C::kDate:
       if (length != 4) least = most = 8;
       break;
-    case 9:
+    case C::kCompactDate:
       least = most = 3;
       break;
-    case 12:
+    case C::kShortInt:
       least = most = 2;
       break;
-    case 11:
-    case 13:
-    case 15:
+    case C::kInteger:
+    case C::kTime:
+    case C::kAutoInc:
       least = most = 4;
       break;
-    case 10:
-    case 14:
-    case 17:
-    case 18:
+    case C::kDouble:
+    case C::kTimestamp:
+    case C::kCurDouble:
+    case C::kMoney:
       least = most = 8;
       break;
-    case 5:
-    case 6:
-    case 7:
-    case 8:
+    case C::kMemo:
+    case C::kBinary:
+    case C::kImage:
+    case C::kVarchar:
       least = 4, most = 64;  // a reference to the stored value, not the value itself
       break;
     default:  // text and raw bytes
@@ -110,7 +110,7 @@ std::string ColumnProblem(std::int64_t type, std::int64_t length, std::int64_t d
            (least == most ? std::to_string(least) : std::to_string(least) + " to " + std::to_string(most)) +
            " expected)";
   }
-  bool decimalsFit = type == 2 ? decimals >= 0 && decimals <= 15 && (decimals == 0 || decimals + 2 <= length)
+  bool decimalsFit = type == C::kNumeric ? decimals >= 0 && decimals <= 15 && (decimals == 0 || decimals + 2 <= length)
                                : decimals >= 0 && decimals <= 0xFFFF;
   if (!decimalsFit) return "type " + std::to_string(type) + " with " + std::to_string(decimals) + " decimals";
   return {};
@@ -128,7 +128,7 @@ void FinishLayout(TableDef& table) {
     column.storage = StorageOf(column.type);
     column.sqlName = QuoteIdentifier(column.name);
     column.keySqlName.clear();
-    if (column.type == 15 && table.autoIncColumn < 0) table.autoIncColumn = static_cast<int>(i);
+    if (column.type == C::kAutoInc && table.autoIncColumn < 0) table.autoIncColumn = static_cast<int>(i);
   }
   table.recordLength = offset;
   table.sqlName = QuoteIdentifier(table.name);

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/ace/AceTypes.h"
 #include "engine/Status.h"
 
 namespace lw::engine {
@@ -21,7 +22,7 @@ enum class Storage { Integer, Real, Text, Blob };
 
 struct ColumnDef {
   std::string name;
-  std::uint16_t type = 0;
+  std::uint16_t type = 0;  // ace::ColumnType
   std::uint32_t length = 0;
   std::uint16_t decimals = 0;
   std::uint32_t offset = 0;
@@ -58,8 +59,6 @@ struct TableDef {
 
 // The storage class and default record-image length of an engine column type.
 Storage StorageOf(std::uint16_t type);
-// Whether the engine can keep columns of this type code.
-bool IsKnownColumnType(std::uint16_t type);
 // The SQLite declared type for a storage class.
 const char* SqlTypeOf(Storage storage);
 // The name of the generated key column for column position `column`.

@@ -77,7 +77,7 @@ Status StoredValueOf(const ColumnDef& column, const FieldValue& field, Value& va
         value = Value::Real(static_cast<double>(*integer));
         break;
       case Storage::Integer:
-        value = Value::Int(column.type == 18 ? *integer * 10000 : *integer);
+        value = Value::Int(column.type == ace::ColumnType::kMoney ? *integer * 10000 : *integer);
         break;
       default:
         return ValueFromText(column, std::to_string(*integer), value);
@@ -87,7 +87,7 @@ Status StoredValueOf(const ColumnDef& column, const FieldValue& field, Value& va
   double real = std::get<double>(field);
   if (column.storage == Storage::Real) {
     value = Value::Real(real);
-  } else if (column.type == 18) {
+  } else if (column.type == ace::ColumnType::kMoney) {
     value = Value::Int(static_cast<std::int64_t>(std::nearbyint(real * 10000)));
   } else if (column.storage == Storage::Integer && real == std::floor(real)) {
     value = Value::Int(static_cast<std::int64_t>(real));

@@ -31,7 +31,7 @@ inline constexpr const char* kPracticePassword = "vortelin";
 
 struct ColumnSpec {
   std::string name;
-  std::uint16_t type = 0;    // engine column type code
+  std::uint16_t type = 0;    // engine column type code (ace::ColumnType)
   std::uint32_t length = 0;  // bytes in the record image
   std::uint16_t decimals = 0;
 };

@@ -72,7 +72,7 @@ const ColumnDef* LeadingColumn(const TableDef& table, const std::string& quoted)
   for (const IndexDef& index : table.indexes) {
     if (index.segments.empty()) continue;
     const ColumnDef& column = table.columns[index.segments[0]];
-    if (column.sqlName == quoted && column.type != 20) return &column;
+    if (column.sqlName == quoted && !ace::IsCaseInsensitiveText(column.type)) return &column;
   }
   return nullptr;
 }

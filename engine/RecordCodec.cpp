@@ -14,6 +14,8 @@ namespace lw::engine {
 
 namespace {
 
+namespace C = ace::ColumnType;
+
 constexpr std::int64_t kFirstJulian = 1721426;  // 0001-01-01
 constexpr std::int64_t kLastJulian = 5373484;   // 9999-12-31
 
@@ -135,15 +137,15 @@ std::string FormatDouble(double value) {
 
 bool IntegerFits(std::uint16_t type, std::int64_t v) {
   switch (type) {
-    case 11:
+    case C::kInteger:
       return v > std::numeric_limits<std::int32_t>::min() && v <= std::numeric_limits<std::int32_t>::max();
-    case 15:
+    case C::kAutoInc:
       return v >= 0 && v <= std::numeric_limits<std::int32_t>::max();
-    case 12:
+    case C::kShortInt:
       return v > std::numeric_limits<std::int16_t>::min() && v <= std::numeric_limits<std::int16_t>::max();
-    case 13:
+    case C::kTime:
       return v >= 0 && v < 86400000;
-    case 1:
+    case C::kLogical:
       return v == 0 || v == 1;
     default:
       return true;
@@ -186,30 +188,30 @@ void WriteNullImage(const ColumnDef& column, std::uint8_t* image) {
   std::uint32_t length = column.length;
   std::memset(dst, 0, length);
   switch (column.type) {
-    case 1:
+    case C::kLogical:
       if (length > 0) dst[0] = ' ';
       break;
-    case 10:
-    case 17:
+    case C::kDouble:
+    case C::kCurDouble:
       if (length >= 8) {
         Put<std::int32_t>(dst, 32);
         Put<std::uint32_t>(dst + 4, 0x80000000u);
       }
       break;
-    case 11:
+    case C::kInteger:
       if (length >= 4) Put<std::int32_t>(dst, std::numeric_limits<std::int32_t>::min());
       break;
-    case 12:
+    case C::kShortInt:
       if (length >= 2) Put<std::uint16_t>(dst, 0x8000);
       break;
-    case 13:
-    case 15:
+    case C::kTime:
+    case C::kAutoInc:
       if (length >= 4) Put<std::int32_t>(dst, -1);
       break;
-    case 14:
+    case C::kTimestamp:
       if (length >= 8) Put<std::int32_t>(dst + 4, -1);
       break;
-    case 18:
+    case C::kMoney:
       if (length >= 8) Put<std::uint32_t>(dst + 4, 0x80000000u);
       break;
     default:
@@ -221,8 +223,8 @@ void WriteImageFromStoredValue(const ColumnDef& column, sqlite3_value* value, st
   std::uint8_t* dst = image + column.offset;
   std::uint32_t length = column.length;
   switch (column.type) {
-    case 4:
-    case 20: {
+    case C::kString:
+    case C::kCIString: {
       const unsigned char* text = sqlite3_value_text(value);
       std::uint32_t n = static_cast<std::uint32_t>(sqlite3_value_bytes(value));
       if (n > length) n = length;
@@ -230,33 +232,33 @@ void WriteImageFromStoredValue(const ColumnDef& column, sqlite3_value* value, st
       std::memset(dst + n, ' ', length - n);
       return;
     }
-    case 1:
+    case C::kLogical:
       dst[0] = sqlite3_value_int64(value) != 0 ? 'T' : 'F';
       return;
-    case 2:
+    case C::kNumeric:
       PutNumericText(column, sqlite3_value_double(value), dst);
       return;
-    case 10:
-    case 17:
+    case C::kDouble:
+    case C::kCurDouble:
       Put<double>(dst, sqlite3_value_double(value));
       return;
-    case 11:
-    case 13:
-    case 15:
+    case C::kInteger:
+    case C::kTime:
+    case C::kAutoInc:
       Put<std::int32_t>(dst, static_cast<std::int32_t>(sqlite3_value_int64(value)));
       return;
-    case 12:
+    case C::kShortInt:
       Put<std::int16_t>(dst, static_cast<std::int16_t>(sqlite3_value_int64(value)));
       return;
-    case 18:
+    case C::kMoney:
       Put<std::int64_t>(dst, sqlite3_value_int64(value));
       return;
-    case 3:
-    case 9: {
+    case C::kDate:
+    case C::kCompactDate: {
       const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
       auto julian = ParseIsoDate(std::string_view(text, sqlite3_value_bytes(value)));
       if (!julian) break;
-      if (column.type == 9) {
+      if (column.type == C::kCompactDate) {
         if (length >= 3) PutCompactDate(*julian, dst);
       } else if (length == 4) {
         Put<std::int32_t>(dst, static_cast<std::int32_t>(*julian));
@@ -267,7 +269,7 @@ void WriteImageFromStoredValue(const ColumnDef& column, sqlite3_value* value, st
       }
       return;
     }
-    case 14: {
+    case C::kTimestamp: {
       const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
       auto stamp = ParseIsoTimestamp(std::string_view(text, sqlite3_value_bytes(value)));
       if (!stamp || length < 8) break;
@@ -275,15 +277,15 @@ void WriteImageFromStoredValue(const ColumnDef& column, sqlite3_value* value, st
       Put<std::uint32_t>(dst + 4, static_cast<std::uint32_t>(stamp->milliseconds));
       return;
     }
-    case 5:
-    case 6:
-    case 7:
-    case 8: {
+    case C::kMemo:
+    case C::kBinary:
+    case C::kImage:
+    case C::kVarchar: {
       std::memset(dst, 0, length);
       if (length >= 4) Put<std::int32_t>(dst, sqlite3_value_bytes(value) > 0 ? 1 : 0);
       return;
     }
-    case 16: {
+    case C::kRaw: {
       const void* blob = sqlite3_value_blob(value);
       std::uint32_t n = static_cast<std::uint32_t>(sqlite3_value_bytes(value));
       if (n > length) n = length;
@@ -301,12 +303,12 @@ Status ValueFromImage(const ColumnDef& column, const std::uint8_t* bytes, Value&
   value = Value();
   std::uint32_t length = column.length;
   switch (column.type) {
-    case 1:
+    case C::kLogical:
       if (bytes[0] == ' ') return {};
       value = Value::Int(bytes[0] == 'T' || bytes[0] == 't' || bytes[0] == 'Y' || bytes[0] == 'y' || bytes[0] == '1');
       return {};
-    case 4:
-    case 20: {
+    case C::kString:
+    case C::kCIString: {
       if (AllZero(bytes, length)) return {};
       std::uint32_t n = 0;
       while (n < length && bytes[n] != 0) ++n;
@@ -314,7 +316,7 @@ Status ValueFromImage(const ColumnDef& column, const std::uint8_t* bytes, Value&
       value = Value::Text(std::string(reinterpret_cast<const char*>(bytes), n));
       return {};
     }
-    case 2: {
+    case C::kNumeric: {
       if (AllZero(bytes, length)) return {};
       std::string text(reinterpret_cast<const char*>(bytes), length);
       if (Trimmed(text).empty()) return {};
@@ -323,7 +325,7 @@ Status ValueFromImage(const ColumnDef& column, const std::uint8_t* bytes, Value&
       value = Value::Real(v);
       return {};
     }
-    case 3: {
+    case C::kDate: {
       if (AllZero(bytes, length)) return {};
       std::int64_t julian;
       if (length == 4) {
@@ -339,7 +341,7 @@ Status ValueFromImage(const ColumnDef& column, const std::uint8_t* bytes, Value&
       value = Value::Text(FormatIsoDate(julian));
       return {};
     }
-    case 9: {
+    case C::kCompactDate: {
       if (AllZero(bytes, length)) return {};
       int year = bytes[0] * 128 + bytes[1] / 2;
       int month = (bytes[1] % 2) * 8 + bytes[2] / 32;
@@ -348,30 +350,30 @@ Status ValueFromImage(const ColumnDef& column, const std::uint8_t* bytes, Value&
       value = Value::Text(FormatIsoDate(JulianFromCivil(year, month, day)));
       return {};
     }
-    case 5:
-    case 6:
-    case 7:
-    case 8:
+    case C::kMemo:
+    case C::kBinary:
+    case C::kImage:
+    case C::kVarchar:
       if (Get<std::int32_t>(bytes) == 0) return {};
       return ColumnError(ace::kColumnNotWritable, column, "large columns are not written from record images");
-    case 10:
-    case 17:
+    case C::kDouble:
+    case C::kCurDouble:
       if (Get<std::int32_t>(bytes) == 32 && Get<std::uint32_t>(bytes + 4) == 0x80000000u) return {};
       value = Value::Real(Get<double>(bytes));
       if (!std::isfinite(value.real)) return ColumnError(ace::kValueDoesNotFit, column, "not a finite number");
       return {};
-    case 11: {
+    case C::kInteger: {
       std::int32_t v = Get<std::int32_t>(bytes);
       if (v != std::numeric_limits<std::int32_t>::min()) value = Value::Int(v);
       return {};
     }
-    case 12: {
+    case C::kShortInt: {
       std::int16_t v = Get<std::int16_t>(bytes);
       if (static_cast<std::uint16_t>(v) != 0x8000) value = Value::Int(v);
       return {};
     }
-    case 13:
-    case 15: {
+    case C::kTime:
+    case C::kAutoInc: {
       std::int32_t v = Get<std::int32_t>(bytes);
       if (v == -1) return {};
       // Bytes no value of the type has (a time past midnight, a negative counter) are refused
@@ -380,7 +382,7 @@ Status ValueFromImage(const ColumnDef& column, const std::uint8_t* bytes, Value&
       value = Value::Int(v);
       return {};
     }
-    case 14: {
+    case C::kTimestamp: {
       std::uint32_t julian = Get<std::uint32_t>(bytes);
       if (julian == 0) return {};
       std::uint32_t ms = Get<std::uint32_t>(bytes + 4);
@@ -390,11 +392,11 @@ Status ValueFromImage(const ColumnDef& column, const std::uint8_t* bytes, Value&
       value = Value::Text(FormatIsoTimestamp({julian, ms}));
       return {};
     }
-    case 16:
+    case C::kRaw:
       if (AllZero(bytes, length)) return {};
       value = Value::Blob(std::string(reinterpret_cast<const char*>(bytes), length));
       return {};
-    case 18: {
+    case C::kMoney: {
       if (Get<std::uint32_t>(bytes) == 0 && Get<std::uint32_t>(bytes + 4) == 0x80000000u) return {};
       value = Value::Int(Get<std::int64_t>(bytes));
       return {};
@@ -413,33 +415,33 @@ Status WriteImageFromValue(const ColumnDef& column, const Value& value, std::uin
   std::uint8_t* dst = image + column.offset;
   std::uint32_t length = column.length;
   switch (column.type) {
-    case 4:
-    case 20:
+    case C::kString:
+    case C::kCIString:
       std::memset(dst, ' ', length);
       std::memcpy(dst, value.bytes.data(), value.bytes.size());
       return {};
-    case 1:
+    case C::kLogical:
       dst[0] = value.integer != 0 ? 'T' : 'F';
       return {};
-    case 2:
+    case C::kNumeric:
       PutNumericText(column, value.kind == Value::Kind::Real ? value.real : static_cast<double>(value.integer), dst);
       return {};
-    case 10:
-    case 17:
+    case C::kDouble:
+    case C::kCurDouble:
       Put<double>(dst, value.kind == Value::Kind::Real ? value.real : static_cast<double>(value.integer));
       return {};
-    case 11:
-    case 13:
-    case 15:
+    case C::kInteger:
+    case C::kTime:
+    case C::kAutoInc:
       Put<std::int32_t>(dst, static_cast<std::int32_t>(value.integer));
       return {};
-    case 12:
+    case C::kShortInt:
       Put<std::int16_t>(dst, static_cast<std::int16_t>(value.integer));
       return {};
-    case 18:
+    case C::kMoney:
       Put<std::int64_t>(dst, value.integer);
       return {};
-    case 3: {
+    case C::kDate: {
       std::int64_t julian = *ParseIsoDate(value.bytes);
       if (length == 4) {
         Put<std::int32_t>(dst, static_cast<std::int32_t>(julian));
@@ -450,23 +452,23 @@ Status WriteImageFromValue(const ColumnDef& column, const Value& value, std::uin
       }
       return {};
     }
-    case 9:
+    case C::kCompactDate:
       PutCompactDate(*ParseIsoDate(value.bytes), dst);
       return {};
-    case 14: {
+    case C::kTimestamp: {
       Timestamp stamp = *ParseIsoTimestamp(value.bytes);
       Put<std::uint32_t>(dst, static_cast<std::uint32_t>(stamp.julian));
       Put<std::uint32_t>(dst + 4, static_cast<std::uint32_t>(stamp.milliseconds));
       return {};
     }
-    case 5:
-    case 6:
-    case 7:
-    case 8:
+    case C::kMemo:
+    case C::kBinary:
+    case C::kImage:
+    case C::kVarchar:
       std::memset(dst, 0, length);
       Put<std::int32_t>(dst, value.bytes.empty() ? 0 : 1);
       return {};
-    case 16:
+    case C::kRaw:
       std::memset(dst, 0, length);
       std::memcpy(dst, value.bytes.data(), std::min<std::size_t>(length, value.bytes.size()));
       return {};
@@ -478,8 +480,8 @@ Status WriteImageFromValue(const ColumnDef& column, const Value& value, std::uin
 Status CheckStoredValue(const ColumnDef& column, const Value& value) {
   if (value.IsNull()) return {};
   switch (column.type) {
-    case 4:
-    case 20:
+    case C::kString:
+    case C::kCIString:
       if (value.kind != Value::Kind::Text) return ColumnError(ace::kValueDoesNotFit, column, "text expected");
       // Widths are bytes of the stored UTF-8 text: "ÉÉÉÉÉ" is 5 characters but 10 bytes.
       if (value.bytes.size() > column.length) {
@@ -488,39 +490,39 @@ Status CheckStoredValue(const ColumnDef& column, const Value& value) {
                                " bytes of UTF-8 text; the column holds " + std::to_string(column.length));
       }
       return {};
-    case 1:
-    case 11:
-    case 12:
-    case 13:
-    case 15:
-    case 18:
+    case C::kLogical:
+    case C::kInteger:
+    case C::kShortInt:
+    case C::kTime:
+    case C::kAutoInc:
+    case C::kMoney:
       if (value.kind != Value::Kind::Integer) return ColumnError(ace::kValueDoesNotFit, column, "integer expected");
       if (!IntegerFits(column.type, value.integer)) return ColumnError(ace::kValueDoesNotFit, column, "out of range");
       return {};
-    case 2:
-    case 10:
-    case 17:
+    case C::kNumeric:
+    case C::kDouble:
+    case C::kCurDouble:
       if (value.kind != Value::Kind::Real && value.kind != Value::Kind::Integer) {
         return ColumnError(ace::kValueDoesNotFit, column, "number expected");
       }
-      if (column.type == 2) {
+      if (column.type == C::kNumeric) {
         const double v = value.kind == Value::Kind::Real ? value.real : static_cast<double>(value.integer);
         if (FormatFixed(v, column.decimals).size() > column.length)
           return ColumnError(ace::kValueDoesNotFit, column, "too wide");
       }
       return {};
-    case 3:
-    case 9:
+    case C::kDate:
+    case C::kCompactDate:
       if (value.kind != Value::Kind::Text || !ParseIsoDate(value.bytes)) {
         return ColumnError(ace::kValueDoesNotFit, column, "date YYYY-MM-DD expected");
       }
       return {};
-    case 14:
+    case C::kTimestamp:
       if (value.kind != Value::Kind::Text || !ParseIsoTimestamp(value.bytes)) {
         return ColumnError(ace::kValueDoesNotFit, column, "timestamp YYYY-MM-DD HH:MM:SS expected");
       }
       return {};
-    case 16:
+    case C::kRaw:
       if (value.bytes.size() > column.length) return ColumnError(ace::kValueDoesNotFit, column, "too long");
       return {};
     default:
@@ -610,7 +612,7 @@ Status ValueFromText(const ColumnDef& column, const std::string& text, Value& va
   value = Value();
   if (text.empty()) return {};
   switch (column.type) {
-    case 1: {
+    case C::kLogical: {
       std::string t = Trimmed(text);
       if (t == "T" || t == "t" || t == "Y" || t == "y" || t == "1")
         value = Value::Int(1);
@@ -620,58 +622,58 @@ Status ValueFromText(const ColumnDef& column, const std::string& text, Value& va
         return ColumnError(ace::kValueDoesNotFit, column, "logical T or F expected, got " + Shown(text));
       return {};
     }
-    case 2:
-    case 10:
-    case 17: {
+    case C::kNumeric:
+    case C::kDouble:
+    case C::kCurDouble: {
       double v;
       if (!ParseDouble(text, v))
         return ColumnError(ace::kValueDoesNotFit, column, "number expected, got " + Shown(text));
       value = Value::Real(v);
       break;
     }
-    case 11:
-    case 12:
-    case 15: {
+    case C::kInteger:
+    case C::kShortInt:
+    case C::kAutoInc: {
       std::int64_t v;
       if (!ParseInteger(text, v))
         return ColumnError(ace::kValueDoesNotFit, column, "integer expected, got " + Shown(text));
       value = Value::Int(v);
       break;
     }
-    case 13: {
+    case C::kTime: {
       auto ms = ParseIsoTime(Trimmed(text));
       if (!ms) return ColumnError(ace::kValueDoesNotFit, column, "time HH:MM:SS expected, got " + Shown(text));
       value = Value::Int(*ms);
       break;
     }
-    case 18: {
+    case C::kMoney: {
       std::int64_t count;
       if (!ParseMoney(text, count))
         return ColumnError(ace::kValueDoesNotFit, column, "amount expected, got " + Shown(text));
       value = Value::Int(count);
       break;
     }
-    case 3:
-    case 9: {
+    case C::kDate:
+    case C::kCompactDate: {
       auto julian = ParseIsoDate(Trimmed(text));
       if (!julian) return ColumnError(ace::kValueDoesNotFit, column, "date YYYY-MM-DD expected, got " + Shown(text));
       value = Value::Text(FormatIsoDate(*julian));
       break;
     }
-    case 14: {
+    case C::kTimestamp: {
       auto stamp = ParseIsoTimestamp(Trimmed(text));
       if (!stamp) return ColumnError(ace::kValueDoesNotFit, column, "timestamp expected, got " + Shown(text));
       value = Value::Text(FormatIsoTimestamp(*stamp));
       break;
     }
-    case 6:
-    case 7:
-    case 16:
+    case C::kBinary:
+    case C::kImage:
+    case C::kRaw:
       value = Value::Blob(text);
       break;
     default: {
       std::string t = text;
-      if (column.type == 4 || column.type == 20) {
+      if (ace::IsBlankPaddedText(column.type)) {
         while (!t.empty() && t.back() == ' ') t.pop_back();
         // Text given to the engine is UTF-8; bytes of another encoding would show as U+FFFD and
         // never match what a user types.
@@ -689,9 +691,9 @@ std::string TextFromValue(const ColumnDef& column, const Value& value) {
     case Value::Kind::Null:
       return {};
     case Value::Kind::Integer:
-      if (column.type == 1) return value.integer != 0 ? "T" : "F";
-      if (column.type == 18) return FormatMoney(value.integer);
-      if (column.type == 13) return FormatIsoTime(value.integer);
+      if (column.type == C::kLogical) return value.integer != 0 ? "T" : "F";
+      if (column.type == C::kMoney) return FormatMoney(value.integer);
+      if (column.type == C::kTime) return FormatIsoTime(value.integer);
       return std::to_string(value.integer);
     case Value::Kind::Real:
       return FormatDouble(value.real);

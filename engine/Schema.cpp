@@ -33,7 +33,7 @@ std::string TableDdl(const TableDef& table) {
   for (std::size_t i = 0; i < table.columns.size(); ++i) {
     const ColumnDef& column = table.columns[i];
     if (column.keySqlName.empty()) continue;
-    sql += ", " + column.keySqlName + (column.type == 20 ? " COLLATE NOCASE" : "") + " GENERATED ALWAYS AS (ifnull(" +
+    sql += ", " + column.keySqlName + (ace::IsCaseInsensitiveText(column.type) ? " COLLATE NOCASE" : "") + " GENERATED ALWAYS AS (ifnull(" +
            column.sqlName + ", " + kNullKeySql + ")) VIRTUAL";
   }
   sql += ")";

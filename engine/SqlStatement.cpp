@@ -104,13 +104,13 @@ Status SqlStatement::ExecuteSelect(std::unique_ptr<Cursor>& result) {
     }
     ColumnDef& column = table->columns[i];
     if (kind == "integer") {
-      column.type = 10;  // a double holds every integer an expression gives
+      column.type = ace::ColumnType::kDouble;  // a double holds every integer an expression gives
       column.length = 8;
     } else if (kind == "real") {
-      column.type = 10;
+      column.type = ace::ColumnType::kDouble;
       column.length = 8;
     } else {
-      column.type = 4;
+      column.type = ace::ColumnType::kString;
       column.length = static_cast<std::uint32_t>(length);
     }
   }

@@ -56,7 +56,7 @@ void CheckSum(std::int64_t a, std::int64_t b) {
 void CheckMoneyText(const std::string& text) {
   lw::engine::ColumnDef column;
   column.name = "Amount";
-  column.type = 18;
+  column.type = lw::ace::ColumnType::kMoney;
   column.length = 8;
   lw::engine::Value value;
   if (!lw::engine::ValueFromText(column, text, value).ok() || value.IsNull()) return;

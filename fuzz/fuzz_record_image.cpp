@@ -44,12 +44,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::uint8_t> written(column.length, 0xEE);
   if (!lw::engine::WriteImageFromValue(column, value, written.data()).ok()) {
     // Only a numeric text wider than its column may refuse a value read from its own bytes.
-    if (column.type != 2) std::abort();
+    if (column.type != lw::ace::ColumnType::kNumeric) std::abort();
     return 0;
   }
   lw::engine::Value back;
   if (!lw::engine::ValueFromImage(column, written.data(), back).ok()) std::abort();
-  if (column.type == 2 && value.kind == lw::engine::Value::Kind::Real) {
+  if (column.type == lw::ace::ColumnType::kNumeric && value.kind == lw::engine::Value::Kind::Real) {
     // Numeric text keeps the column's decimals: the value read back is the rounded one.
     if (back.kind != value.kind) std::abort();
     return 0;

@@ -446,7 +446,7 @@ Status Cursor::SetKeySegment(int order, int column, const std::uint8_t* bytes, s
   for (std::size_t s = 0; s < index.segments.size(); ++s) {
     if (index.segments[s] != column) continue;
     std::string& segment = rawKeys_[order].segments[s];
-    segment.assign(def.length, def.type == 4 || def.type == 20 ? ' ' : '\0');
+    segment.assign(def.length, ace::IsBlankPaddedText(def.type) ? ' ' : '\0');
     std::memcpy(segment.data(), bytes, std::min(length, def.length));
     rawKeys_[order].set[s] = true;
     return {};
@@ -497,14 +497,14 @@ Status Cursor::EncodeKey(int order, const std::vector<Value>& values, std::strin
 
 Status Cursor::SetColumn(int column, const std::uint8_t* bytes, std::uint32_t length) {
   const ColumnDef& def = table_->columns[column];
-  if (length != def.length && !(def.type == 4 || def.type == 20)) {
+  if (length != def.length && !ace::IsBlankPaddedText(def.type)) {
     return ColumnError(ace::kValueDoesNotFit, def, "expected " + std::to_string(def.length) + " bytes");
   }
-  if (def.type >= 5 && def.type <= 8)
+  if (ace::IsLargeColumn(def.type))
     return ColumnError(ace::kColumnNotWritable, def, "large columns are not written here");
-  if (def.type == 15 && !appending_) return ColumnError(ace::kColumnNotWritable, def);
+  if (def.type == ace::ColumnType::kAutoInc && !appending_) return ColumnError(ace::kColumnNotWritable, def);
   Value check;
-  std::vector<std::uint8_t> scratch(def.length, def.type == 4 || def.type == 20 ? ' ' : 0);
+  std::vector<std::uint8_t> scratch(def.length, ace::IsBlankPaddedText(def.type) ? ' ' : 0);
   std::memcpy(scratch.data(), bytes, std::min(length, def.length));
   ColumnDef local = def;
   local.offset = 0;
@@ -527,7 +527,7 @@ Status Cursor::SetColumn(int column, const std::uint8_t* bytes, std::uint32_t le
 Status Cursor::SetColumnText(int column, const char* text, std::uint32_t length) {
   const ColumnDef& def = table_->columns[column];
   std::string value(text, strnlen(text, length));
-  if (def.type == 4 || def.type == 20) {
+  if (ace::IsBlankPaddedText(def.type)) {
     if (value.size() > def.length) return ColumnError(ace::kValueDoesNotFit, def, "longer than the column");
     if (value.find_first_not_of('\0') == std::string::npos) return SetColumnNull(column);
     return SetColumn(column, reinterpret_cast<const std::uint8_t*>(value.data()),

@@ -61,7 +61,7 @@ int CompareValues(const ColumnDef& column, const Value& a, const Value& b) {
     case Storage::Real:
       return CompareDoubles(a.real, b.real);
     default:
-      return CompareBytes(a.bytes, b.bytes, column.type == 20);
+      return CompareBytes(a.bytes, b.bytes, ace::IsCaseInsensitiveText(column.type));
   }
 }
 

@@ -95,7 +95,7 @@ std::uint32_t PgEngine::AdsGetField(ADSHANDLE table, std::uint32_t field, char* 
   LW_TRY(c->Image(image));
   const ColumnDef& def = c->Table().columns[column];
   std::string text;
-  if (def.type == 4 || def.type == 20) {
+  if (ace::IsBlankPaddedText(def.type)) {
     text.assign(reinterpret_cast<const char*>(image + def.offset), def.length);
     std::size_t zero = text.find('\0');
     if (zero != std::string::npos) text.resize(zero);
@@ -132,7 +132,7 @@ std::uint32_t PgEngine::AdsIsEmpty(ADSHANDLE handle, std::uint32_t field, std::u
   LW_TRY(c->Image(image));
   const ColumnDef& def = c->Table().columns[column];
   const std::uint8_t* bytes = image + def.offset;
-  if (def.type >= 5 && def.type <= 8) {
+  if (ace::IsLargeColumn(def.type)) {
     std::int32_t marker;
     std::memcpy(&marker, bytes, sizeof marker);
     *empty = marker == 0 ? 1 : 0;
@@ -261,7 +261,7 @@ std::uint32_t PgEngine::AdsSetField(ADSHANDLE handle, std::uint32_t field, const
     const ColumnDef& def = c->Table().columns[column];
     std::vector<std::uint8_t> scratch(c->Table().recordLength);
     std::string text(value, strnlen(value, length));
-    if (def.type == 4 || def.type == 20) {
+    if (ace::IsBlankPaddedText(def.type)) {
       std::memset(scratch.data() + def.offset, ' ', def.length);
       std::memcpy(scratch.data() + def.offset, text.data(), std::min<std::size_t>(text.size(), def.length));
     } else {

@@ -53,7 +53,7 @@ TableDef DefFromLayout(const engine::TableSpec& layout, int number, Status& stat
   table.tableNumber = number;
   table.defaultIndex = layout.defaultIndex;
   for (const engine::ColumnSpec& c : layout.columns) {
-    if (!engine::IsKnownColumnType(c.type)) {
+    if (!ace::IsKnownColumnType(c.type)) {
       status = Status::Error(ace::kInvalidArgument, "column " + c.name + " has the unknown type " + std::to_string(c.type));
     }
     ColumnDef column;

@@ -316,10 +316,10 @@ Status SqlStatement::ExecuteSelect(std::unique_ptr<Cursor>& result) {
     ColumnDef& column = table->columns[i];
     if (kind == "bigint" || kind == "integer" || kind == "smallint" || kind == "double precision" ||
         kind == "numeric" || kind == "real") {
-      column.type = 10;
+      column.type = ace::ColumnType::kDouble;
       column.length = 8;
     } else {
-      column.type = 4;
+      column.type = ace::ColumnType::kString;
       column.length = static_cast<std::uint32_t>(std::max<std::int64_t>(1, probe.Rows() > 0 ? probe.Int(0, 1) : 1));
     }
   }

@@ -91,7 +91,7 @@ std::vector<std::string> KeyExpressions(const ColumnDef& column) {
   }
   std::string value = "COALESCE(" + name + ", " + placeholder + ")";
   // Case-insensitive character columns order by their ASCII lower-case form.
-  if (column.type == 20) value = "lower(" + value + ")";
+  if (ace::IsCaseInsensitiveText(column.type)) value = "lower(" + value + ")";
   return {"(" + name + " IS NOT NULL)", "(" + value + ")"};
 }
 
@@ -101,7 +101,7 @@ std::vector<Param> KeyParams(const ColumnDef& column, const Value& value) {
     return {std::string("f"), placeholder};
   }
   Param param = ParamOf(value);
-  if (column.type == 20 && param) {
+  if (ace::IsCaseInsensitiveText(column.type) && param) {
     for (char& c : *param) {
       if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }

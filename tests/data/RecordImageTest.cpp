@@ -12,6 +12,8 @@
 namespace lw {
 namespace {
 
+namespace ColumnType = ace::ColumnType;
+
 ColumnDesc Col(std::uint16_t type, std::uint32_t length, std::uint16_t decimals = 0, std::uint32_t offset = 2) {
   ColumnDesc c;
   c.name = "C";

@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "data/FieldTypes.h"
+#include "data/ace/AceTypes.h"
 #include "engine/KeyEqualities.h"
 
 namespace lw::test {
 namespace {
+
+namespace ColumnType = ace::ColumnType;
 
 using engine::Value;
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "data/FieldTypes.h"
+#include "data/ace/AceTypes.h"
 #include "pgengine/KeyOrder.h"
 #include "pgengine/ServerPractice.h"
 #include "pgengine/StoredForm.h"
@@ -19,6 +19,8 @@
 
 namespace lw::test {
 namespace {
+
+namespace ColumnType = ace::ColumnType;
 
 using engine::Value;
 
