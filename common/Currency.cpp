@@ -75,15 +75,19 @@ double DoubleFromCurrency(Currency amount) {
     return static_cast<double>(count) / static_cast<double>(kScale);
   }
   // Otherwise let the correctly rounded decimal parser round the exact decimal text.
-  const u128 magnitude = count < 0 ? u128{0} - static_cast<u128>(static_cast<__int128>(count))
-                                   : static_cast<u128>(count);
-  const auto whole = static_cast<unsigned long long>(magnitude / kScale);
-  const auto fraction = static_cast<unsigned>(magnitude % kScale);
-  char text[48];
-  const int length = std::snprintf(text, sizeof text, "%s%llu.%04u", count < 0 ? "-" : "", whole, fraction);
+  const std::string text = FormatCurrency(amount);
   double result = 0;
-  std::from_chars(text, text + length, result);
+  std::from_chars(text.data(), text.data() + text.size(), result);
   return result;
+}
+
+std::string FormatCurrency(Currency amount) {
+  const std::int64_t count = amount.Count();
+  const unsigned long long magnitude =
+      count < 0 ? 0ULL - static_cast<unsigned long long>(count) : static_cast<unsigned long long>(count);
+  char text[48];
+  std::snprintf(text, sizeof text, "%s%llu.%04llu", count < 0 ? "-" : "", magnitude / kScale, magnitude % kScale);
+  return text;
 }
 
 }  // namespace lw

@@ -4,6 +4,7 @@
 
 #include <compare>
 #include <cstdint>
+#include <string>
 
 namespace lw {
 
@@ -31,5 +32,9 @@ Currency CurrencyFromDouble(double value);
 
 // The double nearest to count / 10000, ties to even.
 double DoubleFromCurrency(Currency amount);
+
+// The exact decimal text of an amount: every whole digit, "." and four fraction digits, with "-"
+// before a negative amount ("-12.3400"); no grouping, whatever the locale.
+std::string FormatCurrency(Currency amount);
 
 }  // namespace lw

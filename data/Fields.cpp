@@ -1,9 +1,9 @@
 #include "data/Fields.h"
 
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
+#include "common/Currency.h"
 #include "common/Exceptions.h"
 #include "common/NumberText.h"
 #include "data/AdsDataSet.h"
@@ -24,16 +24,6 @@ bool ParseDouble(const std::string& text, double& out) { return WholeNumber(text
 bool ParseInteger(const std::string& text, std::int64_t& out) { return WholeNumber(text, ReadInteger(text, out)); }
 
 std::string FormatDouble(double value) { return FormatGeneral(value, 15); }
-
-std::string FormatCount(std::int64_t count) {
-  const bool negative = count < 0;
-  const unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(count)
-                                                : static_cast<unsigned long long>(count);
-  char text[48];
-  std::snprintf(text, sizeof text, "%s%llu.%04llu", negative ? "-" : "", magnitude / 10000,
-                magnitude % 10000);
-  return text;
-}
 
 [[noreturn]] void InvalidTimestamp(std::int64_t days) {
   throw EConvertError("'" + std::to_string(days) + ".0' is not a valid timestamp");
@@ -71,7 +61,7 @@ std::string TextOf(const Variant& value) {
   if (auto* s = std::get_if<std::string>(&value)) return *s;
   if (auto* i = std::get_if<std::int32_t>(&value)) return std::to_string(*i);
   if (auto* l = std::get_if<std::int64_t>(&value)) return std::to_string(*l);
-  if (auto* c = std::get_if<Currency>(&value)) return FormatCount(c->Count());
+  if (auto* c = std::get_if<Currency>(&value)) return FormatCurrency(*c);
   if (auto* b = std::get_if<bool>(&value)) return *b ? "True" : "False";
   double d = 0;
   DoubleOf(value, d);
@@ -176,7 +166,7 @@ std::string TField::AsStringFrom(const std::uint8_t* record) const {
     case C::kInteger: case C::kAutoInc: case C::kShortInt:
       return std::to_string(AsIntegerFrom(record));
     case C::kMoney:
-      return FormatCount(image::LoadInt64(record + column.offset));
+      return FormatCurrency(Currency::FromCount(image::LoadInt64(record + column.offset)));
     case C::kNumeric:
       if (DataType() == FieldType::ftSmallint) return std::to_string(AsIntegerFrom(record));
       return FormatDouble(AsFloatFrom(record));

@@ -2,10 +2,10 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 
+#include "common/Currency.h"
 #include "common/NumberText.h"
 #include "common/Utf8.h"
 #include "engine/Julian.h"
@@ -112,14 +112,6 @@ bool ParseMoney(const std::string& text, std::int64_t& count) {
   }
   count = static_cast<std::int64_t>(whole);
   return true;
-}
-
-std::string FormatMoney(std::int64_t count) {
-  bool negative = count < 0;
-  unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(count) : count;
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%s%llu.%04llu", negative ? "-" : "", magnitude / 10000, magnitude % 10000);
-  return buffer;
 }
 
 std::string FormatDouble(double value) {
@@ -692,7 +684,7 @@ std::string TextFromValue(const ColumnDef& column, const Value& value) {
       return {};
     case Value::Kind::Integer:
       if (column.type == C::kLogical) return value.integer != 0 ? "T" : "F";
-      if (column.type == C::kMoney) return FormatMoney(value.integer);
+      if (column.type == C::kMoney) return FormatCurrency(Currency::FromCount(value.integer));
       if (column.type == C::kTime) return FormatIsoTime(value.integer);
       return std::to_string(value.integer);
     case Value::Kind::Real:

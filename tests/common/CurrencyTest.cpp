@@ -69,6 +69,15 @@ TEST(Currency, DoubleFromCurrencyIsNearest) {
             -922337203685477.5808);
 }
 
+TEST(Currency, TextHasFourFractionDigitsAndTheSignBeforeTheWholePart) {
+  EXPECT_EQ(FormatCurrency(Currency()), "0.0000");
+  EXPECT_EQ(FormatCurrency(Currency::FromCount(199900)), "19.9900");
+  EXPECT_EQ(FormatCurrency(Currency::FromCount(-1)), "-0.0001");
+  EXPECT_EQ(FormatCurrency(Currency::FromCount(-123456789)), "-12345.6789");
+  EXPECT_EQ(FormatCurrency(Currency::FromCount(std::numeric_limits<std::int64_t>::max())), "922337203685477.5807");
+  EXPECT_EQ(FormatCurrency(Currency::FromCount(std::numeric_limits<std::int64_t>::min())), "-922337203685477.5808");
+}
+
 TEST(Currency, WrittenAmountsReadBackAsTheSameCount) {
   std::mt19937_64 random(20261209);
   std::uniform_int_distribution<std::int64_t> counts(-4'500'000'000'000'000, 4'500'000'000'000'000);
