@@ -33,8 +33,9 @@ std::string TableDdl(const TableDef& table) {
   for (std::size_t i = 0; i < table.columns.size(); ++i) {
     const ColumnDef& column = table.columns[i];
     if (column.keySqlName.empty()) continue;
-    sql += ", " + column.keySqlName + (ace::IsCaseInsensitiveText(column.type) ? " COLLATE NOCASE" : "") + " GENERATED ALWAYS AS (ifnull(" +
-           column.sqlName + ", " + kNullKeySql + ")) VIRTUAL";
+    const char* collation = ace::IsCaseInsensitiveText(column.type) ? " COLLATE NOCASE" : "";
+    sql += ", " + column.keySqlName + collation + " GENERATED ALWAYS AS (ifnull(" + column.sqlName + ", " +
+           kNullKeySql + ")) VIRTUAL";
   }
   sql += ")";
   return sql;
