@@ -8,7 +8,6 @@
 // with $LEDGERWICK_BENCH_ROWS MWTRN rows (default 1000000) and kept for later runs.
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -22,6 +21,7 @@
 #include "engine/Dictionary.h"
 #include "engine/Engine.h"
 #include "tests/support/ace/TracingAce.h"
+#include "tests/support/sqlite/SqliteDb.h"
 #include "tools/practice/PracticeLayouts.h"
 
 namespace {
@@ -183,13 +183,11 @@ void BM_CursorChain(benchmark::State& state) {
 // SQLite indexes (their key columns are the generated "__key<n>" columns).
 void BM_PlainSqliteLookups(benchmark::State& state) {
   const std::string folder = Practice();
-  sqlite3* db = nullptr;
-  sqlite3_open_v2((folder + "/MWDDF.ADD").c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-  std::unique_ptr<sqlite3, decltype(&sqlite3_close)> guard(db, sqlite3_close);
+  const lw::test::SqliteDb db(folder + "/MWDDF.ADD", lw::test::SqliteDb::kReadOnly);
   auto prepare = [&](const char* sql) {
     sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &s, nullptr) != SQLITE_OK) state.SkipWithError(sqlite3_errmsg(db));
-    return std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)>(s, sqlite3_finalize);
+    if (sqlite3_prepare_v2(db.get(), sql, -1, &s, nullptr) != SQLITE_OK) state.SkipWithError(sqlite3_errmsg(db.get()));
+    return lw::test::SqliteStatement(s);
   };
   auto query = prepare("SELECT \"Entry Number\" FROM MWTRN WHERE \"Transaction Type\" IS NOT NULL ORDER BY rowid");
   auto charge = prepare(
@@ -200,7 +198,7 @@ void BM_PlainSqliteLookups(benchmark::State& state) {
                      "ORDER BY \"__key2\", rowid");
   auto pay = prepare("SELECT \"Entry Number\", \"Transaction Type\", \"Who Paid\" FROM MWTRN WHERE \"__key3\" = ?");
   long rows = 0;
-  sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+  sqlite3_exec(db.get(), "BEGIN", nullptr, nullptr, nullptr);
   for (auto _ : state) {
     std::int64_t sum = 0;
     rows = 0;
@@ -227,7 +225,7 @@ void BM_PlainSqliteLookups(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(sum);
   }
-  sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+  sqlite3_exec(db.get(), "COMMIT", nullptr, nullptr, nullptr);
   ReportRows(state, rows);
 }
 

@@ -11,7 +11,6 @@
 // Peak memory (VmHWM) is reported as a counter.
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -25,6 +24,7 @@
 #include "data/ace/AceApi.h"
 #include "engine/Dictionary.h"
 #include "engine/Engine.h"
+#include "tests/support/sqlite/SqliteDb.h"
 #include "tools/practice/DemoPractice.h"
 #include "tools/practice/PracticeLayouts.h"
 
@@ -109,22 +109,19 @@ struct EngineSide {
 
 // The same look-ups with plain prepared statements, reading every column of each row.
 struct SqliteSide {
-  sqlite3* db = nullptr;
+  lw::test::SqliteDb db{BenchPracticeFolder() + "/MWDDF.ADD", lw::test::SqliteDb::kReadOnly};
   sqlite3_stmt* byEntry = nullptr;
   sqlite3_stmt* byCharge = nullptr;
   SqliteSide() {
-    std::string path = BenchPracticeFolder() + "/MWDDF.ADD";
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
     // "__key3" and "__key2" are the key columns the practice's indexes are built on.
-    sqlite3_prepare_v2(db, "SELECT * FROM MWTRN WHERE \"__key3\" = ?1", -1, &byEntry, nullptr);
-    sqlite3_prepare_v2(db, "SELECT * FROM MWPAX WHERE \"__key2\" = ?1", -1, &byCharge, nullptr);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_prepare_v2(db.get(), "SELECT * FROM MWTRN WHERE \"__key3\" = ?1", -1, &byEntry, nullptr);
+    sqlite3_prepare_v2(db.get(), "SELECT * FROM MWPAX WHERE \"__key2\" = ?1", -1, &byCharge, nullptr);
+    sqlite3_exec(db.get(), "BEGIN", nullptr, nullptr, nullptr);
   }
   ~SqliteSide() {
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_exec(db.get(), "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_finalize(byEntry);
     sqlite3_finalize(byCharge);
-    sqlite3_close(db);
   }
   static void ReadColumns(sqlite3_stmt* stmt) {
     int n = sqlite3_column_count(stmt);
@@ -170,15 +167,12 @@ struct SqliteSide {
 };
 
 std::vector<std::int32_t> SampleEntries(std::size_t count) {
-  sqlite3* db = nullptr;
-  std::string path = BenchPracticeFolder() + "/MWDDF.ADD";
-  sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+  lw::test::SqliteDb db(BenchPracticeFolder() + "/MWDDF.ADD", lw::test::SqliteDb::kReadOnly);
   sqlite3_stmt* stmt = nullptr;
-  sqlite3_prepare_v2(db, "SELECT max(\"Entry Number\") FROM MWTRN", -1, &stmt, nullptr);
+  sqlite3_prepare_v2(db.get(), "SELECT max(\"Entry Number\") FROM MWTRN", -1, &stmt, nullptr);
   sqlite3_step(stmt);
   std::int32_t highest = sqlite3_column_int(stmt, 0);
   sqlite3_finalize(stmt);
-  sqlite3_close(db);
   std::mt19937 random(42);
   std::vector<std::int32_t> entries(count);
   for (auto& entry : entries) entry = 1 + static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(highest));

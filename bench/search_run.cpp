@@ -14,7 +14,6 @@
 //                            practice: "rows_per_s" checked and "fixed_rows_per_s"
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <chrono>
 #include <cstdio>
@@ -29,6 +28,7 @@
 #include "engine/Engine.h"
 #include "reconcile/ChargeRules.h"
 #include "reconcile/SearchRun.h"
+#include "tests/support/sqlite/SqliteDb.h"
 
 namespace {
 
@@ -138,9 +138,8 @@ const std::string& Practice() {
 }
 
 std::vector<std::string> SetBasedDiscrepancies(const std::string& folder) {
-  sqlite3* db = nullptr;
   const std::string path = folder + "/" + lw::engine::kDictionaryFileName;
-  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) throw std::runtime_error("open");
+  lw::test::SqliteDb db = lw::test::SqliteDb::Require(path, lw::test::SqliteDb::kReadOnly);
   // Amounts as exact counts of ten-thousandths (the demo's amounts are whole cents, so SQLite's
   // rounding of x * 10000 agrees with the exact conversion there).
   const char* sql = R"(
@@ -162,10 +161,8 @@ std::vector<std::string> SetBasedDiscrepancies(const std::string& folder) {
     FROM MWTRN c LEFT JOIN applied a ON a.charge = c."Entry Number"
     WHERE c."Transaction Type" IS NOT NULL AND recorded <> applied
     ORDER BY c.rowid)";
-  sqlite3_stmt* statement = nullptr;
-  if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) {
-    throw std::runtime_error(sqlite3_errmsg(db));
-  }
+  const lw::test::SqliteStatement prepared = db.Prepare(sql);
+  sqlite3_stmt* statement = prepared.get();
   std::vector<std::string> lines;
   const lw::RegionalSettings settings{'.', '/'};
   while (sqlite3_step(statement) == SQLITE_ROW) {
@@ -175,8 +172,6 @@ std::vector<std::string> SetBasedDiscrepancies(const std::string& folder) {
         lw::Currency::FromCount(sqlite3_column_int64(statement, 4)),
         lw::Currency::FromCount(sqlite3_column_int64(statement, 5)), settings));
   }
-  sqlite3_finalize(statement);
-  sqlite3_close(db);
   return lines;
 }
 

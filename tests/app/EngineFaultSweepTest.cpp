@@ -68,11 +68,11 @@ void Fill(test::PracticeFixture& practice) {
 std::map<std::int64_t, std::string> Amounts(test::PracticeFixture& practice) {
   std::map<std::int64_t, std::string> amounts;
   sqlite3_stmt* ids = nullptr;
-  sqlite3_prepare_v2(practice.Sql(), "SELECT \"Entry Number\" FROM MWTRN", -1, &ids, nullptr);
+  sqlite3_prepare_v2(practice.Sql().get(), "SELECT \"Entry Number\" FROM MWTRN", -1, &ids, nullptr);
   while (sqlite3_step(ids) == SQLITE_ROW) {
     const std::int64_t id = sqlite3_column_int64(ids, 0);
     sqlite3_stmt* row = nullptr;
-    sqlite3_prepare_v2(practice.Sql(), kAmounts, -1, &row, nullptr);
+    sqlite3_prepare_v2(practice.Sql().get(), kAmounts, -1, &row, nullptr);
     sqlite3_bind_int64(row, 1, id);
     if (sqlite3_step(row) == SQLITE_ROW) amounts[id] = reinterpret_cast<const char*>(sqlite3_column_text(row, 0));
     sqlite3_finalize(row);

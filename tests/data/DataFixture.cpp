@@ -1,12 +1,9 @@
 #include "tests/data/DataFixture.h"
 
-#include <sqlite3.h>
-
-#include <stdexcept>
-
 #include "data/TableLayouts.h"
 #include "tests/support/TestEngine.h"
 #include "tests/support/TestServer.h"
+#include "tests/support/sqlite/SqliteDb.h"
 #include "tools/practice/PracticeLayouts.h"
 
 namespace lw::test {
@@ -73,21 +70,9 @@ std::vector<std::string> PracticeColumn(const std::string& dictionary, const std
     for (const auto& value : ServerColumn(dictionary, sql)) values.push_back(value.value_or("NULL"));
     return values;
   }
-  sqlite3* db = nullptr;
-  if (sqlite3_open_v2(dictionary.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-    sqlite3_close(db);
-    throw std::runtime_error("cannot open " + dictionary);
-  }
-  std::unique_ptr<sqlite3, decltype(&sqlite3_close)> guard(db, sqlite3_close);
-  sqlite3_stmt* raw = nullptr;
-  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr) != SQLITE_OK) {
-    throw std::runtime_error(std::string("bad test query: ") + sqlite3_errmsg(db));
-  }
-  std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> statement(raw, sqlite3_finalize);
   std::vector<std::string> values;
-  while (sqlite3_step(raw) == SQLITE_ROW) {
-    const unsigned char* text = sqlite3_column_text(raw, 0);
-    values.push_back(text ? reinterpret_cast<const char*>(text) : "NULL");
+  for (const auto& value : SqliteDb::Require(dictionary, SqliteDb::kReadOnly).Column(sql)) {
+    values.push_back(value.value_or("NULL"));
   }
   return values;
 }

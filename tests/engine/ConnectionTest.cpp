@@ -8,6 +8,7 @@
 #include "engine/FileSystem.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/support/TestServer.h"
+#include "tests/support/sqlite/SqliteDb.h"
 
 namespace lw::test {
 namespace {
@@ -56,20 +57,15 @@ TEST_F(Connecting, RefusesBadInputWithDistinctCodesAndClearTexts) {
 // Another program holding the database exclusively, as a checkpoint or recovery briefly does.
 class ExclusiveHolder {
  public:
-  explicit ExclusiveHolder(const std::string& path) {
-    sqlite3_open(path.c_str(), &db_);
-    held_ = sqlite3_exec(db_, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT;", nullptr, nullptr, nullptr) ==
-            SQLITE_OK;
+  explicit ExclusiveHolder(const std::string& path) : db_(path) {
+    held_ = sqlite3_exec(db_.get(), "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT;", nullptr, nullptr,
+                         nullptr) == SQLITE_OK;
   }
-  ~ExclusiveHolder() { Release(); }
   bool Held() const { return held_; }
-  void Release() {
-    if (db_ != nullptr) sqlite3_close(db_);
-    db_ = nullptr;
-  }
+  void Release() { db_.Close(); }
 
  private:
-  sqlite3* db_ = nullptr;
+  SqliteDb db_;
   bool held_ = false;
 };
 
@@ -80,10 +76,8 @@ TEST_F(Connecting, ABusyDatabaseIsWaitedOnFromTheFirstStatementThenReportedAsBus
   const std::string copy = lone.File("MWDDF.ADD");
   practice.Execute("VACUUM INTO '" + copy + "'");
   {
-    sqlite3* db = nullptr;
-    sqlite3_open(copy.c_str(), &db);
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    SqliteDb db(copy);
+    sqlite3_exec(db.get(), "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
   }
   {
     ExclusiveHolder holder(copy);

@@ -14,6 +14,7 @@
 #include "engine/RecordCodec.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/support/TestServer.h"
+#include "tests/support/sqlite/SqliteDb.h"
 
 namespace lw::test {
 namespace {
@@ -56,10 +57,11 @@ TEST_F(HostileFiles, ACatalogWithImpossibleColumnLengthsIsDamagedNotACrash) {
   for (const char* sql : cases) {
     TempDir copy;
     std::filesystem::copy_file(practice.DictionaryPath(), copy.File("MWDDF.ADD"));
-    sqlite3* db = nullptr;
-    ASSERT_EQ(SQLITE_OK, sqlite3_open(copy.File("MWDDF.ADD").c_str(), &db));
-    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, sql, nullptr, nullptr, nullptr)) << sql;
-    sqlite3_close(db);
+    {
+      SqliteDb db(copy.File("MWDDF.ADD"));
+      ASSERT_EQ(SQLITE_OK, db.OpenResult());
+      ASSERT_EQ(SQLITE_OK, sqlite3_exec(db.get(), sql, nullptr, nullptr, nullptr)) << sql;
+    }
     EXPECT_EQ(ace::kDictionaryDamaged, TryConnect(copy.File("MWDDF.ADD"))) << sql;
     EXPECT_NE(std::string::npos, Text().find("MWDDF.ADD")) << sql;
     // The practice tool's loader refuses the same catalog.
@@ -175,11 +177,12 @@ TEST_F(HostileFiles, AFileThatIsNoDictionaryIsRefusedUnchanged) {
   TempDir dir;
   // A foreign SQLite database in rollback-journal mode, and an empty file.
   const std::string foreign = dir.File("FOREIGN.ADD");
-  sqlite3* db = nullptr;
-  ASSERT_EQ(SQLITE_OK, sqlite3_open(foreign.c_str(), &db));
-  ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "CREATE TABLE notes (t TEXT); INSERT INTO notes VALUES ('x')", nullptr,
-                                    nullptr, nullptr));
-  sqlite3_close(db);
+  {
+    SqliteDb db(foreign);
+    ASSERT_EQ(SQLITE_OK, db.OpenResult());
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db.get(), "CREATE TABLE notes (t TEXT); INSERT INTO notes VALUES ('x')", nullptr,
+                                      nullptr, nullptr));
+  }
   const std::string empty = dir.File("EMPTY.ADD");
   std::ofstream{empty};
   for (const std::string& path : {foreign, empty}) {
@@ -233,10 +236,10 @@ TEST_F(HostileFiles, ACommitStillInTheLogSurvivesACrashAndReadsBackChecked) {
   for (const char* suffix : {"", "-wal"}) {
     std::filesystem::copy_file(practice.DictionaryPath() + suffix, crashed.File(std::string("MWDDF.ADD") + suffix));
   }
-  sqlite3* db = nullptr;
-  ASSERT_EQ(SQLITE_OK, sqlite3_open(crashed.File("MWDDF.ADD").c_str(), &db));
+  SqliteDb db(crashed.File("MWDDF.ADD"));
+  ASSERT_EQ(SQLITE_OK, db.OpenResult());
   sqlite3_stmt* count = nullptr;
-  ASSERT_EQ(SQLITE_OK, sqlite3_prepare_v2(db,
+  ASSERT_EQ(SQLITE_OK, sqlite3_prepare_v2(db.get(),
                                           "SELECT count(*) FROM MWTRN WHERE \"Chart Number\" = 'CRASHED'"
                                           " AND \"Guarantor Amount Paid\" = 12.5",
                                           -1, &count, nullptr));
@@ -244,13 +247,12 @@ TEST_F(HostileFiles, ACommitStillInTheLogSurvivesACrashAndReadsBackChecked) {
   EXPECT_EQ(1, sqlite3_column_int(count, 0));
   sqlite3_finalize(count);
   // Moved into the dictionary itself, every page still passes its checksum.
-  EXPECT_EQ(SQLITE_OK, sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr));
+  EXPECT_EQ(SQLITE_OK, sqlite3_exec(db.get(), "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr));
   sqlite3_stmt* check = nullptr;
-  ASSERT_EQ(SQLITE_OK, sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr));
+  ASSERT_EQ(SQLITE_OK, sqlite3_prepare_v2(db.get(), "PRAGMA integrity_check", -1, &check, nullptr));
   ASSERT_EQ(SQLITE_ROW, sqlite3_step(check));
   EXPECT_STREQ("ok", reinterpret_cast<const char*>(sqlite3_column_text(check, 0)));
   sqlite3_finalize(check);
-  sqlite3_close(db);
 }
 
 }  // namespace

@@ -144,7 +144,7 @@ TEST_P(Contention, FixRunsPostingAndSqlWritesTogetherLoseNoPaymentAndNeverHang) 
   std::string heldDescription;
   std::map<std::int64_t, SixPaid> before;
   {
-    PlainDb db(dictionary);
+    SqliteDb db = PlainConnection(dictionary);
     sqlite3_stmt* stmt = nullptr;
     sqlite3_prepare_v2(db.get(), "SELECT \"Entry Number\", rowid FROM MWTRN WHERE \"Amount\" > 0 ORDER BY rowid", -1,
                        &stmt, nullptr);
@@ -155,7 +155,8 @@ TEST_P(Contention, FixRunsPostingAndSqlWritesTogetherLoseNoPaymentAndNeverHang) 
     }
     sqlite3_finalize(stmt);
     db.Exec("UPDATE MWTRN SET \"Guarantor Amount Paid\" = 123456.78 WHERE rowid = " + std::to_string(heldRecord));
-    heldDescription = db.Text("SELECT \"Description\" FROM MWTRN WHERE rowid = " + std::to_string(heldRecord));
+    heldDescription =
+        db.Text("SELECT \"Description\" FROM MWTRN WHERE rowid = " + std::to_string(heldRecord)).value_or("");
   }
   before = ReadPaid(*PracticeReader::Open(dictionary));
   ASSERT_NE(held, 0);

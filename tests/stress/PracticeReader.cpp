@@ -1,7 +1,5 @@
 #include "tests/stress/PracticeReader.h"
 
-#include <sqlite3.h>
-
 #include <cstdio>
 #include <stdexcept>
 
@@ -9,6 +7,7 @@
 #include "pgengine/ServerDescriptor.h"
 #include "pgengine/ServerPractice.h"
 #include "pgengine/SqlStatement.h"
+#include "tests/support/sqlite/SqliteDb.h"
 
 namespace lw::test {
 
@@ -16,21 +15,14 @@ namespace {
 
 class EmbeddedReader : public PracticeReader {
  public:
-  explicit EmbeddedReader(const std::string& path) {
-    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-      sqlite3_close(db_);
-      throw std::runtime_error("cannot open " + path);
-    }
-    sqlite3_busy_timeout(db_, 10000);
+  explicit EmbeddedReader(const std::string& path) : db_(SqliteDb::Require(path, SqliteDb::kReadOnly)) {
+    db_.BusyTimeout(10000);
   }
-  ~EmbeddedReader() override { sqlite3_close(db_); }
   bool OnServer() const override { return false; }
 
   std::vector<std::vector<Cell>> Rows(const std::string& sql) override {
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-      throw std::runtime_error(sql + ": " + sqlite3_errmsg(db_));
-    }
+    const SqliteStatement statement = db_.Prepare(sql);
+    sqlite3_stmt* stmt = statement.get();
     std::vector<std::vector<Cell>> rows;
     int step;
     while ((step = sqlite3_step(stmt)) == SQLITE_ROW) {
@@ -48,13 +40,12 @@ class EmbeddedReader : public PracticeReader {
         }
       }
     }
-    sqlite3_finalize(stmt);
-    if (step != SQLITE_DONE) throw std::runtime_error(sql + ": " + sqlite3_errmsg(db_));
+    if (step != SQLITE_DONE) throw std::runtime_error(sql + ": " + sqlite3_errmsg(db_.get()));
     return rows;
   }
 
  private:
-  sqlite3* db_ = nullptr;
+  SqliteDb db_;
 };
 
 class ServerReader : public PracticeReader {

@@ -116,43 +116,10 @@ void StartGate::Open() {
   fds_[1] = -1;
 }
 
-PlainDb::PlainDb(const std::string& path) {
-  if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK) throw std::runtime_error("cannot open " + path);
-  sqlite3_busy_timeout(db_, 10000);
-}
-
-PlainDb::~PlainDb() { sqlite3_close(db_); }
-
-void PlainDb::Exec(const std::string& sql) {
-  char* error = nullptr;
-  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-    std::string text = error ? error : "?";
-    sqlite3_free(error);
-    throw std::runtime_error(sql + ": " + text);
-  }
-}
-
-std::int64_t PlainDb::Int(const std::string& sql) {
-  sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-    throw std::runtime_error(sql + ": " + sqlite3_errmsg(db_));
-  }
-  std::int64_t value = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
-  sqlite3_finalize(stmt);
-  return value;
-}
-
-std::string PlainDb::Text(const std::string& sql) {
-  sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-    throw std::runtime_error(sql + ": " + sqlite3_errmsg(db_));
-  }
-  std::string value;
-  if (sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_text(stmt, 0) != nullptr) {
-    value = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-  }
-  sqlite3_finalize(stmt);
-  return value;
+SqliteDb PlainConnection(const std::string& path) {
+  SqliteDb db = SqliteDb::Require(path);
+  db.BusyTimeout(10000);
+  return db;
 }
 
 namespace {

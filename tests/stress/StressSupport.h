@@ -3,7 +3,6 @@
 // from environment variables (CI runs small counts, a full run large ones); each test prints
 // its figures on standard output.
 
-#include <sqlite3.h>
 #include <sys/types.h>
 
 #include <array>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "tests/stress/PracticeReader.h"
+#include "tests/support/sqlite/SqliteDb.h"
 
 namespace lw::test {
 
@@ -64,21 +64,8 @@ class StartGate {
   int fds_[2] = {-1, -1};
 };
 
-// Plain SQLite access for independent checks.
-class PlainDb {
- public:
-  explicit PlainDb(const std::string& path);
-  ~PlainDb();
-  PlainDb(const PlainDb&) = delete;
-  PlainDb& operator=(const PlainDb&) = delete;
-  sqlite3* get() const { return db_; }
-  void Exec(const std::string& sql);
-  std::int64_t Int(const std::string& sql);
-  std::string Text(const std::string& sql);
-
- private:
-  sqlite3* db_ = nullptr;
-};
+// Plain SQLite access for independent checks, waiting out the programs' brief locks.
+SqliteDb PlainConnection(const std::string& path);
 
 // The six paid-amount columns, in the order the rules use them.
 extern const std::array<const char*, 6> kPaidColumns;

@@ -1,36 +1,24 @@
 #include "tests/support/DictionaryContents.h"
 
-#include <sqlite3.h>
+#include "tests/support/sqlite/SqliteDb.h"
 
 namespace lw::test {
 
-namespace {
-
-struct ReadOnly {
-  explicit ReadOnly(const std::string& path) { sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr); }
-  ~ReadOnly() { sqlite3_close(db); }
-  ReadOnly(const ReadOnly&) = delete;
-  ReadOnly& operator=(const ReadOnly&) = delete;
-  sqlite3* db = nullptr;
-};
-
-}  // namespace
-
 std::string IntegrityOf(const std::string& dictionary) {
-  ReadOnly file(dictionary);
+  SqliteDb file(dictionary, SqliteDb::kReadOnly);
   sqlite3_stmt* stmt = nullptr;
-  sqlite3_prepare_v2(file.db, "PRAGMA integrity_check", -1, &stmt, nullptr);
+  sqlite3_prepare_v2(file.get(), "PRAGMA integrity_check", -1, &stmt, nullptr);
   std::string result = sqlite3_step(stmt) == SQLITE_ROW ? reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))
-                                                         : sqlite3_errmsg(file.db);
+                                                        : sqlite3_errmsg(file.get());
   sqlite3_finalize(stmt);
   return result;
 }
 
 std::map<std::int64_t, std::string> PaidAmountsOf(const std::string& dictionary) {
-  ReadOnly file(dictionary);
+  SqliteDb file(dictionary, SqliteDb::kReadOnly);
   std::map<std::int64_t, std::string> amounts;
   sqlite3_stmt* stmt = nullptr;
-  sqlite3_prepare_v2(file.db,
+  sqlite3_prepare_v2(file.get(),
                      "SELECT \"Entry Number\", quote(\"Insurance 1 Amount Paid\") || quote(\"Insurance 2 Amount Paid\")"
                      " || quote(\"Insurance 3 Amount Paid\") || quote(\"Guarantor Amount Paid\") ||"
                      " quote(\"Adjustment Amount\") || quote(\"Attorney Amount Paid\") FROM MWTRN",

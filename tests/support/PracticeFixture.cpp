@@ -42,7 +42,7 @@ PracticeFixture::PracticeFixture(const PracticeOptions& options)
 
 PracticeFixture::~PracticeFixture() {
   loader_.reset();
-  if (sql_ != nullptr) sqlite3_close_v2(sql_);
+  sql_.reset();
   if (server_) {
     server_->loader.reset();
     DropTestDatabase(server_->database);
@@ -80,30 +80,16 @@ void PracticeFixture::InsertAll(const std::string& table, const std::vector<engi
   loader_->Commit();
 }
 
-sqlite3* PracticeFixture::Sql() {
+SqliteDb& PracticeFixture::Sql() {
   if (server_) throw std::logic_error("the practice is kept on the test server");
-  if (sql_ == nullptr) {
-    if (sqlite3_open_v2(DictionaryPath().c_str(), &sql_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-      throw std::runtime_error("cannot open " + DictionaryPath());
-    }
-    sqlite3_busy_timeout(sql_, 5000);
+  if (!sql_) {
+    sql_.emplace(SqliteDb::Require(DictionaryPath(), SqliteDb::kReadWrite));
+    sql_->BusyTimeout(5000);
   }
-  return sql_;
+  return *sql_;
 }
 
 namespace {
-template <typename T, typename Read>
-std::optional<T> QueryFirst(sqlite3* db, const std::string& sql, Read read) {
-  sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-    throw std::runtime_error(std::string(sqlite3_errmsg(db)) + " in: " + sql);
-  }
-  std::optional<T> result;
-  if (sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_type(stmt, 0) != SQLITE_NULL) result = read(stmt);
-  sqlite3_finalize(stmt);
-  return result;
-}
-
 // The first field of the first row of a query on the server, or nothing for no row / NULL.
 std::optional<std::string> ServerFirst(PGconn* pg, const std::string& sql) {
   pgengine::ServerSql server = pgengine::ToServerSql(sql, {});
@@ -122,7 +108,7 @@ std::optional<std::int64_t> PracticeFixture::QueryInt(const std::string& sql) {
     if (*text == "t" || *text == "f") return *text == "t" ? 1 : 0;
     return static_cast<std::int64_t>(std::strtod(text->c_str(), nullptr));
   }
-  return QueryFirst<std::int64_t>(Sql(), sql, [](sqlite3_stmt* s) { return sqlite3_column_int64(s, 0); });
+  return Sql().Int(sql);
 }
 
 std::optional<double> PracticeFixture::QueryDouble(const std::string& sql) {
@@ -131,14 +117,12 @@ std::optional<double> PracticeFixture::QueryDouble(const std::string& sql) {
     if (!text) return std::nullopt;
     return std::strtod(text->c_str(), nullptr);
   }
-  return QueryFirst<double>(Sql(), sql, [](sqlite3_stmt* s) { return sqlite3_column_double(s, 0); });
+  return Sql().Double(sql);
 }
 
 std::optional<std::string> PracticeFixture::QueryText(const std::string& sql) {
   if (server_) return ServerFirst(server_->loader->pg(), sql);
-  return QueryFirst<std::string>(Sql(), sql, [](sqlite3_stmt* s) {
-    return std::string(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
-  });
+  return Sql().Text(sql);
 }
 
 void PracticeFixture::Execute(const std::string& sql) {
@@ -148,12 +132,7 @@ void PracticeFixture::Execute(const std::string& sql) {
     if (!status.ok()) throw std::runtime_error(status.text() + " in: " + server.sql);
     return;
   }
-  char* error = nullptr;
-  if (sqlite3_exec(Sql(), sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-    std::string message = error ? error : "unknown error";
-    sqlite3_free(error);
-    throw std::runtime_error(message + " in: " + sql);
-  }
+  Sql().Exec(sql);
 }
 
 }  // namespace lw::test

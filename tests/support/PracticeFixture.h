@@ -8,8 +8,6 @@
 // the same tests then run against the server provider. Independent checks then go to the
 // server (their SQL may say rowid for the record number).
 
-#include <sqlite3.h>
-
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -18,6 +16,7 @@
 
 #include "engine/Dictionary.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/sqlite/SqliteDb.h"
 
 namespace lw::test {
 
@@ -52,7 +51,7 @@ class PracticeFixture {
   void InsertAll(const std::string& table, const std::vector<engine::Row>& rows);
 
   // A plain SQLite connection to the dictionary (opened on first use). REQUIRES: !OnServer().
-  sqlite3* Sql();
+  SqliteDb& Sql();
   // Whether the practice is kept on the test server.
   bool OnServer() const { return server_ != nullptr; }
   // The first column of the first row of a query, or nothing for no row / NULL.
@@ -66,7 +65,7 @@ class PracticeFixture {
   TempDir dir_;
   std::string folder_;
   std::unique_ptr<engine::DictionaryLoader> loader_;
-  sqlite3* sql_ = nullptr;
+  std::optional<SqliteDb> sql_;
   struct Server;
   std::unique_ptr<Server> server_;
 };

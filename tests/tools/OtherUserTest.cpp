@@ -3,9 +3,8 @@
 // anything); as an ordinary user they run as that user on files whose modes bar writing.
 // Checking, history and export work read-only; --fix is refused at once and nothing changes; a
 // settings store the user may not read means nothing is recorded, and never a hang.
-#include <sqlite3.h>
-
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +19,7 @@
 #include "engine/Engine.h"
 #include "tests/support/Programs.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/sqlite/SqliteDb.h"
 
 namespace lw::test {
 namespace {
@@ -41,14 +41,12 @@ std::map<std::string, std::string> Contents(const fs::path& folder) {
 }
 
 std::int64_t FirstCharge(const std::string& dictionary) {
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(dictionary.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+  SqliteDb db(dictionary, SqliteDb::kReadOnly);
   sqlite3_stmt* stmt = nullptr;
-  sqlite3_prepare_v2(db, "SELECT min(\"Entry Number\") FROM MWTRN WHERE \"Transaction Type\" = 'A'", -1, &stmt,
+  sqlite3_prepare_v2(db.get(), "SELECT min(\"Entry Number\") FROM MWTRN WHERE \"Transaction Type\" = 'A'", -1, &stmt,
                      nullptr);
   const std::int64_t entry = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : 0;
   sqlite3_finalize(stmt);
-  sqlite3_close(db);
   return entry;
 }
 

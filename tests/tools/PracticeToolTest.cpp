@@ -24,13 +24,11 @@ class PracticeTool : public ::testing::Test {
   static ProgramRun Tool(const std::vector<std::string>& args) { return RunPractice(args); }
   std::string Practice(const std::string& name) { return (dir.Path() / name).string(); }
   std::int64_t Count(const std::string& folder, const std::string& sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2((folder + "/MWDDF.ADD").c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    SqliteDb db(folder + "/MWDDF.ADD", SqliteDb::kReadOnly);
     sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
+    sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &stmt, nullptr);
     std::int64_t value = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
     sqlite3_finalize(stmt);
-    sqlite3_close(db);
     return value;
   }
   TempDir dir;
