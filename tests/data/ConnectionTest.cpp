@@ -52,8 +52,8 @@ TEST_F(ConnectionTest, ConnectSendsTheWindowSettingsAndAsksForEachTablesDefaultI
 TEST_F(ConnectionTest, DictionaryConnectionsAreRecognisedByAddInAnyCase) {
   TAdsConnection& connection = Components().AdsConnection1;
   Practice();
-  std::filesystem::create_symlink(dir_.Path() / "MWDDF.ADD", dir_.Path() / "mwddf.add");
-  connection.SetConnectPath(dir_.Path().string() + "/mwddf.add");
+  std::filesystem::create_symlink(Folder() + "/MWDDF.ADD", Folder() + "/mwddf.add");
+  connection.SetConnectPath(Folder() + "/mwddf.add");
   EXPECT_TRUE(connection.IsDictionaryConnection());
   trace_->Clear();
   connection.SetIsConnected(true);
@@ -61,7 +61,7 @@ TEST_F(ConnectionTest, DictionaryConnectionsAreRecognisedByAddInAnyCase) {
   connection.SetIsConnected(false);
 
   // A folder of free tables: no login is sent and no default index is asked for.
-  connection.SetConnectPath(dir_.Path().string());
+  connection.SetConnectPath(Folder());
   EXPECT_FALSE(connection.IsDictionaryConnection());
   trace_->Clear();
   try {
@@ -70,7 +70,7 @@ TEST_F(ConnectionTest, DictionaryConnectionsAreRecognisedByAddInAnyCase) {
     // This engine serves dictionaries only; what matters is what was sent.
   }
   ASSERT_GE(trace_->Calls().size(), 1u);
-  EXPECT_EQ(trace_->Calls()[0].arguments, "\"" + dir_.Path().string() + "\", 3, \"\", \"\", 0, out");
+  EXPECT_EQ(trace_->Calls()[0].arguments, "\"" + Folder() + "\", 3, \"\", \"\", 0, out");
   EXPECT_EQ(trace_->CountOf("AdsDDGetTableProperty"), 0);
 }
 
@@ -87,8 +87,9 @@ TEST_F(ConnectionTest, ConnectTextIsCutTo254CharactersButConnectPathKeepsItAll) 
 }
 
 TEST_F(ConnectionTest, ConnectFailureCarriesTheEngineTextWithoutACursorName) {
+  TempDir empty;
   PracticeComponents& c = Components();
-  c.AdsConnection1.SetConnectPath(dir_.Path().string() + "/NOWHERE/MWDDF.ADD");
+  c.AdsConnection1.SetConnectPath(empty.Path().string() + "/NOWHERE/MWDDF.ADD");
   try {
     c.qryChg.Open();
     FAIL() << "opened without a dictionary";
@@ -99,7 +100,7 @@ TEST_F(ConnectionTest, ConnectFailureCarriesTheEngineTextWithoutACursorName) {
   }
   EXPECT_FALSE(c.AdsConnection1.IsConnected());
   EXPECT_FALSE(c.qryChg.Active());
-  EXPECT_EQ(c.AdsConnection1.ConnectPath(), dir_.Path().string() + "/NOWHERE/MWDDF.ADD");
+  EXPECT_EQ(c.AdsConnection1.ConnectPath(), empty.Path().string() + "/NOWHERE/MWDDF.ADD");
   c.AdsConnection1.SetIsConnected(false);  // the next run's disconnect does nothing
 }
 

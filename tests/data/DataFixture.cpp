@@ -1,10 +1,8 @@
 #include "tests/data/DataFixture.h"
 
-#include "data/TableLayouts.h"
-#include "tests/support/TestEngine.h"
+#include "engine/Dictionary.h"
 #include "tests/support/TestServer.h"
 #include "tests/support/sqlite/SqliteDb.h"
-#include "tools/practice/PracticeLayouts.h"
 
 namespace lw::test {
 
@@ -26,15 +24,8 @@ Row Pax(V payment, std::int64_t charge, double amount) {
 
 }  // namespace
 
-
-std::string CreatePractice(const std::string& folder, const LayoutOptions& options) {
-  engine::TableSpec mwtrn = practice::SpecFromLayout(MwtrnLayout(), options.mwtrnDefaultIndex);
-  engine::TableSpec mwpax = practice::SpecFromLayout(MwpaxLayout(), options.mwpaxDefaultIndex);
-  if (options.adjust) options.adjust(mwtrn, mwpax);
-  const std::string path = folder + "/" + engine::kDictionaryFileName;
-  engine::CreateDictionary(path, {mwtrn, mwpax});
-  if (!options.withRows) return path;
-  engine::DictionaryLoader loader(path);
+void LoadKnownRows(const std::string& dictionary) {
+  engine::DictionaryLoader loader(dictionary);
   loader.Begin();
   loader.Insert("MWTRN", Trn(1, "AAA", "A",
                              {{"Date From", V(std::string("2000-01-01"))},
@@ -56,12 +47,6 @@ std::string CreatePractice(const std::string& folder, const LayoutOptions& optio
   loader.Insert("MWPAX", Pax(V(std::int64_t{4}), 7, 20.0));
   loader.Insert("MWPAX", Pax(V(), 7, 1.0));
   loader.Commit();
-  return path;
-}
-
-std::string DataTest::MoveToServerWhenAsked() {
-  if (ServerMode() && database_.empty()) database_ = MoveToTestServer(dictionary_);
-  return database_;
 }
 
 std::vector<std::string> PracticeColumn(const std::string& dictionary, const std::string& sql) {
@@ -78,7 +63,7 @@ std::vector<std::string> PracticeColumn(const std::string& dictionary, const std
 }
 
 void DataTest::SetUp() {
-  engine_ = MakeEngine();
+  engine_ = NewEngine();
   trace_ = std::make_unique<ace::TracingAce>(*engine_);
   installed_ = std::make_unique<ace::ScopedAce>(*trace_);
 }
@@ -88,22 +73,21 @@ void DataTest::TearDown() {
   installed_.reset();
   trace_.reset();
   engine_.reset();
-  if (!database_.empty()) DropTestDatabase(database_);
+  practice_.reset();
 }
 
-std::string DataTest::Practice(const LayoutOptions& options) {
-  if (dictionary_.empty()) {
-    dictionary_ = CreatePractice(dir_.Path().string(), options);
-    MoveToServerWhenAsked();
+std::string DataTest::Practice(PracticeOptions options) {
+  if (!practice_) {
+    if (!options.fill) options.fill = LoadKnownRows;
+    practice_ = std::make_unique<PracticeFixture>(options);
+    dictionary_ = practice_->DictionaryPath();
   }
-  return dir_.Path().string() + "/MWDDF.ADD";
+  return practice_->ConnectPath();
 }
 
 PracticeComponents& DataTest::Components() {
   if (!components_) components_ = std::make_unique<PracticeComponents>(&owner_);
   return *components_;
 }
-
-std::unique_ptr<ace::AceApi> MakeEngine() { return NewEngine(); }
 
 }  // namespace lw::test

@@ -1,9 +1,7 @@
 #pragma once
-// Practices for the data-layer tests: a real dictionary in a temporary folder with MWTRN and
-// MWPAX in their stored layouts (or a variation) and a handful of known rows, the engine
+// The data-layer tests: the shared practice fixture with a handful of known rows, the engine
 // installed behind a tracing decorator, and the window's data components.
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,34 +11,20 @@
 #include "data/PracticeComponents.h"
 #include "data/ace/AceApi.h"
 #include "data/ace/AceProvider.h"
+#include "tests/support/PracticeFixture.h"
+#include "tests/support/TestEngine.h"
 #include "tests/support/ace/TracingAce.h"
-#include "engine/Dictionary.h"
-#include "tests/support/TempDir.h"
 
 namespace lw::test {
 
-// The practice a data-layer test runs on: the stored layouts, or a variation of them.
-struct LayoutOptions {
-  std::string mwtrnDefaultIndex;
-  std::string mwpaxDefaultIndex;
-  bool withRows = true;
-  // Changes the tables before the dictionary is created (indexes, columns).
-  std::function<void(engine::TableSpec& mwtrn, engine::TableSpec& mwpax)> adjust;
-};
-
-// Creates MWDDF.ADD in `folder`; returns the dictionary path.
-std::string CreatePractice(const std::string& folder, const LayoutOptions& options = {});
-
-// The rows CreatePractice loads, by "Entry Number":
+// Loads the known rows into a new dictionary file, by "Entry Number":
 //   1 AAA charge "A", 2000-01-01, Ins 1 paid 19.99, applications from 2 (I/1, 50), 6 (S, 10),
 //     99 (no such row, 5)
 //   2 AAA payment "I" who "1";  3 BBB charge "B" without applications;  4 DDD payment "J" "G"
 //   5 CCC without a transaction type (never selected);  6 AAA adjustment "S"
 //   7 AAA charge "A" with NULL date and amounts; applications from 4 (20) and NULL (1)
+void LoadKnownRows(const std::string& dictionary);
 inline constexpr int kRowsWithType = 6;
-
-// A fresh engine instance (not installed).
-std::unique_ptr<ace::AceApi> MakeEngine();
 
 // Runs `sql` beside the engine: with plain SQLite on the dictionary file, or on the practice's
 // server when the suite runs on the test cluster, so it must be SQL both understand (rowid names
@@ -52,16 +36,17 @@ class DataTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
-  // Creates the practice (once) and returns its connect path "<folder>/MWDDF.ADD".
-  std::string Practice(const LayoutOptions& options = {});
+  // Creates the practice (once) and returns its connect path "<folder>/MWDDF.ADD". Its rows are
+  // the known ones unless the options fill it otherwise; on the suite's server run it is kept
+  // on the test cluster.
+  std::string Practice(PracticeOptions options = {});
+  // The practice's folder. REQUIRES: Practice() was called.
+  std::string Folder() const { return practice_->Folder(); }
   // The window's components on the installed engine.
   PracticeComponents& Components();
-  // On the suite's server run: moves the practice to the test cluster (once); its database.
-  std::string MoveToServerWhenAsked();
 
-  TempDir dir_;
+  std::unique_ptr<PracticeFixture> practice_;
   std::string dictionary_;
-  std::string database_;
   std::unique_ptr<ace::AceApi> engine_;
   std::unique_ptr<ace::TracingAce> trace_;
   std::unique_ptr<ace::ScopedAce> installed_;

@@ -50,7 +50,7 @@ class FailingAfterLastError : public ace::TracingAce {
 };
 
 TEST(ErrorBuilding, RunningOutOfMemoryWhileBuildingAnErrorLeavesTheNextErrorIntact) {
-  const auto engine = MakeEngine();
+  const auto engine = NewEngine();
   FailingAfterLastError tracer(*engine);
   ace::ScopedAce installed(tracer);
   ComponentOwner owner("frmMain");

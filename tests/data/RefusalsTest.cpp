@@ -48,7 +48,7 @@ class BendingAce : public ace::TracingAce {
 class RefusalsTest : public DataTest {
  protected:
   void SetUp() override {
-    engine_ = MakeEngine();
+    engine_ = NewEngine();
     bending_ = new BendingAce(*engine_);
     trace_.reset(bending_);
     installed_ = std::make_unique<ace::ScopedAce>(*trace_);

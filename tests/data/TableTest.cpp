@@ -16,7 +16,7 @@ namespace {
 class TableTest : public DataTest {
  protected:
   // The search run's opens: qryChg with the chart filter, then tblChg, tblPax, tblPay.
-  PracticeComponents& OpenChain(const std::string& chart = "", const LayoutOptions& options = {}) {
+  PracticeComponents& OpenChain(const std::string& chart = "", const PracticeOptions& options = {}) {
     PracticeComponents& c = Components();
     c.AdsConnection1.SetIsConnected(false);
     c.AdsConnection1.SetConnectPath(Practice(options));
@@ -69,12 +69,13 @@ TEST_F(TableTest, ChainFollowsEveryQueryRowAsSqliteSeesIt) {
 }
 
 TEST_F(TableTest, ChainMatchesSqliteOnAWholeDemoPractice) {
-  LayoutOptions options;
-  options.withRows = false;
+  PracticeOptions options;
+  practice::DemoSummary demo;
   // Generated as an embedded practice, then moved when the suite runs on the server.
-  dictionary_ = CreatePractice(dir_.Path().string(), options);
-  const practice::DemoSummary demo = practice::GenerateDemo(dictionary_, {.rows = 1500, .seed = 7});
-  MoveToServerWhenAsked();
+  options.fill = [&demo](const std::string& dictionary) {
+    demo = practice::GenerateDemo(dictionary, {.rows = 1500, .seed = 7});
+  };
+  Practice(options);
   ASSERT_GT(demo.applications, 0);
   // Independently: the query rows, each charge's applications in key order, and the paying rows.
   const auto queryRows =
@@ -269,7 +270,7 @@ TEST_F(TableTest, IndexFieldNamesChooseTheIndexByItsKeyColumns) {
 }
 
 TEST_F(TableTest, SecondSearchTakesAnIndexWhoseKeyBeginsWithTheColumn) {
-  LayoutOptions options;
+  PracticeOptions options;
   options.adjust = [](engine::TableSpec& mwtrn, engine::TableSpec&) {
     std::erase_if(mwtrn.indexes, [](const engine::IndexSpec& index) {
       return index.name == "IDXENTRYNUMBER";
@@ -287,7 +288,7 @@ TEST_F(TableTest, SecondSearchTakesAnIndexWhoseKeyBeginsWithTheColumn) {
 }
 
 TEST_F(TableTest, MissingIndexFailsTheOpenAndLeavesTheCursorClosed) {
-  LayoutOptions options;
+  PracticeOptions options;
   options.adjust = [](engine::TableSpec& mwtrn, engine::TableSpec&) {
     std::erase_if(mwtrn.indexes, [](const engine::IndexSpec& index) {
       return index.keyColumns.rfind("ENTRY NUMBER", 0) == 0;
@@ -311,7 +312,7 @@ TEST_F(TableTest, MissingIndexFailsTheOpenAndLeavesTheCursorClosed) {
 }
 
 TEST_F(TableTest, DefaultIndexFromTheDictionaryDecidesTheOrder) {
-  LayoutOptions options;
+  PracticeOptions options;
   options.mwtrnDefaultIndex = "IDXENTRYNUMBER";
   PracticeComponents& c = OpenChain("", options);
   EXPECT_EQ(c.tblChg.IndexName(), "ADS_DEFAULT");

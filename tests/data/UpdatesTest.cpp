@@ -62,7 +62,7 @@ class LockHolderProcess {
     if (pid_ == 0) {
       close(locked[0]);
       close(release[1]);
-      auto engine = MakeEngine();
+      auto engine = NewEngine();
       ace::ADSHANDLE connection = 0, table = -1;
       char ok = 'n';
       if (engine->AdsConnect60(path.c_str(), 3, "user", kPracticePassword, 0, &connection) == 0 &&

@@ -25,19 +25,31 @@ PracticeFixture::PracticeFixture(const PracticeOptions& options)
   std::filesystem::create_directories(folder_);
   std::vector<engine::TableSpec> tables;
   if (options.withPracticeTables) {
-    tables.push_back(practice::SpecFromLayout(MwtrnLayout(), options.mwtrnDefaultIndex));
-    tables.push_back(practice::SpecFromLayout(MwpaxLayout(), options.mwpaxDefaultIndex));
+    engine::TableSpec mwtrn = practice::SpecFromLayout(MwtrnLayout(), options.mwtrnDefaultIndex);
+    engine::TableSpec mwpax = practice::SpecFromLayout(MwpaxLayout(), options.mwpaxDefaultIndex);
+    if (options.adjust) options.adjust(mwtrn, mwpax);
+    tables.push_back(std::move(mwtrn));
+    tables.push_back(std::move(mwpax));
   }
   for (const auto& extra : options.extraTables) tables.push_back(extra);
   engine::CreateDictionary(DictionaryPath(), tables);
-  if (!ServerMode() || options.embeddedOnly) {
-    loader_ = std::make_unique<engine::DictionaryLoader>(DictionaryPath());
-    return;
-  }
+  if (options.fill) options.fill(DictionaryPath());
+  if (!ServerMode() || options.embeddedOnly) return;
   // The same practice, moved to a database of its own on the test server.
   server_ = std::make_unique<Server>();
   server_->database = MoveToTestServer(DictionaryPath());
-  server_->loader = std::make_unique<pgengine::ServerLoader>(DictionaryPath());
+}
+
+// The loaders open on first use: a practice only read through the engine keeps no other
+// connection open.
+engine::DictionaryLoader& PracticeFixture::EmbeddedLoader() {
+  if (!loader_) loader_ = std::make_unique<engine::DictionaryLoader>(DictionaryPath());
+  return *loader_;
+}
+
+pgengine::ServerLoader& PracticeFixture::RemoteLoader() {
+  if (!server_->loader) server_->loader = std::make_unique<pgengine::ServerLoader>(DictionaryPath());
+  return *server_->loader;
 }
 
 PracticeFixture::~PracticeFixture() {
@@ -54,30 +66,26 @@ std::string PracticeFixture::DictionaryPath() const { return JoinPath(folder_, e
 std::string PracticeFixture::ConnectPath() const { return JoinPath(Folder(), engine::kDictionaryFileName); }
 
 std::int64_t PracticeFixture::Insert(const std::string& table, const engine::Row& row) {
-  if (server_) return server_->loader->Insert(table, row);
-  return loader_->Insert(table, row);
+  if (server_) return RemoteLoader().Insert(table, row);
+  return EmbeddedLoader().Insert(table, row);
 }
 
 void PracticeFixture::InsertAll(const std::string& table, const std::vector<engine::Row>& rows) {
-  if (server_) {
-    server_->loader->Begin();
+  auto all = [&](auto& loader) {
+    loader.Begin();
     try {
-      for (const auto& row : rows) server_->loader->Insert(table, row);
+      for (const auto& row : rows) loader.Insert(table, row);
     } catch (...) {
-      server_->loader->Rollback();
+      loader.Rollback();
       throw;
     }
-    server_->loader->Commit();
-    return;
+    loader.Commit();
+  };
+  if (server_) {
+    all(RemoteLoader());
+  } else {
+    all(EmbeddedLoader());
   }
-  loader_->Begin();
-  try {
-    for (const auto& row : rows) loader_->Insert(table, row);
-  } catch (...) {
-    loader_->Rollback();
-    throw;
-  }
-  loader_->Commit();
 }
 
 SqliteDb& PracticeFixture::Sql() {
@@ -103,7 +111,7 @@ std::optional<std::string> ServerFirst(PGconn* pg, const std::string& sql) {
 
 std::optional<std::int64_t> PracticeFixture::QueryInt(const std::string& sql) {
   if (server_) {
-    auto text = ServerFirst(server_->loader->pg(), sql);
+    auto text = ServerFirst(RemoteLoader().pg(), sql);
     if (!text) return std::nullopt;
     if (*text == "t" || *text == "f") return *text == "t" ? 1 : 0;
     return static_cast<std::int64_t>(std::strtod(text->c_str(), nullptr));
@@ -113,7 +121,7 @@ std::optional<std::int64_t> PracticeFixture::QueryInt(const std::string& sql) {
 
 std::optional<double> PracticeFixture::QueryDouble(const std::string& sql) {
   if (server_) {
-    auto text = ServerFirst(server_->loader->pg(), sql);
+    auto text = ServerFirst(RemoteLoader().pg(), sql);
     if (!text) return std::nullopt;
     return std::strtod(text->c_str(), nullptr);
   }
@@ -121,14 +129,14 @@ std::optional<double> PracticeFixture::QueryDouble(const std::string& sql) {
 }
 
 std::optional<std::string> PracticeFixture::QueryText(const std::string& sql) {
-  if (server_) return ServerFirst(server_->loader->pg(), sql);
+  if (server_) return ServerFirst(RemoteLoader().pg(), sql);
   return Sql().Text(sql);
 }
 
 void PracticeFixture::Execute(const std::string& sql) {
   if (server_) {
     pgengine::ServerSql server = pgengine::ToServerSql(sql, {});
-    engine::Status status = pgengine::Run(server_->loader->pg(), server.sql);
+    engine::Status status = pgengine::Run(RemoteLoader().pg(), server.sql);
     if (!status.ok()) throw std::runtime_error(status.text() + " in: " + server.sql);
     return;
   }

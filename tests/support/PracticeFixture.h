@@ -1,7 +1,7 @@
 #pragma once
 // A practice in a private temporary folder: MWDDF.ADD with MWTRN and MWPAX in their stored
-// layout and the program's dictionary user. Rows are inserted by column name (columns not named
-// are NULL); a plain connection to the same practice allows independent checks.
+// layout (or a variation) and the program's dictionary user. Rows are inserted by column name
+// (columns not named are NULL); a plain connection to the same practice allows independent checks.
 //
 // When LEDGERWICK_TEST_SERVER holds a libpq connection string (the test cluster's), the practice
 // is kept on that server instead, in a database of its own, and MWDDF.ADD is its descriptor:
@@ -9,6 +9,7 @@
 // server (their SQL may say rowid for the record number).
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +19,10 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/sqlite/SqliteDb.h"
 
+namespace lw::pgengine {
+class ServerLoader;
+}
+
 namespace lw::test {
 
 struct PracticeOptions {
@@ -25,6 +30,10 @@ struct PracticeOptions {
   std::string mwpaxDefaultIndex;
   std::vector<engine::TableSpec> extraTables;
   bool withPracticeTables = true;
+  // Changes the stored layouts before the dictionary is created (indexes, columns).
+  std::function<void(engine::TableSpec& mwtrn, engine::TableSpec& mwpax)> adjust;
+  // Fills the new dictionary file (rows in bulk, say) before the practice moves to the server.
+  std::function<void(const std::string& dictionary)> fill;
   // The practice lies in this subfolder of the temporary folder (say a name with accents);
   // empty: in the temporary folder itself.
   std::string subfolder;
@@ -62,6 +71,9 @@ class PracticeFixture {
   void Execute(const std::string& sql);
 
  private:
+  engine::DictionaryLoader& EmbeddedLoader();
+  pgengine::ServerLoader& RemoteLoader();
+
   TempDir dir_;
   std::string folder_;
   std::unique_ptr<engine::DictionaryLoader> loader_;
