@@ -1,140 +1,18 @@
 #include "engine/SqlTranslator.h"
 
-#include <cctype>
-#include <cstdlib>
 #include <memory>
 #include <set>
 
 #include "common/NumberText.h"
 #include "common/Utf8.h"
+#include "engine/SqlTokens.h"
 #include "engine/TextFunctions.h"
 
 namespace lw::engine {
 
 namespace {
 
-struct Token {
-  enum class Type { Word, Quoted, String, Number, Symbol, Param };
-  Type type;
-  std::string text;  // words upper-cased in `upper`; quoted names and strings unquoted
-  std::string upper;
-  int line;
-};
-
-Status Tokenize(const std::string& text, std::vector<Token>& tokens) {
-  tokens.clear();
-  int line = 1;
-  std::size_t i = 0, n = text.size();
-  auto push = [&](Token::Type type, std::string value) {
-    Token token{type, value, UpperCaseUtf8(value), line};
-    tokens.push_back(std::move(token));
-  };
-  while (i < n) {
-    char c = text[i];
-    if (c == '\n') {
-      ++line;
-      ++i;
-      continue;
-    }
-    if (std::isspace(static_cast<unsigned char>(c))) {
-      ++i;
-      continue;
-    }
-    if (c == '-' && i + 1 < n && text[i + 1] == '-') {
-      while (i < n && text[i] != '\n') ++i;
-      continue;
-    }
-    if (c == '/' && i + 1 < n && text[i + 1] == '*') {
-      std::size_t end = text.find("*/", i + 2);
-      if (end == std::string::npos)
-        return SqlRejection(ace::kNativeUnterminatedText,
-                            "a comment is not closed (line " + std::to_string(line) + ").");
-      for (std::size_t k = i; k < end; ++k) line += text[k] == '\n';
-      i = end + 2;
-      continue;
-    }
-    if (c == '"' || c == '\'' || c == '[') {
-      char close = c == '[' ? ']' : c;
-      std::string value;
-      std::size_t k = i + 1;
-      bool closed = false;
-      while (k < n) {
-        if (text[k] == close) {
-          if (close != ']' && k + 1 < n && text[k + 1] == close) {
-            value += close;
-            k += 2;
-            continue;
-          }
-          closed = true;
-          break;
-        }
-        if (text[k] == '\n') ++line;
-        value += text[k++];
-      }
-      if (!closed) {
-        return SqlRejection(ace::kNativeUnterminatedText, std::string(c == '\'' ? "a text literal" : "a quoted name") +
-                                                              " is not closed (line " + std::to_string(line) + ").");
-      }
-      push(c == '\'' ? Token::Type::String : Token::Type::Quoted, value);
-      i = k + 1;
-      continue;
-    }
-    if (std::isdigit(static_cast<unsigned char>(c)) ||
-        (c == '.' && i + 1 < n && std::isdigit(static_cast<unsigned char>(text[i + 1])))) {
-      std::size_t k = i;
-      while (k < n && (std::isdigit(static_cast<unsigned char>(text[k])) || text[k] == '.')) ++k;
-      if (k < n && (text[k] == 'e' || text[k] == 'E')) {
-        std::size_t e = k + 1;
-        if (e < n && (text[e] == '+' || text[e] == '-')) ++e;
-        if (e < n && std::isdigit(static_cast<unsigned char>(text[e]))) {
-          k = e;
-          while (k < n && std::isdigit(static_cast<unsigned char>(text[k]))) ++k;
-        }
-      }
-      push(Token::Type::Number, text.substr(i, k - i));
-      i = k;
-      continue;
-    }
-    if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
-      std::size_t k = i;
-      while (k < n && (std::isalnum(static_cast<unsigned char>(text[k])) || text[k] == '_' || text[k] == '$')) ++k;
-      push(Token::Type::Word, text.substr(i, k - i));
-      i = k;
-      continue;
-    }
-    if (c == ':' && i + 1 < n && (std::isalpha(static_cast<unsigned char>(text[i + 1])) || text[i + 1] == '_')) {
-      std::size_t k = i + 1;
-      while (k < n && (std::isalnum(static_cast<unsigned char>(text[k])) || text[k] == '_')) ++k;
-      push(Token::Type::Param, text.substr(i, k - i));
-      i = k;
-      continue;
-    }
-    if (c == '?') {
-      push(Token::Type::Param, "?");
-      ++i;
-      continue;
-    }
-    static const char* kPairs[] = {"<=", ">=", "<>", "!=", "||"};
-    bool matched = false;
-    for (const char* pair : kPairs) {
-      if (text.compare(i, 2, pair) == 0) {
-        push(Token::Type::Symbol, pair);
-        i += 2;
-        matched = true;
-        break;
-      }
-    }
-    if (matched) continue;
-    if (std::string("=<>+-*/%(),.;").find(c) != std::string::npos) {
-      push(Token::Type::Symbol, std::string(1, c));
-      ++i;
-      continue;
-    }
-    return SqlRejection(ace::kNativeSyntaxError,
-                        std::string("unexpected character '") + c + "' (line " + std::to_string(line) + ").");
-  }
-  return {};
-}
+using Token = SqlToken;
 
 const std::set<std::string>& Keywords() {
   static const std::set<std::string> words = {
@@ -500,7 +378,7 @@ Status SqlRejection(int nativeError, const std::string& detail) {
 
 Status ScanSql(const std::string& text, int& parameters) {
   std::vector<Token> tokens;
-  LW_RETURN_IF_ERROR(Tokenize(text, tokens));
+  LW_RETURN_IF_ERROR(TokenizeSql(text, tokens));
   int depth = 0;
   parameters = 0;
   for (const Token& token : tokens) {
@@ -516,7 +394,7 @@ Status ScanSql(const std::string& text, int& parameters) {
 Status TranslateSql(const std::string& text, const Catalog& catalog, TranslatedSql& out) {
   out = TranslatedSql();
   std::vector<Token> tokens;
-  LW_RETURN_IF_ERROR(Tokenize(text, tokens));
+  LW_RETURN_IF_ERROR(TokenizeSql(text, tokens));
   Translator translator(tokens, catalog, out);
   return translator.Run();
 }
