@@ -21,6 +21,9 @@ int CommandUsage(std::ostream& err, const std::string& command, const std::strin
 std::string DictionaryIn(const std::string& folder);
 // The dictionary file in the folder, or kFailed with a message when there is none.
 int RequireDictionary(std::ostream& err, const std::string& command, const std::string& folder, std::string& path);
+// Creates the folder (and its parents) for a new practice, open to its owner and group only;
+// kFailed, said on err, when it cannot be made.
+int MakePracticeFolder(std::ostream& err, const std::string& folder);
 // A whole decimal number of at most 12 digits, at least `min`.
 bool ParseCount(const std::string& text, std::int64_t& value, std::int64_t min);
 

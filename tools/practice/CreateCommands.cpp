@@ -11,15 +11,7 @@ namespace lw::practice {
 namespace {
 
 int CreateIn(std::ostream& err, const std::string& folder, bool withIndexes) {
-  std::error_code error;
-  // A folder made here holds patient data: no access for other users.
-  if (!std::filesystem::exists(folder, error) && std::filesystem::create_directories(folder, error)) {
-    std::filesystem::permissions(folder, std::filesystem::perms::owner_all | std::filesystem::perms::group_all, error);
-  }
-  if (error) {
-    err << "ledgerwick-practice: cannot create " << folder << ": " << error.message() << "\n";
-    return kFailed;
-  }
+  if (MakePracticeFolder(err, folder) != kOk) return kFailed;
   std::string path = DictionaryIn(folder);
   if (std::filesystem::exists(path)) {
     err << "ledgerwick-practice: " << path << " already exists\n";

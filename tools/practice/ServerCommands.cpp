@@ -11,14 +11,7 @@ namespace lw::practice {
 
 int CreateOnServer(const std::string& folder, const std::string& connectionString, std::ostream& out,
                    std::ostream& err) {
-  std::error_code error;
-  if (!std::filesystem::exists(folder, error) && std::filesystem::create_directories(folder, error)) {
-    std::filesystem::permissions(folder, std::filesystem::perms::owner_all | std::filesystem::perms::group_all, error);
-  }
-  if (error) {
-    err << "ledgerwick-practice: cannot create " << folder << ": " << error.message() << "\n";
-    return kFailed;
-  }
+  if (MakePracticeFolder(err, folder) != kOk) return kFailed;
   pgengine::CreateServerPractice(DictionaryIn(folder), connectionString, PracticeTables());
   out << "Created the practice on the server; " << DictionaryIn(folder) << " names it\n";
   return kOk;
