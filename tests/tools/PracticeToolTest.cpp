@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
+#include <streambuf>
 
 #include "common/SettingsStore.h"
 #include "tests/support/PracticeFixture.h"
@@ -189,6 +192,46 @@ TEST_F(PracticeTool, PostPaymentPostsUnderTheChargesLockAndRefusesWhatItCannotPo
   }
   EXPECT_EQ(2, post({"--amount", "5", "--type", "K"}).status);
   EXPECT_EQ(1, practice.QueryInt("SELECT count(*) FROM MWPAX"));
+}
+
+// Takes the first `room` bytes, then refuses every write, as a full disk does.
+class FullAfter : public std::streambuf {
+ public:
+  explicit FullAfter(std::streamsize room) : room_(room) {}
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    if (room_ == 0) return traits_type::eof();
+    --room_;
+    return c;
+  }
+  std::streamsize xsputn(const char*, std::streamsize n) override {
+    const std::streamsize taken = std::min(n, room_);
+    room_ -= taken;
+    return taken;
+  }
+
+ private:
+  std::streamsize room_;
+};
+
+TEST_F(PracticeTool, OutputThatCannotBeWrittenIsAFailureNotASuccess) {
+  const std::string folder = Practice("full");
+  ASSERT_EQ(0, Tool({"demo", folder, "--rows", "300"}).status);
+  const std::streamsize whole = static_cast<std::streamsize>(PracticeOutput({"export", folder, "MWTRN"}).out.size());
+  for (std::streamsize room : {std::streamsize{0}, std::streamsize{100}, whole - 1}) {
+    FullAfter buffer(room);
+    std::ostream out(&buffer);
+    std::ostringstream err;
+    EXPECT_EQ(1, practice::RunPracticeTool({"export", folder, "MWTRN"}, out, err)) << room;
+    EXPECT_NE(err.str().find("cannot write to standard output"), std::string::npos) << err.str();
+  }
+  FullAfter buffer(10);
+  std::ostream out(&buffer);
+  std::ostringstream err;
+  EXPECT_EQ(1, practice::RunPracticeTool({"--help"}, out, err));
+  EXPECT_NE(err.str().find("cannot write to standard output"), std::string::npos) << err.str();
 }
 
 }  // namespace

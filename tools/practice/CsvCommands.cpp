@@ -3,6 +3,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "common/Csv.h"
 #include "common/Exceptions.h"
@@ -105,6 +106,8 @@ int Export(const std::vector<std::string>& args, std::ostream& out, std::ostream
   const auto flush = [&] {
     out << buffer.str();
     buffer.str({});
+    // No point reading the rest of the table once the rows cannot be written.
+    if (!out) throw std::runtime_error("cannot write to standard output; the rows written are incomplete");
   };
   try {
     WriteCsvRecord(buffer, names, {});

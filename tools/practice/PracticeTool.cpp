@@ -21,9 +21,7 @@ int RunCommand(const std::string& command, const std::vector<std::string>& args,
   return History(args, out, err);
 }
 
-}  // namespace
-
-int RunPracticeTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+int RunTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
   if (arguments.empty()) return UsageError(err, "no command given");
   if (arguments[0] == "--help" || arguments[0] == "-h" || arguments[0] == "help") {
     out << kUsageText;
@@ -52,6 +50,19 @@ int RunPracticeTool(const std::vector<std::string>& arguments, std::ostream& out
     err << "ledgerwick-practice " << command << ": " << e.what() << "\n";
     return kFailed;
   }
+}
+
+}  // namespace
+
+int RunPracticeTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  const int rc = RunTool(arguments, out, err);
+  // Output lost on a full disk or a closed file is a failure, never a success.
+  out.flush();
+  if (!out && rc == kOk) {
+    err << "ledgerwick-practice: cannot write to standard output; what was written is incomplete\n";
+    return kFailed;
+  }
+  return rc;
 }
 
 }  // namespace lw::practice
