@@ -26,15 +26,9 @@ void TApplication::SetMainForm(QWidget& form) {
 
 int TApplication::Run(ShowState state) {
   switch (state) {
-    case ShowState::Maximized:
-      mainForm_->showMaximized();
-      break;
-    case ShowState::Minimized:
-      mainForm_->showMinimized();
-      break;
-    case ShowState::Normal:
-      mainForm_->show();
-      break;
+    case ShowState::Maximized: mainForm_->showMaximized(); break;
+    case ShowState::Minimized: mainForm_->showMinimized(); break;
+    case ShowState::Normal: mainForm_->show(); break;
   }
   running_ = true;
   EndLoopIfTerminated();

@@ -11,8 +11,7 @@ namespace lw {
 
 std::string ApplicationTitleFromPath(std::string_view executablePath) {
   const std::size_t separator = executablePath.rfind(kPathSeparator);
-  std::string_view name =
-      separator == std::string_view::npos ? executablePath : executablePath.substr(separator + 1);
+  std::string_view name = separator == std::string_view::npos ? executablePath : executablePath.substr(separator + 1);
   name = name.substr(0, name.find('.'));
   if (name.empty()) return {};
   // Every character but the first in lower case ("ÉCOLE" gives "École").

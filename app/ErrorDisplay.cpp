@@ -21,8 +21,8 @@ std::string MessageOf(const std::exception& error) {
 std::unique_ptr<QMessageBox> CreateErrorBox(const std::exception& error) {
   if (dynamic_cast<const EAbort*>(&error) != nullptr) return nullptr;
   auto box = std::make_unique<QMessageBox>(QMessageBox::Critical, FromSystemText(ApplicationTitle()),
-                                           FromSystemText(ErrorDisplayText(MessageOf(error))),
-                                           QMessageBox::Ok, QApplication::activeWindow());
+                                           FromSystemText(ErrorDisplayText(MessageOf(error))), QMessageBox::Ok,
+                                           QApplication::activeWindow());
   box->setTextFormat(Qt::PlainText);
   box->setWindowModality(Qt::ApplicationModal);
   box->setLayoutDirection(QGuiApplication::layoutDirection());

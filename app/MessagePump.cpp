@@ -6,9 +6,7 @@
 
 namespace lw {
 
-void ProcessMessages() {
-  QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
+void ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
 bool WindowMessagePump::QuitRequested() const {
   const TApplication* application = App();

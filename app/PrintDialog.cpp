@@ -122,15 +122,9 @@ bool TPrintDialog::Execute() {
   collate_ = settings->collateCopies();
   print_to_file_ = dialog.testOption(QAbstractPrintDialog::PrintToFile) && !settings->outputFileName().isEmpty();
   switch (dialog.printRange()) {
-    case QAbstractPrintDialog::Selection:
-      print_range_ = prSelection;
-      break;
-    case QAbstractPrintDialog::PageRange:
-      print_range_ = prPageNums;
-      break;
-    default:
-      print_range_ = prAllPages;
-      break;
+    case QAbstractPrintDialog::Selection: print_range_ = prSelection; break;
+    case QAbstractPrintDialog::PageRange: print_range_ = prPageNums; break;
+    default: print_range_ = prAllPages; break;
   }
   from_page_ = dialog.fromPage();
   to_page_ = dialog.toPage();

@@ -3,8 +3,8 @@
 // range, no selection, no print-to-file choice; a copy count. The window exists only while
 // Execute runs.
 
-#include <QPrintDialog>
 #include <QPointer>
+#include <QPrintDialog>
 #include <QWidget>
 #include <functional>
 

@@ -22,8 +22,7 @@ std::string OSErrorMessage(int code) {
   return "System Error.  Code: " + std::to_string(code) + ".\r\n" + std::strerror(code);
 }
 
-TPrinter::TPrinter(std::unique_ptr<PrinterSystem> system)
-    : system_(std::move(system)), abort_proc_(ProcessMessages) {}
+TPrinter::TPrinter(std::unique_ptr<PrinterSystem> system) : system_(std::move(system)), abort_proc_(ProcessMessages) {}
 
 TPrinter::~TPrinter() {
   // Program end: the open job is ended as it stands, without handling further messages.
@@ -114,9 +113,7 @@ QPainter& TPrinter::BeginDoc() {
   return *painter_;
 }
 
-QPrinter& TPrinter::Device() {
-  return job_device_ != nullptr ? *job_device_ : *settings_;
-}
+QPrinter& TPrinter::Device() { return job_device_ != nullptr ? *job_device_ : *settings_; }
 
 void TPrinter::NewPage() {
   Device().newPage();

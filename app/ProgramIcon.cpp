@@ -12,7 +12,8 @@ QList<int> ProgramIconSizes() { return {16, 24, 32, 48, 64, 128, 256}; }
 QIcon ProgramIcon() {
   RegisterProgramIconResource();
   QIcon icon;
-  for (const int size : ProgramIconSizes()) icon.addFile(QStringLiteral(":/MAINICON/%1.png").arg(size), QSize(size, size));
+  for (const int size : ProgramIconSizes())
+    icon.addFile(QStringLiteral(":/MAINICON/%1.png").arg(size), QSize(size, size));
   return icon;
 }
 

@@ -66,8 +66,7 @@ void ReportModel::AppendReportLine(const std::string& line) {
   // The capacity counts bytes of the 8-bit (UTF-8) text, and a cut never splits a character.
   if (accepted < inserted.size()) accepted = Utf8Prefix(inserted, accepted).size();
   // A cut between CR and LF would leave a lone CR that no longer separates lines.
-  if (accepted < inserted.size() && accepted > 0 && inserted[accepted - 1] == '\r' &&
-      inserted[accepted] == '\n') {
+  if (accepted < inserted.size() && accepted > 0 && inserted[accepted - 1] == '\r' && inserted[accepted] == '\n') {
     --accepted;
   }
   const std::string_view kept(inserted.data(), accepted);

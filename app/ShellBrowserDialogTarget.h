@@ -17,10 +17,10 @@ namespace lw {
 
 struct FolderTarget {
   enum class Kind {
-    None,         // no preselection
-    Root,         // the tree's root item
-    RootChild,    // a child of the root, by position (`child`)
-    Folder,       // a folder, by its normalised absolute path (`path`)
+    None,       // no preselection
+    Root,       // the tree's root item
+    RootChild,  // a child of the root, by position (`child`)
+    Folder,     // a folder, by its normalised absolute path (`path`)
   };
   Kind kind = Kind::None;
   int child = -1;

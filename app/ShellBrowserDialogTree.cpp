@@ -159,8 +159,7 @@ QVariant FolderTreeModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   const Node* node = NodeOf(index);
   switch (role) {
-    case Qt::DisplayRole:
-      return node->display;
+    case Qt::DisplayRole: return node->display;
     case Qt::DecorationRole:
       switch (node->kind) {
         case Node::Kind::Desktop: return desktopIcon_;
@@ -172,8 +171,7 @@ QVariant FolderTreeModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
       if (options_.Options.ShowToolTip && !node->path.empty()) return FromSystemText(node->path);
       return {};
-    default:
-      return {};
+    default: return {};
   }
 }
 
@@ -221,7 +219,8 @@ bool FolderTreeModel::Before(const Node& a, const Node& b) const {
 void FolderTreeModel::List(Node& node) {
   node.listed = true;
   std::vector<std::unique_ptr<Node>> children;
-  for (const DirEntry& entry : ReadFolder(node.path, options_)) children.push_back(MakeChild(node, entry.name, entry.folder));
+  for (const DirEntry& entry : ReadFolder(node.path, options_))
+    children.push_back(MakeChild(node, entry.name, entry.folder));
   std::sort(children.begin(), children.end(), [this](const auto& a, const auto& b) { return Before(*a, *b); });
   if (watcher_ && node.kind != Node::Kind::Desktop) watcher_->addPath(FromSystemText(node.path));
   if (children.empty()) return;
@@ -239,7 +238,8 @@ void FolderTreeModel::Refresh(const QModelIndex& index) {
 void FolderTreeModel::RefreshNode(Node& node) {
   if (!node.listed || node.kind == Node::Kind::Desktop || !node.CanHaveChildren()) return;
   std::vector<std::unique_ptr<Node>> fresh;
-  for (const DirEntry& entry : ReadFolder(node.path, options_)) fresh.push_back(MakeChild(node, entry.name, entry.folder));
+  for (const DirEntry& entry : ReadFolder(node.path, options_))
+    fresh.push_back(MakeChild(node, entry.name, entry.folder));
   std::sort(fresh.begin(), fresh.end(), [this](const auto& a, const auto& b) { return Before(*a, *b); });
   // Both lists are in the same order: walk them together, keeping the items (and what is read
   // below them) that are still there, removing the gone and inserting the new.
@@ -293,16 +293,13 @@ FolderTarget FolderTreeModel::Resolve(const std::string& text) {
 QModelIndex FolderTreeModel::Locate(const FolderTarget& target) {
   Node& root = *top_->children.front();
   switch (target.kind) {
-    case FolderTarget::Kind::None:
-      return {};
-    case FolderTarget::Kind::Root:
-      return IndexOf(&root);
+    case FolderTarget::Kind::None: return {};
+    case FolderTarget::Kind::Root: return IndexOf(&root);
     case FolderTarget::Kind::RootChild:
       if (!root.listed) List(root);
       if (target.child < 0 || target.child >= static_cast<int>(root.children.size())) return {};
       return IndexOf(root.children[static_cast<std::size_t>(target.child)].get());
-    case FolderTarget::Kind::Folder:
-      break;
+    case FolderTarget::Kind::Folder: break;
   }
   // Folders are reached through the file-system root under the desktop, or the custom root.
   Node* entry = root.kind == Node::Kind::Desktop ? root.children.back().get() : &root;

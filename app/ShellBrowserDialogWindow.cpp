@@ -142,9 +142,9 @@ void TcxShellBrowserDlg::cxStvChange() {
   const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, cxTeFolder);
   const int available = cxTeFolder->width() - 2 * frame - 4;
   const QFontMetrics metrics(font());
-  const std::string shown = ShortenPathToWidth(
-      SelectedPath(), available,
-      [&metrics](const std::string& text) { return metrics.horizontalAdvance(FromSystemText(text)); });
+  const std::string shown = ShortenPathToWidth(SelectedPath(), available, [&metrics](const std::string& text) {
+    return metrics.horizontalAdvance(FromSystemText(text));
+  });
   cxTeFolder->setText(FromSystemText(shown));
   cxTeFolder->setCursorPosition(0);
 }

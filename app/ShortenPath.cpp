@@ -48,8 +48,7 @@ void CutFirstDirectory(std::string& directory, char separator, const std::string
 
 }  // namespace
 
-std::string ShortenPathToWidth(const std::string& path, int width, const TextWidthMeasure& measure,
-                               PathStyle style) {
+std::string ShortenPathToWidth(const std::string& path, int width, const TextWidthMeasure& measure, PathStyle style) {
   const char separator = style == PathStyle::Windows ? '\\' : '/';
   const std::string marker = std::string("...") + separator;
   const std::string rootedMarker = separator + marker;

@@ -23,15 +23,16 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent, Qt::Window) {
   resize(924, 401);
   move(0, 0);
   setAccessibleName(QStringLiteral("Ledgerwick"));
-  setAccessibleDescription(
-      QStringLiteral("Checks the paid amounts recorded on a practice's transactions against their payment applications"));
+  setAccessibleDescription(QStringLiteral(
+      "Checks the paid amounts recorded on a practice's transactions against their payment applications"));
 
   Button1 = std::make_unique<QPushButton>(QStringLiteral("Search"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
   Button1->setGeometry(720, 9, 75, 25);
   Button1->setAccessibleName(QStringLiteral("Search"));
-  Button1->setAccessibleDescription(QStringLiteral(
-      "Choose the practice folder, then list every transaction whose paid amounts disagree with its payment applications"));
+  Button1->setAccessibleDescription(
+      QStringLiteral("Choose the practice folder, then list every transaction whose paid amounts disagree with its "
+                     "payment applications"));
   ConnectClick(Button1.get(), this, &TfrmMain::Button1Click);
 
   cxShellBrowserDialog1 = std::make_unique<TcxShellBrowserDialog>(this);
@@ -79,7 +80,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent, Qt::Window) {
   Label1 = std::make_unique<QLabel>(QStringLiteral("Chart Number"), this);
   Label1->setObjectName(QStringLiteral("Label1"));
   Label1->move(520, 8);
-  Label1->adjustSize();  // sized to its caption
+  Label1->adjustSize();              // sized to its caption
   Label1->setBuddy(edtChart.get());  // the label names the chart box for assistive technology
   Label1->setAccessibleName(QStringLiteral("Chart Number"));
   Label1->setAccessibleDescription(QStringLiteral("Label of the chart number box"));

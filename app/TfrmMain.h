@@ -30,19 +30,19 @@ class TfrmMain : public QWidget {
 
   // The window's members, in their described order. Components that need no window of their
   // own are added here, at their place in the order, as they are built.
-  std::unique_ptr<QPushButton> Button1;  // "Search"
+  std::unique_ptr<QPushButton> Button1;                          // "Search"
   std::unique_ptr<TcxShellBrowserDialog> cxShellBrowserDialog1;  // the practice folder dialog
   // AdsConnection1, tblChg, tblPax, tblPay, dsTblChg, dsPax, dsQryChg and qryChg, created and
   // destroyed together in that order: closed and disconnected until the first search run.
   // REQUIRES: an engine is installed (lw::ace::SetAce) while the window exists.
   std::unique_ptr<PracticeComponents> Components;
-  std::unique_ptr<TRichEdit> RichEdit1;  // the read-only report area
-  std::unique_ptr<QPushButton> Button2;  // "Print"
+  std::unique_ptr<TRichEdit> RichEdit1;        // the read-only report area
+  std::unique_ptr<QPushButton> Button2;        // "Print"
   std::unique_ptr<TPrintDialog> PrintDialog1;  // the printer selection of the Print command
   std::unique_ptr<TcxProgressBar> cxProgressBar1;
-  std::unique_ptr<QCheckBox> cbFixData;  // "Fix Balances": the fix flag
+  std::unique_ptr<QCheckBox> cbFixData;     // "Fix Balances": the fix flag
   std::unique_ptr<UpperCaseEdit> edtChart;  // the chart number filter, at most 8 bytes
-  std::unique_ptr<QLabel> Label1;  // "Chart Number"
+  std::unique_ptr<QLabel> Label1;           // "Chart Number"
 
   // The Print command: the print dialog and, when it is confirmed, the report printed as one job
   // named after the window's caption. A cancelled dialog does nothing.

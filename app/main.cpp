@@ -16,5 +16,6 @@ int main(int argc, char** argv) {
   lw::ace::ScopedAce installed(*engine);
   lw::TApplication application(argc, argv);
   // Desktop launchers here pass no start-up show state, so the window opens in its normal state.
-  return lw::RunProgram(application, [] { return std::make_unique<lw::TfrmMain>(); }, lw::ShowState::Normal);
+  return lw::RunProgram(
+      application, [] { return std::make_unique<lw::TfrmMain>(); }, lw::ShowState::Normal);
 }

@@ -116,7 +116,7 @@ struct ChainFields {
         payType(c.tblPay.FieldByName("Transaction Type")),
         payWho(c.tblPay.FieldByName("Who Paid")) {
     const char* names[] = {"Insurance 1 Amount Paid", "Insurance 2 Amount Paid", "Insurance 3 Amount Paid",
-                           "Guarantor Amount Paid", "Adjustment Amount", "Attorney Amount Paid"};
+                           "Guarantor Amount Paid",   "Adjustment Amount",       "Attorney Amount Paid"};
     for (int i = 0; i < 6; ++i) amounts[i] = &c.tblChg.FieldByName(names[i]);
   }
   lw::TField* amounts[6];
@@ -128,7 +128,8 @@ std::int64_t CheckRow(lw::PracticeComponents& c, ChainFields& f) {
   std::int64_t sum = 0;
   for (lw::TField* amount : f.amounts) sum += amount->AsCurrency().Count();
   sum += static_cast<std::int64_t>(f.date.AsDateTime());
-  sum += static_cast<std::int64_t>(f.chart.AsString().size() + f.procedure.AsString().size()) + f.caseNumber.AsInteger();
+  sum +=
+      static_cast<std::int64_t>(f.chart.AsString().size() + f.procedure.AsString().size()) + f.caseNumber.AsInteger();
   for (c.tblPax.MoveFirst(); !c.tblPax.AtEnd(); c.tblPax.MoveNext()) {
     if (f.payEntry.IsNull()) continue;
     sum += static_cast<std::int64_t>(f.payType.AsString().size() + f.payWho.AsString().size());
@@ -140,9 +141,9 @@ std::int64_t CheckRow(lw::PracticeComponents& c, ChainFields& f) {
 // The query rows walked and the time per row.
 void ReportRows(benchmark::State& state, long rows) {
   state.counters["query_rows"] = static_cast<double>(rows);
-  state.counters["us_per_row"] = benchmark::Counter(static_cast<double>(rows) * state.iterations(),
-                                                    benchmark::Counter::kIsRate | benchmark::Counter::kInvert,
-                                                    benchmark::Counter::kIs1000);
+  state.counters["us_per_row"] =
+      benchmark::Counter(static_cast<double>(rows) * state.iterations(),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert, benchmark::Counter::kIs1000);
 }
 
 void BM_QueryOpenAndWalk(benchmark::State& state) {
@@ -194,8 +195,9 @@ void BM_PlainSqliteLookups(benchmark::State& state) {
       "SELECT \"Insurance 1 Amount Paid\", \"Insurance 2 Amount Paid\", \"Insurance 3 Amount Paid\", "
       "\"Guarantor Amount Paid\", \"Adjustment Amount\", \"Attorney Amount Paid\", \"Date From\", \"Chart Number\", "
       "\"Case Number\", \"Procedure Code\", \"Entry Number\" FROM MWTRN WHERE \"__key3\" = ?");
-  auto pax = prepare("SELECT \"Payment Reference\", \"Payment Amount\" FROM MWPAX WHERE \"__key2\" = ? "
-                     "ORDER BY \"__key2\", rowid");
+  auto pax = prepare(
+      "SELECT \"Payment Reference\", \"Payment Amount\" FROM MWPAX WHERE \"__key2\" = ? "
+      "ORDER BY \"__key2\", rowid");
   auto pay = prepare("SELECT \"Entry Number\", \"Transaction Type\", \"Who Paid\" FROM MWTRN WHERE \"__key3\" = ?");
   long rows = 0;
   sqlite3_exec(db.get(), "BEGIN", nullptr, nullptr, nullptr);

@@ -127,17 +127,10 @@ struct SqliteSide {
     int n = sqlite3_column_count(stmt);
     for (int i = 0; i < n; ++i) {
       switch (sqlite3_column_type(stmt, i)) {
-        case SQLITE_INTEGER:
-          benchmark::DoNotOptimize(sqlite3_column_int64(stmt, i));
-          break;
-        case SQLITE_FLOAT:
-          benchmark::DoNotOptimize(sqlite3_column_double(stmt, i));
-          break;
-        case SQLITE_TEXT:
-          benchmark::DoNotOptimize(sqlite3_column_text(stmt, i));
-          break;
-        default:
-          break;
+        case SQLITE_INTEGER: benchmark::DoNotOptimize(sqlite3_column_int64(stmt, i)); break;
+        case SQLITE_FLOAT: benchmark::DoNotOptimize(sqlite3_column_double(stmt, i)); break;
+        case SQLITE_TEXT: benchmark::DoNotOptimize(sqlite3_column_text(stmt, i)); break;
+        default: break;
       }
     }
   }

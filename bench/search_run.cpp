@@ -128,7 +128,8 @@ const std::string& Practice() {
                                                     {"Procedure Code", std::string("99213")},
                                                     {"Transaction Type", std::string("A")},
                                                     {"Insurance 1 Amount Paid", i % 10 == 0 ? 40.01 : 40.0}});
-        loader.Insert("MWPAX", {{"Payment Reference", payment}, {"Charge Reference", charge}, {"Payment Amount", 40.0}});
+        loader.Insert("MWPAX",
+                      {{"Payment Reference", payment}, {"Charge Reference", charge}, {"Payment Amount", 40.0}});
       }
       loader.Commit();
     }
@@ -167,10 +168,10 @@ std::vector<std::string> SetBasedDiscrepancies(const std::string& folder) {
   const lw::RegionalSettings settings{'.', '/'};
   while (sqlite3_step(statement) == SQLITE_ROW) {
     auto text = [&](int i) { return std::string(reinterpret_cast<const char*>(sqlite3_column_text(statement, i))); };
-    lines.push_back(lw::FormatDiscrepancyLine(
-        text(0), sqlite3_column_int(statement, 1), sqlite3_column_double(statement, 2), text(3),
-        lw::Currency::FromCount(sqlite3_column_int64(statement, 4)),
-        lw::Currency::FromCount(sqlite3_column_int64(statement, 5)), settings));
+    lines.push_back(lw::FormatDiscrepancyLine(text(0), sqlite3_column_int(statement, 1),
+                                              sqlite3_column_double(statement, 2), text(3),
+                                              lw::Currency::FromCount(sqlite3_column_int64(statement, 4)),
+                                              lw::Currency::FromCount(sqlite3_column_int64(statement, 5)), settings));
   }
   return lines;
 }

@@ -1,11 +1,11 @@
 // The report area and its printout: appending lines to the report view, and printing long
 // reports to a PDF file through PrintReport. Run with QT_QPA_PLATFORM=offscreen on a headless
 // machine (set here when unset).
+#include <benchmark/benchmark.h>
+
 #include <QApplication>
 #include <QFile>
 #include <QProcess>
-#include <benchmark/benchmark.h>
-
 #include <cstdlib>
 #include <string>
 
@@ -40,9 +40,8 @@ const QString kPdf = QStringLiteral("/tmp/ledgerwick_bench_report.pdf");
 
 std::string DiscrepancyLine(int i) {
   static const lw::RegionalSettings settings{};
-  return lw::FormatDiscrepancyLine("C" + std::to_string(10000 + i % 5000), i % 7, 45000 + i % 900,
-                                   "99213", lw::Currency::FromCount(1250000 + i), lw::Currency::FromCount(1000000),
-                                   settings);
+  return lw::FormatDiscrepancyLine("C" + std::to_string(10000 + i % 5000), i % 7, 45000 + i % 900, "99213",
+                                   lw::Currency::FromCount(1250000 + i), lw::Currency::FromCount(1000000), settings);
 }
 
 std::string ReportText(int lines) {

@@ -1,7 +1,8 @@
 // The window's share of a search run's per-row cost: the progress bar's position update and the
 // message pump that runs once per row, with the main window shown (offscreen by default).
-#include <QApplication>
 #include <benchmark/benchmark.h>
+
+#include <QApplication>
 #include <cstdlib>
 
 #include "app/Application.h"

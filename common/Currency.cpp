@@ -60,9 +60,8 @@ Currency CurrencyFromDouble(double value) {
   const u128 limit = negative ? u128{1} << 63 : (u128{1} << 63) - 1;
   if (magnitude > limit) throw EInvalidOp();
   if (negative) {
-    return Currency::FromCount(magnitude == (u128{1} << 63)
-                                   ? std::numeric_limits<std::int64_t>::min()
-                                   : -static_cast<std::int64_t>(magnitude));
+    return Currency::FromCount(magnitude == (u128{1} << 63) ? std::numeric_limits<std::int64_t>::min()
+                                                            : -static_cast<std::int64_t>(magnitude));
   }
   return Currency::FromCount(static_cast<std::int64_t>(magnitude));
 }

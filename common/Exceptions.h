@@ -23,11 +23,11 @@ class Exception : public std::exception {
   std::string message_;
 };
 
-#define LW_DECLARE_ERROR(Name, Base)                                        \
-  class Name : public Base {                                                \
-   public:                                                                  \
-    using Base::Base;                                                       \
-    const char* ClassName() const noexcept override { return #Name; }       \
+#define LW_DECLARE_ERROR(Name, Base)                                  \
+  class Name : public Base {                                          \
+   public:                                                            \
+    using Base::Base;                                                 \
+    const char* ClassName() const noexcept override { return #Name; } \
   }
 
 // The silent abort: the default error display shows nothing for it.

@@ -56,8 +56,6 @@ std::string FormatScientific(double value, int precision) {
   return Format(value, std::chars_format::scientific, precision);
 }
 
-std::string FormatGeneral(double value, int precision) {
-  return Format(value, std::chars_format::general, precision);
-}
+std::string FormatGeneral(double value, int precision) { return Format(value, std::chars_format::general, precision); }
 
 }  // namespace lw

@@ -50,8 +50,8 @@ std::string Utf16LeToUtf8(const std::string& bytes, std::size_t start = 0) {
   std::string out;
   std::vector<char16_t> units;
   for (std::size_t i = start; i + 1 < bytes.size(); i += 2)
-    units.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                          (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+    units.push_back(
+        static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8)));
   for (std::size_t i = 0; i < units.size(); ++i) {
     char32_t u = units[i];
     if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
@@ -528,7 +528,8 @@ RegFile RegFile::Parse(const std::string& bytes, const std::string& fileName) {
                              " bytes, too large for a settings store");
   }
   std::string text;
-  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+      static_cast<unsigned char>(bytes[1]) == 0xFE) {
     text = Utf16LeToUtf8(bytes, 2);
   } else if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
     text = bytes.substr(3);

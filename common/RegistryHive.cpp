@@ -20,8 +20,7 @@ class FileRegistryKey : public RegistryKey {
   FileRegistryKey(std::string fileName, std::string keyPath)
       : fileName_(std::move(fileName)), keyPath_(std::move(keyPath)) {}
 
-  RegQueryResult QueryValue(const std::string& name, std::uint32_t* type, char* data,
-                            std::uint32_t* size) override {
+  RegQueryResult QueryValue(const std::string& name, std::uint32_t* type, char* data, std::uint32_t* size) override {
     std::string bytes;
     if (ReadWholeFile(fileName_, bytes) != 0) return RegQueryResult::ReadFault;
     RegFile file;

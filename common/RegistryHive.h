@@ -24,8 +24,7 @@ class RegistryKey {
   // Like RegQueryValueExA: sets *type and *size (the data size in bytes, string types in their
   // 8-bit form). With data == nullptr only type and size are asked. With a buffer, *size is its
   // capacity on entry; MoreData when the data does not fit (*size then holds the size needed).
-  virtual RegQueryResult QueryValue(const std::string& name, std::uint32_t* type, char* data,
-                                    std::uint32_t* size) = 0;
+  virtual RegQueryResult QueryValue(const std::string& name, std::uint32_t* type, char* data, std::uint32_t* size) = 0;
 };
 
 class RegistryHive {

@@ -27,8 +27,7 @@ std::string HomeFolder() {
 }
 
 [[noreturn]] void FailWrite(const std::string& fileName, const std::string& what, int error) {
-  throw ERegistryException("Cannot write the settings store " + fileName + ": " + what + ": " +
-                           std::strerror(error));
+  throw ERegistryException("Cannot write the settings store " + fileName + ": " + what + ": " + std::strerror(error));
 }
 
 // Writes the whole file beside its final name, then renames it over, so a reader never sees half

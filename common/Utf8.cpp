@@ -133,7 +133,8 @@ std::string MapCase(std::string_view text, char asciiFrom, char asciiTo, Map map
   for (std::size_t i = 0; i < text.size();) {
     const auto byte = static_cast<unsigned char>(text[i]);
     if (byte < 0x80) {
-      const bool change = byte >= static_cast<unsigned char>(asciiFrom) && byte <= static_cast<unsigned char>(asciiFrom + 25);
+      const bool change =
+          byte >= static_cast<unsigned char>(asciiFrom) && byte <= static_cast<unsigned char>(asciiFrom + 25);
       mapped += change ? static_cast<char>(byte - asciiFrom + asciiTo) : static_cast<char>(byte);
       ++i;
       continue;

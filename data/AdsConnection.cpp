@@ -111,17 +111,10 @@ void TAdsConnection::Connect() {
   if (MiddleTierConnection) options |= 1;
   if (StoredProcedureConnection) options |= 2;
   switch (Compression) {
-    case TAdsCompression::ccAdsCompressInternet:
-      options += 12;
-      break;
-    case TAdsCompression::ccAdsCompressAlways:
-      options += 4;
-      break;
-    case TAdsCompression::ccAdsCompressNever:
-      options += 8;
-      break;
-    case TAdsCompression::ccAdsCompressionNotSet:
-      break;
+    case TAdsCompression::ccAdsCompressInternet: options += 12; break;
+    case TAdsCompression::ccAdsCompressAlways: options += 4; break;
+    case TAdsCompression::ccAdsCompressNever: options += 8; break;
+    case TAdsCompression::ccAdsCompressionNotSet: break;
   }
   ace::ADSHANDLE handle = ace::kNoConnection;
   CheckAce(nullptr,

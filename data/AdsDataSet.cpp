@@ -273,8 +273,9 @@ TAdsDataSet::ReadOutcome TAdsDataSet::ReadRow(RowBuffer& buffer, ReadMode mode) 
     const std::uint32_t result = ace.AdsIsRecordVisible(activeIndex_, &visible);
     if (result == ace::kNoCurrentRecord) {
       // No row under the engine's position: treat it as the edge in the reading direction.
-      return mode == ReadMode::prior ? ReadOutcome::start
-                                     : mode == ReadMode::next ? ReadOutcome::end : ReadOutcome::error;
+      return mode == ReadMode::prior  ? ReadOutcome::start
+             : mode == ReadMode::next ? ReadOutcome::end
+                                      : ReadOutcome::error;
     }
     CheckAce(this, result);
     if (!visible) {
@@ -285,8 +286,8 @@ TAdsDataSet::ReadOutcome TAdsDataSet::ReadRow(RowBuffer& buffer, ReadMode mode) 
     std::uint32_t length = recordLength_;
     CheckAce(this, ace.AdsGetRecord(cursor_, buffer.record.data(), &length));
     std::uint32_t bookmarkLength = static_cast<std::uint32_t>(buffer.bookmark.size());
-    CheckAce(this, ace.AdsGetBookmark60(activeIndex_ > 0 ? activeIndex_ : cursor_, buffer.bookmark.data(),
-                                        &bookmarkLength));
+    CheckAce(this,
+             ace.AdsGetBookmark60(activeIndex_ > 0 ? activeIndex_ : cursor_, buffer.bookmark.data(), &bookmarkLength));
     for (std::size_t i : largeColumns_) {
       std::uint16_t empty = 0;
       CheckAce(this, ace.AdsIsEmpty(cursor_, columns_[i].number, &empty));
@@ -425,15 +426,11 @@ TField& TAdsDataSet::FieldByName(std::string_view name) const {
 
 const std::uint8_t* TAdsDataSet::ReadImage() const {
   switch (state_) {
-    case TDataSetState::dsSetKey:
-      return keyInUse_ ? keyInUse_->record.data() : nullptr;
+    case TDataSetState::dsSetKey: return keyInUse_ ? keyInUse_->record.data() : nullptr;
     case TDataSetState::dsEdit:
-    case TDataSetState::dsInsert:
-      return buffers_[current_].record.data();
-    case TDataSetState::dsBrowse:
-      return hasRow_ ? buffers_[current_].record.data() : nullptr;
-    default:
-      return nullptr;
+    case TDataSetState::dsInsert: return buffers_[current_].record.data();
+    case TDataSetState::dsBrowse: return hasRow_ ? buffers_[current_].record.data() : nullptr;
+    default: return nullptr;
   }
 }
 

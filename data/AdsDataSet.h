@@ -28,11 +28,11 @@ enum class TDataSetState { dsInactive, dsOpening, dsBrowse, dsEdit, dsInsert, ds
 
 // What a cursor tells the data sources (and through them the links) that follow it.
 enum class TDataEvent {
-  deStateChange,     // opened, closed, edit begun, posted, cancelled
-  deDataSetChange,   // moved or re-read
-  deRecordChange,    // edit begun
-  deFieldChange,     // a field was assigned (the field is passed along)
-  deCheckBrowseMode, // the cursor is about to move, post or cancel
+  deStateChange,      // opened, closed, edit begun, posted, cancelled
+  deDataSetChange,    // moved or re-read
+  deRecordChange,     // edit begun
+  deFieldChange,      // a field was assigned (the field is passed along)
+  deCheckBrowseMode,  // the cursor is about to move, post or cancel
 };
 
 enum class TAdsCharType { ANSI, OEM };
@@ -78,7 +78,15 @@ struct KeyBuffer {
   bool SameKey(const KeyBuffer& other) const;
 };
 inline constexpr std::uint16_t kNoKeyValue = 0xFFFF;
-enum KeyBufferIndex { kRangeStart = 0, kRangeEnd, kAppliedStart, kAppliedEnd, kKeySearch, kKeySearchEnd, kKeyBufferCount };
+enum KeyBufferIndex {
+  kRangeStart = 0,
+  kRangeEnd,
+  kAppliedStart,
+  kAppliedEnd,
+  kKeySearch,
+  kKeySearchEnd,
+  kKeyBufferCount
+};
 
 class TAdsDataSet : public TComponent, private DateTextConverter {
  public:

@@ -59,8 +59,10 @@ void TAdsTable::SetIndexFieldNames(const std::string& names) {
 
 void TAdsTable::SetIndexName(const std::string& name) {
   TOrderMode mode = TOrderMode::byIndexName;
-  if (name.empty()) mode = TOrderMode::natural;
-  else if (SameTextIgnoringCase(name, kDefaultIndexName)) mode = TOrderMode::defaultIndex;
+  if (name.empty())
+    mode = TOrderMode::natural;
+  else if (SameTextIgnoringCase(name, kDefaultIndexName))
+    mode = TOrderMode::defaultIndex;
   ReapplyOrder(mode, std::string(), name);
 }
 
@@ -122,9 +124,7 @@ ace::ADSHANDLE TAdsTable::OpenCursorHandle() {
   if (folder.empty()) {
     RaiseCursorError(this, "One of the DatabaseName property or the AdsConnection property must have a value.");
   }
-  auto nameToPass = [&] {
-    return connection->IsDictionaryConnection() ? tableName_ : JoinPath(folder, tableName_);
-  };
+  auto nameToPass = [&] { return connection->IsDictionaryConnection() ? tableName_ : JoinPath(folder, tableName_); };
   std::string name = nameToPass();
   if (!connection->IsConnected()) {
     connection->SetIsConnected(true);
@@ -136,21 +136,22 @@ ace::ADSHANDLE TAdsTable::OpenCursorHandle() {
   const bool dictionary = connection->IsDictionaryConnection();
   auto& ace = ace::Ace();
   ace::ADSHANDLE handle = ace::kNoHandle;
-  std::uint32_t result = ace.AdsOpenTable(connectionHandle, name.c_str(), nullptr,
-                                          dictionary ? 0 : TableTypeCode(TableType), charType, lockType,
-                                          rights, options, &handle);
+  std::uint32_t result =
+      ace.AdsOpenTable(connectionHandle, name.c_str(), nullptr, dictionary ? 0 : TableTypeCode(TableType), charType,
+                       lockType, rights, options, &handle);
   if (result == ace::kNotInDictionary && dictionary) {
     const std::string path = JoinPath(folder, tableName_);
-    result = ace.AdsOpenTable(connectionHandle, path.c_str(), nullptr, TableTypeCode(TableType), charType,
-                              lockType, rights, options, &handle);
+    result = ace.AdsOpenTable(connectionHandle, path.c_str(), nullptr, TableTypeCode(TableType), charType, lockType,
+                              rights, options, &handle);
   }
   CheckAce(this, result);
   cursor_ = handle;
   if (dictionary) {
     std::uint16_t type = 0;
     CheckAce(this, ace.AdsGetTableType(cursor_, &type));
-    TableType = type == ace::kTableCdx ? TAdsTableType::ttAdsCDX
-                : type == ace::kTableNtx ? TAdsTableType::ttAdsNTX : TAdsTableType::ttAdsADT;
+    TableType = type == ace::kTableCdx   ? TAdsTableType::ttAdsCDX
+                : type == ace::kTableNtx ? TAdsTableType::ttAdsNTX
+                                         : TAdsTableType::ttAdsADT;
     if (TableType != TAdsTableType::ttAdsADT) {
       std::uint16_t chars = 0;
       CheckAce(this, ace.AdsGetTableCharType(cursor_, &chars));
@@ -220,18 +221,14 @@ void TAdsTable::ApplyRowOrder() {
   auto& ace = ace::Ace();
   ace::ADSHANDLE handle = ace::kNoHandle;
   switch (orderMode_) {
-    case TOrderMode::natural:
-      activeIndex_ = cursor_;
-      return;
+    case TOrderMode::natural: activeIndex_ = cursor_; return;
     case TOrderMode::byFieldNames: {
       const TIndexDef* def = indexDefs_.FindForFields(indexFieldNames_);
       if (def == nullptr) RaiseCursorError(this, "Not a valid index field name:" + indexFieldNames_);
       CheckAce(this, ace.AdsGetIndexHandle(cursor_, def->name.c_str(), &handle));
       break;
     }
-    case TOrderMode::byIndexName:
-      CheckAce(this, ace.AdsGetIndexHandle(cursor_, indexName_.c_str(), &handle));
-      break;
+    case TOrderMode::byIndexName: CheckAce(this, ace.AdsGetIndexHandle(cursor_, indexName_.c_str(), &handle)); break;
     case TOrderMode::defaultIndex:
       CheckAce(this, ace.AdsGetIndexHandle(cursor_, defaultIndexName_.c_str(), &handle));
       break;

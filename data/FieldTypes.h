@@ -28,8 +28,8 @@ enum class FieldType {
 
 struct FieldTypeInfo {
   FieldType type;
-  int size = 0;        // text and byte length; 4 for money (fraction digits); 1 for memo/blob
-  int precision = 0;   // 20 for money
+  int size = 0;       // text and byte length; 4 for money (fraction digits); 1 for memo/blob
+  int precision = 0;  // 20 for money
 };
 
 // The field type a column of the given engine type code has. Code 2 (numeric) is a short

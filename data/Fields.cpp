@@ -157,25 +157,24 @@ std::string TField::AsStringFrom(const std::uint8_t* record) const {
   if (record == nullptr) return {};
   const ColumnDesc& column = Column();
   switch (column.typeCode) {
-    case C::kString: case C::kCIString:
-      return image::Text(column, record);
-    case C::kRaw:
-      return std::string(reinterpret_cast<const char*>(record + column.offset), column.length);
-    case C::kLogical:
-      return image::Logical(column, record) ? "True" : "False";
-    case C::kInteger: case C::kAutoInc: case C::kShortInt:
-      return std::to_string(AsIntegerFrom(record));
-    case C::kMoney:
-      return FormatCurrency(Currency::FromCount(image::LoadInt64(record + column.offset)));
+    case C::kString:
+    case C::kCIString: return image::Text(column, record);
+    case C::kRaw: return std::string(reinterpret_cast<const char*>(record + column.offset), column.length);
+    case C::kLogical: return image::Logical(column, record) ? "True" : "False";
+    case C::kInteger:
+    case C::kAutoInc:
+    case C::kShortInt: return std::to_string(AsIntegerFrom(record));
+    case C::kMoney: return FormatCurrency(Currency::FromCount(image::LoadInt64(record + column.offset)));
     case C::kNumeric:
       if (DataType() == FieldType::ftSmallint) return std::to_string(AsIntegerFrom(record));
       return FormatDouble(AsFloatFrom(record));
-    case C::kDouble: case C::kCurDouble:
-      return FormatDouble(AsFloatFrom(record));
-    case C::kDate: case C::kCompactDate: case C::kTime: case C::kTimestamp:
-      return FormatDouble(AsDateTimeFrom(record));
-    default:
-      return {};
+    case C::kDouble:
+    case C::kCurDouble: return FormatDouble(AsFloatFrom(record));
+    case C::kDate:
+    case C::kCompactDate:
+    case C::kTime:
+    case C::kTimestamp: return FormatDouble(AsDateTimeFrom(record));
+    default: return {};
   }
 }
 
@@ -186,21 +185,21 @@ std::int32_t TField::AsIntegerFrom(const std::uint8_t* record) const {
   const ColumnDesc& column = Column();
   const std::uint8_t* p = record + column.offset;
   switch (column.typeCode) {
-    case C::kInteger: case C::kAutoInc:
-      return image::LoadInt32(p);
-    case C::kShortInt:
-      return image::LoadInt16(p);
+    case C::kInteger:
+    case C::kAutoInc: return image::LoadInt32(p);
+    case C::kShortInt: return image::LoadInt16(p);
     case C::kNumeric:
       if (DataType() == FieldType::ftSmallint) return image::NumericAsInteger(column, record);
       [[fallthrough]];
-    case C::kDouble: case C::kCurDouble: {
+    case C::kDouble:
+    case C::kCurDouble: {
       const double value = std::nearbyint(AsFloatFrom(record));
       if (!(value >= INT32_MIN && value <= INT32_MAX)) throw EInvalidOp();
       return static_cast<std::int32_t>(value);
     }
-    case C::kLogical:
-      return image::Logical(column, record) ? 1 : 0;
-    case C::kString: case C::kCIString: {
+    case C::kLogical: return image::Logical(column, record) ? 1 : 0;
+    case C::kString:
+    case C::kCIString: {
       std::int64_t value = 0;
       const std::string text = image::Text(column, record);
       if (!ParseInteger(text, value) || value < INT32_MIN || value > INT32_MAX) {
@@ -208,8 +207,7 @@ std::int32_t TField::AsIntegerFrom(const std::uint8_t* record) const {
       }
       return static_cast<std::int32_t>(value);
     }
-    default:
-      CannotAccess("Integer");
+    default: CannotAccess("Integer");
   }
 }
 
@@ -220,26 +218,25 @@ double TField::AsFloatFrom(const std::uint8_t* record) const {
   const ColumnDesc& column = Column();
   const std::uint8_t* p = record + column.offset;
   switch (column.typeCode) {
-    case C::kDouble: case C::kCurDouble:
-      return image::LoadDouble(p);
-    case C::kNumeric:
-      return image::NumericAsDouble(column, record);
-    case C::kInteger: case C::kAutoInc:
-      return image::LoadInt32(p);
-    case C::kShortInt:
-      return image::LoadInt16(p);
-    case C::kMoney:
-      return DoubleFromCurrency(Currency::FromCount(image::LoadInt64(p)));
-    case C::kDate: case C::kCompactDate: case C::kTime: case C::kTimestamp:
-      return AsDateTimeFrom(record);
-    case C::kString: case C::kCIString: {
+    case C::kDouble:
+    case C::kCurDouble: return image::LoadDouble(p);
+    case C::kNumeric: return image::NumericAsDouble(column, record);
+    case C::kInteger:
+    case C::kAutoInc: return image::LoadInt32(p);
+    case C::kShortInt: return image::LoadInt16(p);
+    case C::kMoney: return DoubleFromCurrency(Currency::FromCount(image::LoadInt64(p)));
+    case C::kDate:
+    case C::kCompactDate:
+    case C::kTime:
+    case C::kTimestamp: return AsDateTimeFrom(record);
+    case C::kString:
+    case C::kCIString: {
       double value = 0;
       const std::string text = image::Text(column, record);
       if (!ParseDouble(text, value)) throw EConvertError("'" + text + "' is not a valid floating point value");
       return value;
     }
-    default:
-      CannotAccess("Float");
+    default: CannotAccess("Float");
   }
 }
 
@@ -249,12 +246,11 @@ Currency TField::AsCurrencyFrom(const std::uint8_t* record) const {
   if (record == nullptr) return Currency();
   const ColumnDesc& column = Column();
   switch (column.typeCode) {
-    case C::kMoney:
-      return Currency::FromCount(image::LoadInt64(record + column.offset));
-    case C::kInteger: case C::kAutoInc: case C::kShortInt:
-      return Currency::FromCount(std::int64_t{AsIntegerFrom(record)} * 10000);
-    default:
-      return CurrencyFromDouble(AsFloatFrom(record));
+    case C::kMoney: return Currency::FromCount(image::LoadInt64(record + column.offset));
+    case C::kInteger:
+    case C::kAutoInc:
+    case C::kShortInt: return Currency::FromCount(std::int64_t{AsIntegerFrom(record)} * 10000);
+    default: return CurrencyFromDouble(AsFloatFrom(record));
   }
 }
 
@@ -264,7 +260,8 @@ double TField::AsDateTimeFrom(const std::uint8_t* record) const {
   if (record == nullptr) return 0;
   const ColumnDesc& column = Column();
   switch (column.typeCode) {
-    case C::kDate: case C::kCompactDate: {
+    case C::kDate:
+    case C::kCompactDate: {
       const std::int64_t days = DayCount(record);
       if (days <= 0) InvalidTimestamp(days);
       return static_cast<double>(days - kDateTimeDayOffset);
@@ -276,10 +273,8 @@ double TField::AsDateTimeFrom(const std::uint8_t* record) const {
       if (days <= 0) InvalidTimestamp(static_cast<std::int64_t>(days));
       return days - kDateTimeDayOffset + rest / kMillisecondsPerDay;
     }
-    case C::kTime:
-      return image::LoadInt32(record + column.offset) / kMillisecondsPerDay;
-    default:
-      CannotAccess("DateTime");
+    case C::kTime: return image::LoadInt32(record + column.offset) / kMillisecondsPerDay;
+    default: CannotAccess("DateTime");
   }
 }
 
@@ -295,14 +290,20 @@ Variant TField::AsVariant() const {
   const std::uint8_t* record = ValueImage();
   if (record == nullptr) return Variant();
   switch (DataType()) {
-    case FieldType::ftString: case FieldType::ftBytes: return AsStringFrom(record);
-    case FieldType::ftInteger: case FieldType::ftAutoInc: case FieldType::ftSmallint: return AsIntegerFrom(record);
-    case FieldType::ftFloat: case FieldType::ftCurrency: return AsFloatFrom(record);
+    case FieldType::ftString:
+    case FieldType::ftBytes: return AsStringFrom(record);
+    case FieldType::ftInteger:
+    case FieldType::ftAutoInc:
+    case FieldType::ftSmallint: return AsIntegerFrom(record);
+    case FieldType::ftFloat:
+    case FieldType::ftCurrency: return AsFloatFrom(record);
     case FieldType::ftBCD: return AsCurrencyFrom(record);
-    case FieldType::ftDate: case FieldType::ftTime: case FieldType::ftDateTime:
-      return DateTimeValue{AsDateTimeFrom(record)};
+    case FieldType::ftDate:
+    case FieldType::ftTime:
+    case FieldType::ftDateTime: return DateTimeValue{AsDateTimeFrom(record)};
     case FieldType::ftBoolean: return AsBooleanFrom(record);
-    case FieldType::ftMemo: case FieldType::ftBlob: return Variant();
+    case FieldType::ftMemo:
+    case FieldType::ftBlob: return Variant();
   }
   return Variant();
 }
@@ -333,26 +334,26 @@ void TField::WriteInto(std::uint8_t* record, const Variant& value, bool adt) {
       image::WriteNumeric(column, record, d);
       return;
     }
-    case C::kDate: case C::kCompactDate: {
+    case C::kDate:
+    case C::kCompactDate: {
       double d = 0;
       if (!DoubleOf(value, d) || !std::isfinite(d)) InvalidValue();
       image::WriteDayCount(column, record, static_cast<std::int64_t>(std::trunc(d)) + kDateTimeDayOffset,
                            dataSet_.Dates());
       return;
     }
-    case C::kString: case C::kCIString:
-      image::WriteText(column, record, TextOf(value), adt);
-      return;
-    case C::kRaw:
-      image::WriteBytes(column, record, TextOf(value));
-      return;
-    case C::kDouble: case C::kCurDouble: {
+    case C::kString:
+    case C::kCIString: image::WriteText(column, record, TextOf(value), adt); return;
+    case C::kRaw: image::WriteBytes(column, record, TextOf(value)); return;
+    case C::kDouble:
+    case C::kCurDouble: {
       double d = 0;
       if (!DoubleOf(value, d)) InvalidValue();
       image::StoreDouble(p, d);
       return;
     }
-    case C::kInteger: case C::kAutoInc: {
+    case C::kInteger:
+    case C::kAutoInc: {
       std::int64_t i = 0;
       if (!IntegerOf(value, i) || i < INT32_MIN || i > INT32_MAX) InvalidValue();
       image::StoreInt32(p, static_cast<std::int32_t>(i));
@@ -383,8 +384,7 @@ void TField::WriteInto(std::uint8_t* record, const Variant& value, bool adt) {
       image::StoreInt64(p, count);
       return;
     }
-    default:
-      InvalidValue();
+    default: InvalidValue();
   }
 }
 

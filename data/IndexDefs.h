@@ -8,8 +8,8 @@
 namespace lw {
 
 struct TIndexDef {
-  std::string name;    // up to 259 characters
-  std::string fields;  // segment column names in segment order, joined by ";", upper case
+  std::string name;         // up to 259 characters
+  std::string fields;       // segment column names in segment order, joined by ";", upper case
   bool descending = false;  // ixDescending
   bool unique = false;      // ixUnique
   bool primary = false;     // ixPrimary

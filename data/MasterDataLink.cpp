@@ -1,4 +1,5 @@
 #include "data/MasterDataLink.h"
+
 #include <algorithm>
 
 #include "data/AdsTable.h"
@@ -62,9 +63,7 @@ void TMasterDataLink::MasterChanged() {
 
 void TMasterDataLink::DataEvent(TDataEvent event, TField* field) {
   switch (event) {
-    case TDataEvent::deStateChange:
-      UpdateActivity();
-      break;
+    case TDataEvent::deStateChange: UpdateActivity(); break;
     case TDataEvent::deDataSetChange:
     case TDataEvent::deRecordChange:
       if (active_) MasterChanged();

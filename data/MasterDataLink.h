@@ -33,7 +33,10 @@ class TMasterDataLink {
   // From the data source.
   void DataEvent(TDataEvent event, TField* field);
   // The data source is going away.
-  void SourceDestroyed() { source_ = nullptr; UpdateActivity(); }
+  void SourceDestroyed() {
+    source_ = nullptr;
+    UpdateActivity();
+  }
 
  private:
   void UpdateActivity();

@@ -112,12 +112,12 @@ std::uint16_t TAdsTable::BuildRawKey(const KeyBuffer& buffer, std::uint8_t* key)
       if (AdsTableOptions.AdsAutoKeyFieldCount || buffer.fieldCount != 0) continue;
       CheckAce(this, ace.AdsSetEmpty(activeIndex_, column.number));
     } else if (ace::IsBlankPaddedText(column.typeCode)) {
-      CheckAce(this, ace.AdsSetField(activeIndex_, column.number,
-                                     reinterpret_cast<const char*>(buffer.record.data() + column.offset),
-                                     column.length));
+      CheckAce(this,
+               ace.AdsSetField(activeIndex_, column.number,
+                               reinterpret_cast<const char*>(buffer.record.data() + column.offset), column.length));
     } else {
-      CheckAce(this, ace.AdsSetFieldRaw(activeIndex_, column.number, buffer.record.data() + column.offset,
-                                        column.length));
+      CheckAce(this,
+               ace.AdsSetFieldRaw(activeIndex_, column.number, buffer.record.data() + column.offset, column.length));
     }
   }
   std::uint16_t length = kRawKeyRoom;

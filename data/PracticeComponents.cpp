@@ -16,11 +16,7 @@ void ConfigureTable(TAdsTable& table, TAdsConnection& connection, const char* ta
 
 const std::vector<std::string>& StoredChargeQueryLines() {
   static const std::vector<std::string> lines{
-      "Select ",
-      " \"Entry Number\"",
-      "From MWTRN",
-      "Where",
-      " Position(\"Transaction Type\" in 'ABCDEFGH') > -1 ",
+      "Select ", " \"Entry Number\"", "From MWTRN", "Where", " Position(\"Transaction Type\" in 'ABCDEFGH') > -1 ",
   };
   return lines;
 }

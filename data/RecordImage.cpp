@@ -68,42 +68,43 @@ bool IsNull(const ColumnDesc& column, const std::uint8_t* record, bool adt) {
   const std::uint32_t n = column.length;
   if (adt) {
     switch (column.typeCode) {
-      case C::kLogical:
-        return p[0] == ' ';
-      case C::kNumeric: case C::kDate: case C::kString: case C::kCompactDate: case C::kRaw:
-      case C::kCIString:
-        return AllBytes(p, n, 0, 0);
-      case C::kMemo: case C::kBinary: case C::kImage: case C::kVarchar:
-        return LoadInt32(p) == 0;
-      case C::kDouble: case C::kCurDouble:
-        return LoadInt32(p) == 32 && LoadInt32(p + 4) == INT32_MIN;
-      case C::kInteger:
-        return LoadInt32(p) == kNullInteger;
-      case C::kShortInt:
-        return static_cast<std::uint16_t>(LoadInt16(p)) == kNullShort;
-      case C::kTime: case C::kAutoInc:
-        return LoadInt32(p) == -1;
-      case C::kTimestamp:
-        return LoadInt32(p) == 0;
-      case C::kMoney:
-        return LoadInt32(p) == 0 && LoadInt32(p + 4) == INT32_MIN;
-      default:
-        return true;
+      case C::kLogical: return p[0] == ' ';
+      case C::kNumeric:
+      case C::kDate:
+      case C::kString:
+      case C::kCompactDate:
+      case C::kRaw:
+      case C::kCIString: return AllBytes(p, n, 0, 0);
+      case C::kMemo:
+      case C::kBinary:
+      case C::kImage:
+      case C::kVarchar: return LoadInt32(p) == 0;
+      case C::kDouble:
+      case C::kCurDouble: return LoadInt32(p) == 32 && LoadInt32(p + 4) == INT32_MIN;
+      case C::kInteger: return LoadInt32(p) == kNullInteger;
+      case C::kShortInt: return static_cast<std::uint16_t>(LoadInt16(p)) == kNullShort;
+      case C::kTime:
+      case C::kAutoInc: return LoadInt32(p) == -1;
+      case C::kTimestamp: return LoadInt32(p) == 0;
+      case C::kMoney: return LoadInt32(p) == 0 && LoadInt32(p + 4) == INT32_MIN;
+      default: return true;
     }
   }
   switch (column.typeCode) {
-    case C::kLogical: case C::kNumeric: case C::kString:
-      return AllBytes(p, n, 0, ' ');
-    case C::kDate:
-      return n == 4 ? LoadInt32(p) == 0 : AllBytes(p, n, 0, ' ');
-    case C::kCompactDate:
-      return AllBytes(p, n, 0, 0);
-    case C::kMemo: case C::kBinary: case C::kImage: case C::kVarchar:
-      return LoadInt32(p) == 0;
-    case C::kDouble: case C::kInteger: case C::kShortInt: case C::kCurDouble:
-      return false;
-    default:
-      return true;
+    case C::kLogical:
+    case C::kNumeric:
+    case C::kString: return AllBytes(p, n, 0, ' ');
+    case C::kDate: return n == 4 ? LoadInt32(p) == 0 : AllBytes(p, n, 0, ' ');
+    case C::kCompactDate: return AllBytes(p, n, 0, 0);
+    case C::kMemo:
+    case C::kBinary:
+    case C::kImage:
+    case C::kVarchar: return LoadInt32(p) == 0;
+    case C::kDouble:
+    case C::kInteger:
+    case C::kShortInt:
+    case C::kCurDouble: return false;
+    default: return true;
   }
 }
 
@@ -116,7 +117,11 @@ std::string Text(const ColumnDesc& column, const std::uint8_t* record) {
 
 bool Logical(const ColumnDesc& column, const std::uint8_t* record) {
   switch (record[column.offset]) {
-    case '1': case 'T': case 'Y': case 't': case 'y': return true;
+    case '1':
+    case 'T':
+    case 'Y':
+    case 't':
+    case 'y': return true;
     default: return false;
   }
 }
@@ -162,35 +167,28 @@ void WriteNull(const ColumnDesc& column, std::uint8_t* record, bool adt) {
   std::uint8_t* p = record + column.offset;
   const std::uint32_t n = column.length;
   if (!adt) {
-    const bool zeros = column.typeCode >= C::kMemo && (column.typeCode <= C::kShortInt ||
-                                                      column.typeCode == C::kCurDouble);
+    const bool zeros =
+        column.typeCode >= C::kMemo && (column.typeCode <= C::kShortInt || column.typeCode == C::kCurDouble);
     std::memset(p, zeros ? 0 : ' ', n);
     return;
   }
   switch (column.typeCode) {
-    case C::kLogical:
-      p[0] = ' ';
-      return;
-    case C::kDouble: case C::kCurDouble: case C::kMoney:
+    case C::kLogical: p[0] = ' '; return;
+    case C::kDouble:
+    case C::kCurDouble:
+    case C::kMoney:
       StoreInt32(p, column.typeCode == C::kMoney ? 0 : 32);
       StoreInt32(p + 4, INT32_MIN);
       return;
-    case C::kInteger:
-      StoreInt32(p, kNullInteger);
-      return;
-    case C::kAutoInc: case C::kTime:
-      StoreInt32(p, -1);
-      return;
-    case C::kShortInt:
-      StoreInt16(p, static_cast<std::int16_t>(kNullShort));
-      return;
+    case C::kInteger: StoreInt32(p, kNullInteger); return;
+    case C::kAutoInc:
+    case C::kTime: StoreInt32(p, -1); return;
+    case C::kShortInt: StoreInt16(p, static_cast<std::int16_t>(kNullShort)); return;
     case C::kTimestamp:
       StoreInt32(p, 0);
       StoreInt32(p + 4, -1);
       return;
-    default:
-      std::memset(p, 0, n);
-      return;
+    default: std::memset(p, 0, n); return;
   }
 }
 
@@ -211,8 +209,7 @@ void WriteNumeric(const ColumnDesc& column, std::uint8_t* record, double value) 
   } else {
     // Fixed notation with at most `precision` significant digits, as the numeric text of the
     // column holds them; a value needing more integer digits than that does not fit.
-    const int precision = column.decimals > 0 ? static_cast<int>(column.length) - 1
-                                              : static_cast<int>(column.length);
+    const int precision = column.decimals > 0 ? static_cast<int>(column.length) - 1 : static_cast<int>(column.length);
     const int decimals = column.decimals;
     if (precision < 1 || !std::isfinite(value)) throw EDatabaseError("Numeric out of range.");
     const std::string scientific = FormatScientific(value, precision - 1);
@@ -232,8 +229,7 @@ void WriteNumeric(const ColumnDesc& column, std::uint8_t* record, double value) 
   std::memcpy(p + column.length - text.size(), text.data(), text.size());
 }
 
-void WriteDayCount(const ColumnDesc& column, std::uint8_t* record, std::int64_t dayCount,
-                   DateTextConverter& dates) {
+void WriteDayCount(const ColumnDesc& column, std::uint8_t* record, std::int64_t dayCount, DateTextConverter& dates) {
   std::uint8_t* p = record + column.offset;
   if (column.typeCode == ace::ColumnType::kCompactDate) {
     // Day counts start with 1 January of year 1 as day 1.

@@ -17,15 +17,15 @@ namespace lw {
 
 // One column of an open cursor, as the engine describes it.
 struct ColumnDesc {
-  std::string name;              // at most 128 characters
-  std::uint16_t number = 0;      // from 1; the number every engine call uses
-  std::uint16_t typeCode = 0;    // the engine's column type code
-  std::uint32_t length = 0;      // bytes in the record image
-  std::uint16_t decimals = 0;    // numeric columns only
-  std::uint32_t offset = 0;      // where the column starts in the record image
-  std::uint32_t permissions = 0; // 2: update granted, 4: insert granted
+  std::string name;               // at most 128 characters
+  std::uint16_t number = 0;       // from 1; the number every engine call uses
+  std::uint16_t typeCode = 0;     // the engine's column type code
+  std::uint32_t length = 0;       // bytes in the record image
+  std::uint16_t decimals = 0;     // numeric columns only
+  std::uint32_t offset = 0;       // where the column starts in the record image
+  std::uint32_t permissions = 0;  // 2: update granted, 4: insert granted
   FieldTypeInfo fieldType{FieldType::ftString};
-  bool modified = false;         // assigned since the edit began
+  bool modified = false;  // assigned since the edit began
 };
 
 inline constexpr std::uint32_t kPermissionUpdate = 2;
@@ -81,8 +81,7 @@ void WriteLogical(const ColumnDesc& column, std::uint8_t* record, bool value);
 void WriteNumeric(const ColumnDesc& column, std::uint8_t* record, double value);
 // Date (code 3) and compact date (code 9) from a day count; date text longer than the column
 // fails with "Something's wrong with ADS date functions".
-void WriteDayCount(const ColumnDesc& column, std::uint8_t* record, std::int64_t dayCount,
-                   DateTextConverter& dates);
+void WriteDayCount(const ColumnDesc& column, std::uint8_t* record, std::int64_t dayCount, DateTextConverter& dates);
 // Timestamp (code 14) from milliseconds since day 0.
 void WriteTimestamp(const ColumnDesc& column, std::uint8_t* record, double milliseconds);
 void WriteBytes(const ColumnDesc& column, std::uint8_t* record, std::string_view bytes);

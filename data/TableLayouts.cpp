@@ -17,6 +17,8 @@ const ColumnLayout* TableLayout::FindColumn(std::string_view columnName) const {
   return nullptr;
 }
 
+// The layouts are tables: one column a line.
+// clang-format off
 const TableLayout& MwtrnLayout() {
   static const TableLayout layout{
       "MWTRN",
@@ -192,5 +194,7 @@ const TableLayout& MwpaxLayout() {
       }};
   return layout;
 }
+
+// clang-format on
 
 }  // namespace lw

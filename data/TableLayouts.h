@@ -15,14 +15,14 @@ namespace lw {
 struct ColumnLayout {
   std::string name;
   FieldType fieldType;
-  int size;                  // the field size: text length, 4 for money, 1 for memo, else 0
-  std::uint16_t typeCode;    // the engine column type a real practice stores it with
-  int length;                // bytes in the record image
+  int size;                // the field size: text length, 4 for money, 1 for memo, else 0
+  std::uint16_t typeCode;  // the engine column type a real practice stores it with
+  int length;              // bytes in the record image
 };
 
 struct IndexLayout {
   std::string name;
-  std::string keyColumns;    // upper case, separated by ";"
+  std::string keyColumns;  // upper case, separated by ";"
   bool unique;
 };
 

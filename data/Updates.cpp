@@ -17,9 +17,7 @@ bool AllBlanks(const std::uint8_t* p, std::uint32_t length) {
   return std::all_of(p, p + length, [](std::uint8_t b) { return b == ' '; });
 }
 
-bool IsEditing(TDataSetState state) {
-  return state == TDataSetState::dsEdit || state == TDataSetState::dsInsert;
-}
+bool IsEditing(TDataSetState state) { return state == TDataSetState::dsEdit || state == TDataSetState::dsInsert; }
 
 }  // namespace
 
@@ -51,8 +49,8 @@ void TAdsDataSet::Edit() {
     CheckAce(this, ace.AdsSetLastError(ace::kPermissionDenied, "Update permission not granted on this table."));
   }
   const std::int32_t recordNumber = CurrentRow().BookmarkRecord();
-  const bool locking = !IsExclusive() && !Optimistic() &&
-                       AdsTableOptions.AdsRecordLockingMode == TAdsRecordLockingMode::lmPessimistic;
+  const bool locking =
+      !IsExclusive() && !Optimistic() && AdsTableOptions.AdsRecordLockingMode == TAdsRecordLockingMode::lmPessimistic;
   if (locking) {
     const std::uint32_t result = ace.AdsLockRecord(cursor_, static_cast<std::uint32_t>(recordNumber));
     if (result == ace::kStaticView) {
@@ -153,14 +151,14 @@ void TAdsDataSet::BeforeFieldAssign(TField& field) {
   if (field.ReadOnly) throw EDatabaseError("Field '" + field.FieldName() + "' cannot be modified");
   const ColumnDesc& column = field.Column();
   if (state_ == TDataSetState::dsEdit && (column.permissions & kPermissionUpdate) == 0) {
-    CheckAce(this, ace::Ace().AdsSetLastError(
-                       ace::kPermissionDenied,
-                       ("Update permission not granted on this field: " + column.name + ".").c_str()));
+    CheckAce(this,
+             ace::Ace().AdsSetLastError(ace::kPermissionDenied,
+                                        ("Update permission not granted on this field: " + column.name + ".").c_str()));
   }
   if (state_ == TDataSetState::dsInsert && (column.permissions & kPermissionInsert) == 0) {
-    CheckAce(this, ace::Ace().AdsSetLastError(
-                       ace::kPermissionDenied,
-                       ("Insert permission not granted on this field: " + column.name + ".").c_str()));
+    CheckAce(this,
+             ace::Ace().AdsSetLastError(ace::kPermissionDenied,
+                                        ("Insert permission not granted on this field: " + column.name + ".").c_str()));
   }
 }
 

@@ -16,11 +16,9 @@ struct DateTimeValue {
   bool operator==(const DateTimeValue&) const = default;
 };
 
-using Variant = std::variant<std::monostate, bool, std::int32_t, std::int64_t, double, Currency,
-                             std::string, DateTimeValue>;
+using Variant =
+    std::variant<std::monostate, bool, std::int32_t, std::int64_t, double, Currency, std::string, DateTimeValue>;
 
-inline bool VariantIsNull(const Variant& value) {
-  return std::holds_alternative<std::monostate>(value);
-}
+inline bool VariantIsNull(const Variant& value) { return std::holds_alternative<std::monostate>(value); }
 
 }  // namespace lw

@@ -34,31 +34,23 @@ Storage StorageOf(std::uint16_t type) {
     case C::kShortInt:
     case C::kTime:
     case C::kAutoInc:
-    case C::kMoney:
-      return Storage::Integer;
+    case C::kMoney: return Storage::Integer;
     case C::kNumeric:
     case C::kDouble:
-    case C::kCurDouble:
-      return Storage::Real;
+    case C::kCurDouble: return Storage::Real;
     case C::kBinary:
     case C::kImage:
-    case C::kRaw:
-      return Storage::Blob;
-    default:
-      return Storage::Text;
+    case C::kRaw: return Storage::Blob;
+    default: return Storage::Text;
   }
 }
 
 const char* SqlTypeOf(Storage storage) {
   switch (storage) {
-    case Storage::Integer:
-      return "INTEGER";
-    case Storage::Real:
-      return "REAL";
-    case Storage::Blob:
-      return "BLOB";
-    case Storage::Text:
-      return "TEXT";
+    case Storage::Integer: return "INTEGER";
+    case Storage::Real: return "REAL";
+    case Storage::Blob: return "BLOB";
+    case Storage::Text: return "TEXT";
   }
   return "TEXT";
 }
@@ -69,32 +61,20 @@ std::string ColumnProblem(std::int64_t type, std::int64_t length, std::int64_t d
   }
   std::int64_t least = length, most = length;  // a fixed-size type's natural length
   switch (type) {
-    case C::kLogical:
-      least = most = 1;
-      break;
-    case C::kNumeric:
-      least = 1, most = 32;
-      break;
+    case C::kLogical: least = most = 1; break;
+    case C::kNumeric: least = 1, most = 32; break;
     case C::kDate:
       if (length != 4) least = most = 8;
       break;
-    case C::kCompactDate:
-      least = most = 3;
-      break;
-    case C::kShortInt:
-      least = most = 2;
-      break;
+    case C::kCompactDate: least = most = 3; break;
+    case C::kShortInt: least = most = 2; break;
     case C::kInteger:
     case C::kTime:
-    case C::kAutoInc:
-      least = most = 4;
-      break;
+    case C::kAutoInc: least = most = 4; break;
     case C::kDouble:
     case C::kTimestamp:
     case C::kCurDouble:
-    case C::kMoney:
-      least = most = 8;
-      break;
+    case C::kMoney: least = most = 8; break;
     case C::kMemo:
     case C::kBinary:
     case C::kImage:
@@ -111,7 +91,7 @@ std::string ColumnProblem(std::int64_t type, std::int64_t length, std::int64_t d
            " expected)";
   }
   bool decimalsFit = type == C::kNumeric ? decimals >= 0 && decimals <= 15 && (decimals == 0 || decimals + 2 <= length)
-                               : decimals >= 0 && decimals <= 0xFFFF;
+                                         : decimals >= 0 && decimals <= 0xFFFF;
   if (!decimalsFit) return "type " + std::to_string(type) + " with " + std::to_string(decimals) + " decimals";
   return {};
 }
@@ -186,7 +166,8 @@ Status LoadCatalog(sqlite3* db, Catalog& catalog) {
       column.decimals = static_cast<std::uint16_t>(decimals);
       table->columns.push_back(std::move(column));
     }
-    if (table->columns.empty()) return Status::Error(ace::kDictionaryDamaged, "table " + table->name + " has no columns");
+    if (table->columns.empty())
+      return Status::Error(ace::kDictionaryDamaged, "table " + table->name + " has no columns");
     sqlite3_reset(columns.get());
     sqlite3_bind_text(indexes.get(), 1, table->name.c_str(), -1, SQLITE_TRANSIENT);
     while (sqlite3_step(indexes.get()) == SQLITE_ROW) {

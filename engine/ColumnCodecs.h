@@ -217,42 +217,26 @@ template <typename Visit>
 decltype(auto) WithCodec(std::uint16_t type, Visit&& visit) {
   namespace C = ace::ColumnType;
   switch (type) {
-    case C::kLogical:
-      return visit(LogicalCodec{});
-    case C::kNumeric:
-      return visit(NumericCodec{});
+    case C::kLogical: return visit(LogicalCodec{});
+    case C::kNumeric: return visit(NumericCodec{});
     case C::kDouble:
-    case C::kCurDouble:
-      return visit(DoubleCodec{});
-    case C::kInteger:
-      return visit(IntegerCodec{});
-    case C::kShortInt:
-      return visit(ShortIntCodec{});
-    case C::kAutoInc:
-      return visit(AutoIncCodec{});
-    case C::kMoney:
-      return visit(MoneyCodec{});
-    case C::kDate:
-      return visit(DateCodec{});
-    case C::kCompactDate:
-      return visit(CompactDateCodec{});
-    case C::kTime:
-      return visit(TimeCodec{});
-    case C::kTimestamp:
-      return visit(TimestampCodec{});
+    case C::kCurDouble: return visit(DoubleCodec{});
+    case C::kInteger: return visit(IntegerCodec{});
+    case C::kShortInt: return visit(ShortIntCodec{});
+    case C::kAutoInc: return visit(AutoIncCodec{});
+    case C::kMoney: return visit(MoneyCodec{});
+    case C::kDate: return visit(DateCodec{});
+    case C::kCompactDate: return visit(CompactDateCodec{});
+    case C::kTime: return visit(TimeCodec{});
+    case C::kTimestamp: return visit(TimestampCodec{});
     case C::kString:
-    case C::kCIString:
-      return visit(TextCodec{});
-    case C::kRaw:
-      return visit(RawCodec{});
+    case C::kCIString: return visit(TextCodec{});
+    case C::kRaw: return visit(RawCodec{});
     case C::kMemo:
-    case C::kVarchar:
-      return visit(LargeTextCodec{});
+    case C::kVarchar: return visit(LargeTextCodec{});
     case C::kBinary:
-    case C::kImage:
-      return visit(LargeBinaryCodec{});
-    default:
-      return visit(UnknownCodec{});
+    case C::kImage: return visit(LargeBinaryCodec{});
+    default: return visit(UnknownCodec{});
   }
 }
 

@@ -138,28 +138,20 @@ sqlite3_stmt* Cursor::Statement(int order, int kind, const Scope* scope) {
   std::string rowid = std::string("?") + std::to_string(kRowidParam);
   std::string sql;
   switch (kind) {
-    case kFetch:
-      sql = "SELECT " + selectList_ + " FROM " + t.sqlName + " WHERE rowid = " + rowid;
-      break;
+    case kFetch: sql = "SELECT " + selectList_ + " FROM " + t.sqlName + " WHERE rowid = " + rowid; break;
     case kVisible:
       add("rowid = " + rowid);
       sql = "SELECT 1 FROM " + t.sqlName + where;
       break;
-    case kCount:
-      sql = "SELECT count(*) FROM " + t.sqlName + where;
-      break;
+    case kCount: sql = "SELECT count(*) FROM " + t.sqlName + where; break;
     case kFetchKeys: {
       std::string keyList;
       for (int column : keyColumns_) keyList += ", " + t.columns[column].keySqlName;
       sql = "SELECT rowid" + keyList + " FROM " + t.sqlName + " WHERE rowid = " + rowid;
       break;
     }
-    case kFirstForward:
-      sql = "SELECT " + rowList_ + " FROM " + t.sqlName + where + orderBy(true);
-      break;
-    case kFirstBackward:
-      sql = "SELECT " + rowList_ + " FROM " + t.sqlName + where + orderBy(false);
-      break;
+    case kFirstForward: sql = "SELECT " + rowList_ + " FROM " + t.sqlName + where + orderBy(true); break;
+    case kFirstBackward: sql = "SELECT " + rowList_ + " FROM " + t.sqlName + where + orderBy(false); break;
     case kGlideForward: {
       // The record number and the order's keys, from its lower bound on to the index's end.
       std::string keyList;
@@ -183,8 +175,7 @@ sqlite3_stmt* Cursor::Statement(int order, int kind, const Scope* scope) {
       sql = "SELECT " + rowList_ + " FROM " + t.sqlName + where + orderBy(forward);
       break;
     }
-    default:
-      return nullptr;
+    default: return nullptr;
   }
   Stmt stmt = Prepare(connection_.db(), sql);
   sqlite3_stmt* raw = stmt.get();
@@ -422,8 +413,8 @@ Status Cursor::ReadStoredImage(bool& stored) {
   // Only a snapshot's end closes a kept handle; outside one (in a write) it would hold a read open.
   if (!connection_.Reading()) imageBlob_.reset();
   // An image that does not decode is one this build cannot trust: the columns decide.
-  stored = DecodeImage(storedBytes_.data(), storedBytes_.size(), nullImage_.data(), table_->recordLength,
-                       image_.data());
+  stored =
+      DecodeImage(storedBytes_.data(), storedBytes_.size(), nullImage_.data(), table_->recordLength, image_.data());
   return {};
 }
 

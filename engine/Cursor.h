@@ -157,7 +157,7 @@ class Cursor : public SnapshotClient {
   std::string imageTable_;        // where the stored images are
   Blob imageBlob_;                // open on a stored image while the snapshot lasts
   std::vector<std::uint8_t> storedBytes_;
-  std::vector<Value> keys_;       // per column; meaningful for key columns
+  std::vector<Value> keys_;  // per column; meaningful for key columns
   bool keysReady_ = false;
   Status snapshotFailure_;  // the row fetch that failed as the last snapshot ended
 

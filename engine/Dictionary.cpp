@@ -73,14 +73,11 @@ Status StoredValueOf(const ColumnDef& column, const FieldValue& field, Value& va
   if (const auto* text = std::get_if<std::string>(&field)) return ValueFromText(column, *text, value);
   if (const auto* integer = std::get_if<std::int64_t>(&field)) {
     switch (column.storage) {
-      case Storage::Real:
-        value = Value::Real(static_cast<double>(*integer));
-        break;
+      case Storage::Real: value = Value::Real(static_cast<double>(*integer)); break;
       case Storage::Integer:
         value = Value::Int(column.type == ace::ColumnType::kMoney ? *integer * 10000 : *integer);
         break;
-      default:
-        return ValueFromText(column, std::to_string(*integer), value);
+      default: return ValueFromText(column, std::to_string(*integer), value);
     }
     return CheckStoredValue(column, value);
   }

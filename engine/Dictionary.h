@@ -99,7 +99,6 @@ class DictionaryLoader {
       const std::string& table,
       const std::function<void(const std::vector<std::string>& values, const std::vector<bool>& isNull)>& visit);
 
-
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;

@@ -24,26 +24,16 @@ std::string TypeFromMagic(const std::string& path) {
   struct statfs info;
   if (statfs(path.c_str(), &info) != 0) return {};
   switch (static_cast<unsigned long>(info.f_type)) {
-    case 0x6969UL:
-      return "nfs";
-    case 0x517BUL:
-      return "smbfs";
-    case 0xFF534D42UL:
-      return "cifs";
-    case 0xFE534D42UL:
-      return "smb3";
-    case 0x564CUL:
-      return "ncpfs";
-    case 0x5346414FUL:
-      return "afs";
-    case 0x73757245UL:
-      return "coda";
-    case 0x00C36400UL:
-      return "ceph";
-    case 0x65735546UL:
-      return "fuse";
-    default:
-      return "local";
+    case 0x6969UL: return "nfs";
+    case 0x517BUL: return "smbfs";
+    case 0xFF534D42UL: return "cifs";
+    case 0xFE534D42UL: return "smb3";
+    case 0x564CUL: return "ncpfs";
+    case 0x5346414FUL: return "afs";
+    case 0x73757245UL: return "coda";
+    case 0x00C36400UL: return "ceph";
+    case 0x65735546UL: return "fuse";
+    default: return "local";
   }
 }
 

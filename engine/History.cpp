@@ -155,7 +155,8 @@ Status UndoRun(Connection& connection, std::int64_t run, UndoOutcome& outcome) {
     }
     if (rc != SQLITE_DONE) return SqliteFailure(db, rc);
   }
-  if (plan.Rows().empty()) return Status::Error(ace::kRecordNotFound, "the history holds no run " + std::to_string(run));
+  if (plan.Rows().empty())
+    return Status::Error(ace::kRecordNotFound, "the history holds no run " + std::to_string(run));
   connection.EndRead();
   UndoThroughEngine provider{connection};
   LW_RETURN_IF_ERROR(ApplyUndo(plan, run, provider, outcome));

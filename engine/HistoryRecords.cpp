@@ -37,12 +37,9 @@ std::string HistoryText(const TableDef* table, const std::string& column, const 
   const int index = table != nullptr ? table->FindColumn(column) : -1;
   if (index >= 0) return TextFromValue(table->columns[index], value);
   switch (value.kind) {
-    case Value::Kind::Integer:
-      return std::to_string(value.integer);
-    case Value::Kind::Real:
-      return std::to_string(value.real);
-    default:
-      return value.bytes;
+    case Value::Kind::Integer: return std::to_string(value.integer);
+    case Value::Kind::Real: return std::to_string(value.real);
+    default: return value.bytes;
   }
 }
 

@@ -79,8 +79,8 @@ const ColumnDef* LeadingColumn(const TableDef& table, const std::string& quoted)
 
 }  // namespace
 
-std::string WithKeyEqualities(const std::string& fromWhereOrder, const TableDef& table,
-                              const std::vector<Value>& binds, const KeyEquality& keyEquality) {
+std::string WithKeyEqualities(const std::string& fromWhereOrder, const TableDef& table, const std::vector<Value>& binds,
+                              const KeyEquality& keyEquality) {
   const std::string& s = fromWhereOrder;
   std::vector<Token> tokens;
   if (!Tokens(s, tokens)) return s;

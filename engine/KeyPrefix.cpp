@@ -22,10 +22,8 @@ int CompareWithInteger(sqlite3_value* value, std::int64_t integer) {
       const std::int64_t stored = sqlite3_value_int64(value);
       return stored < integer ? -1 : stored > integer ? 1 : 0;
     }
-    case SQLITE_FLOAT:
-      return CompareRealWithInteger(sqlite3_value_double(value), integer);
-    case SQLITE_NULL:
-      return -1;
+    case SQLITE_FLOAT: return CompareRealWithInteger(sqlite3_value_double(value), integer);
+    case SQLITE_NULL: return -1;
     default:  // text and blobs
       return 1;
   }

@@ -26,8 +26,8 @@ sqlite3_vfs vfs;
 struct File {
   sqlite3_file file;  // first, so SQLite's pointer is ours
   sqlite3_file* real;
-  bool isDatabase;     // the main database file, not its log or a journal
-  bool checked;        // the database reserves the checksum bytes
+  bool isDatabase;  // the main database file, not its log or a journal
+  bool checked;     // the database reserves the checksum bytes
 };
 
 File* Of(sqlite3_file* f) { return reinterpret_cast<File*>(f); }
@@ -90,9 +90,7 @@ int Sync(sqlite3_file* f, int flags) { return Of(f)->real->pMethods->xSync(Of(f)
 int FileSize(sqlite3_file* f, sqlite3_int64* size) { return Of(f)->real->pMethods->xFileSize(Of(f)->real, size); }
 int Lock(sqlite3_file* f, int level) { return Of(f)->real->pMethods->xLock(Of(f)->real, level); }
 int Unlock(sqlite3_file* f, int level) { return Of(f)->real->pMethods->xUnlock(Of(f)->real, level); }
-int CheckReservedLock(sqlite3_file* f, int* out) {
-  return Of(f)->real->pMethods->xCheckReservedLock(Of(f)->real, out);
-}
+int CheckReservedLock(sqlite3_file* f, int* out) { return Of(f)->real->pMethods->xCheckReservedLock(Of(f)->real, out); }
 int FileControl(sqlite3_file* f, int op, void* arg) {
   File* file = Of(f);
   if (op == SQLITE_FCNTL_VFSNAME) {
@@ -118,9 +116,25 @@ int Fetch(sqlite3_file*, sqlite3_int64, int, void** out) {
 }
 int Unfetch(sqlite3_file*, sqlite3_int64, void*) { return SQLITE_OK; }
 
-const sqlite3_io_methods kMethods = {3,        Close,     Read,     Write,  Truncate,   Sync,     FileSize,
-                                     Lock,     Unlock,    CheckReservedLock, FileControl, SectorSize,
-                                     DeviceCharacteristics, ShmMap, ShmLock, ShmBarrier, ShmUnmap, Fetch, Unfetch};
+const sqlite3_io_methods kMethods = {3,
+                                     Close,
+                                     Read,
+                                     Write,
+                                     Truncate,
+                                     Sync,
+                                     FileSize,
+                                     Lock,
+                                     Unlock,
+                                     CheckReservedLock,
+                                     FileControl,
+                                     SectorSize,
+                                     DeviceCharacteristics,
+                                     ShmMap,
+                                     ShmLock,
+                                     ShmBarrier,
+                                     ShmUnmap,
+                                     Fetch,
+                                     Unfetch};
 
 int Open(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags) {
   File* file = Of(f);

@@ -5,8 +5,8 @@
 namespace lw::engine {
 
 bool SelectsPlainRows(const std::string& sql) {
-  static const char* const kShaping[] = {"DISTINCT", "ORDER",  "GROUP", "HAVING",
-                                         "LIMIT",    "OFFSET", "UNION", "EXCEPT", "INTERSECT"};
+  static const char* const kShaping[] = {"DISTINCT", "ORDER", "GROUP",  "HAVING",   "LIMIT",
+                                         "OFFSET",   "UNION", "EXCEPT", "INTERSECT"};
   static const char* const kAggregates[] = {"COUNT", "SUM", "MIN", "MAX", "AVG", "TOTAL", "GROUP_CONCAT"};
   int depth = 0;
   char quote = 0;

@@ -35,14 +35,10 @@ std::string Trimmed(const std::string& text) {
 bool Value::operator==(const Value& other) const {
   if (kind != other.kind) return false;
   switch (kind) {
-    case Kind::Null:
-      return true;
-    case Kind::Integer:
-      return integer == other.integer;
-    case Kind::Real:
-      return real == other.real;
-    default:
-      return bytes == other.bytes;
+    case Kind::Null: return true;
+    case Kind::Integer: return integer == other.integer;
+    case Kind::Real: return real == other.real;
+    default: return bytes == other.bytes;
   }
 }
 
@@ -147,15 +143,9 @@ void AssignValue(Value& target, const Value& source) {
 
 void BindValue(sqlite3_stmt* stmt, int parameter, const Value& value) {
   switch (value.kind) {
-    case Value::Kind::Null:
-      sqlite3_bind_null(stmt, parameter);
-      break;
-    case Value::Kind::Integer:
-      sqlite3_bind_int64(stmt, parameter, value.integer);
-      break;
-    case Value::Kind::Real:
-      sqlite3_bind_double(stmt, parameter, value.real);
-      break;
+    case Value::Kind::Null: sqlite3_bind_null(stmt, parameter); break;
+    case Value::Kind::Integer: sqlite3_bind_int64(stmt, parameter, value.integer); break;
+    case Value::Kind::Real: sqlite3_bind_double(stmt, parameter, value.real); break;
     case Value::Kind::Text:
       sqlite3_bind_text(stmt, parameter, value.bytes.data(), static_cast<int>(value.bytes.size()), SQLITE_STATIC);
       break;
@@ -182,14 +172,11 @@ Status ValueFromText(const ColumnDef& column, const std::string& text, Value& va
 
 std::string TextFromValue(const ColumnDef& column, const Value& value) {
   switch (value.kind) {
-    case Value::Kind::Null:
-      return {};
+    case Value::Kind::Null: return {};
     case Value::Kind::Integer:
       return WithCodec(column.type, [&](auto codec) { return codec.IntegerText(value.integer); });
-    case Value::Kind::Real:
-      return FormatDouble(value.real);
-    default:
-      return value.bytes;
+    case Value::Kind::Real: return FormatDouble(value.real);
+    default: return value.bytes;
   }
 }
 

@@ -100,22 +100,15 @@ Status StorageFailure(int rc, const std::string& detail) {
   if (rc == SQLITE_IOERR_DATA) return Status::Error(ace::kDictionaryDamaged, detail + " (a damaged page)");
   switch (rc & 0xff) {
     case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-      return Status::Error(ace::kDatabaseBusy);
-    case SQLITE_CONSTRAINT:
-      return Status::Error(ace::kDuplicateKey, detail);
+    case SQLITE_LOCKED: return Status::Error(ace::kDatabaseBusy);
+    case SQLITE_CONSTRAINT: return Status::Error(ace::kDuplicateKey, detail);
     case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-      return Status::Error(ace::kDictionaryDamaged, detail);
+    case SQLITE_NOTADB: return Status::Error(ace::kDictionaryDamaged, detail);
     case SQLITE_CANTOPEN:
-    case SQLITE_PERM:
-      return Status::Error(ace::kCannotOpen, detail);
-    case SQLITE_READONLY:
-      return Status::Error(ace::kReadOnlyStorage, detail);
-    case SQLITE_FULL:
-      return Status::Error(ace::kDiskFull, detail);
-    default:
-      return Status::Error(ace::kStorageError, detail);
+    case SQLITE_PERM: return Status::Error(ace::kCannotOpen, detail);
+    case SQLITE_READONLY: return Status::Error(ace::kReadOnlyStorage, detail);
+    case SQLITE_FULL: return Status::Error(ace::kDiskFull, detail);
+    default: return Status::Error(ace::kStorageError, detail);
   }
 }
 

@@ -161,8 +161,6 @@ class Tokenizer {
 
 }  // namespace
 
-Status TokenizeSql(const std::string& text, std::vector<SqlToken>& tokens) {
-  return Tokenizer(text, tokens).Run();
-}
+Status TokenizeSql(const std::string& text, std::vector<SqlToken>& tokens) { return Tokenizer(text, tokens).Run(); }
 
 }  // namespace lw::engine

@@ -13,7 +13,7 @@ namespace lw::engine {
 struct SqlToken {
   enum class Type { Word, Quoted, String, Number, Symbol, Param };
   Type type;
-  std::string text;  // quoted names and strings unquoted
+  std::string text;   // quoted names and strings unquoted
   std::string upper;  // `text` upper-cased
   int line;
 };

@@ -23,14 +23,25 @@ const std::set<std::string>& Keywords() {
 }
 
 const char* FunctionName(const std::string& upper) {
-  static const std::pair<const char*, const char*> kFunctions[] = {
-      {"UPPER", kUpperFunction}, {"LOWER", kLowerFunction}, {"UCASE", kUpperFunction},
-      {"LCASE", kLowerFunction}, {"TRIM", "trim"},         {"LTRIM", "ltrim"},
-      {"RTRIM", "rtrim"},       {"ABS", "abs"},       {"ROUND", "round"},
-      {"COUNT", "count"},       {"SUM", "sum"},       {"MIN", "min"},
-      {"MAX", "max"},           {"AVG", "avg"},       {"IFNULL", "ifnull"},
-      {"COALESCE", "coalesce"}, {"LENGTH", "length"}, {"CHAR_LENGTH", "length"},
-      {"SUBSTRING", "substr"}};
+  static const std::pair<const char*, const char*> kFunctions[] = {{"UPPER", kUpperFunction},
+                                                                   {"LOWER", kLowerFunction},
+                                                                   {"UCASE", kUpperFunction},
+                                                                   {"LCASE", kLowerFunction},
+                                                                   {"TRIM", "trim"},
+                                                                   {"LTRIM", "ltrim"},
+                                                                   {"RTRIM", "rtrim"},
+                                                                   {"ABS", "abs"},
+                                                                   {"ROUND", "round"},
+                                                                   {"COUNT", "count"},
+                                                                   {"SUM", "sum"},
+                                                                   {"MIN", "min"},
+                                                                   {"MAX", "max"},
+                                                                   {"AVG", "avg"},
+                                                                   {"IFNULL", "ifnull"},
+                                                                   {"COALESCE", "coalesce"},
+                                                                   {"LENGTH", "length"},
+                                                                   {"CHAR_LENGTH", "length"},
+                                                                   {"SUBSTRING", "substr"}};
   for (const auto& [from, to] : kFunctions) {
     if (upper == from) return to;
   }
@@ -116,7 +127,8 @@ class Translator {
   }
 
   std::size_t FindTopLevel(const char* word, std::size_t from) const {
-    return FindTopLevelIf(from, end_, [word](const Token& t) { return t.type == Token::Type::Word && t.upper == word; });
+    return FindTopLevelIf(from, end_,
+                          [word](const Token& t) { return t.type == Token::Type::Word && t.upper == word; });
   }
 
   // The bracket closing the one opened at `open`.
@@ -221,9 +233,7 @@ class Translator {
         continue;
       }
       switch (t.type) {
-        case Token::Type::String:
-          Bind(Value::Text(t.text), out);
-          break;
+        case Token::Type::String: Bind(Value::Text(t.text), out); break;
         case Token::Type::Number: {
           // A literal's "." is its decimal point whatever the locale.
           std::int64_t integer = 0;
@@ -237,9 +247,7 @@ class Translator {
           }
           break;
         }
-        case Token::Type::Param:
-          Bind(Value(), out);
-          break;
+        case Token::Type::Param: Bind(Value(), out); break;
         case Token::Type::Symbol:
           if (out.size() > 0 && out.back() == ' ' && (t.text == ")" || t.text == ",")) out.pop_back();
           out += t.text == "!=" ? "<>" : t.text;

@@ -235,18 +235,10 @@ std::uint32_t SqliteEngine::AdsGetHandleType(ADSHANDLE handle, std::uint16_t* ty
   const HandleEntry* entry = Find(handle);
   if (entry == nullptr || type == nullptr) return Finish(Status::Error(ace::kInvalidHandle));
   switch (entry->kind) {
-    case HandleKind::Connection:
-      *type = ace::kHandleConnection;
-      break;
-    case HandleKind::Cursor:
-      *type = entry->cursor->IsResult() ? ace::kHandleCursor : ace::kHandleTable;
-      break;
-    case HandleKind::Index:
-      *type = ace::kHandleIndex;
-      break;
-    case HandleKind::Statement:
-      *type = ace::kHandleStatement;
-      break;
+    case HandleKind::Connection: *type = ace::kHandleConnection; break;
+    case HandleKind::Cursor: *type = entry->cursor->IsResult() ? ace::kHandleCursor : ace::kHandleTable; break;
+    case HandleKind::Index: *type = ace::kHandleIndex; break;
+    case HandleKind::Statement: *type = ace::kHandleStatement; break;
   }
   return 0;
 }
@@ -261,7 +253,7 @@ std::uint32_t SqliteEngine::AdsGetSQLStmtParams(const char* statement, std::uint
 
 #define LW_STATEMENT_OPTION(Name, Field)                                       \
   std::uint32_t SqliteEngine::Name(ADSHANDLE statement, std::uint16_t value) { \
-    std::lock_guard lock(callLock_);                                              \
+    std::lock_guard lock(callLock_);                                           \
     SqlStatement* s;                                                           \
     if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st);    \
     Field;                                                                     \

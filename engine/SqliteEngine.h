@@ -12,10 +12,10 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <utility>
 #include <string>
 #include <thread>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "data/ace/AceCalls.h"
@@ -37,8 +37,12 @@ class SqliteEngine final : public ace::AceApi {
 
   LW_ACE_OVERRIDES  // every call of ace::AceApi
 
- private:
-  enum class HandleKind { Connection, Cursor, Index, Statement };
+      private : enum class HandleKind {
+        Connection,
+        Cursor,
+        Index,
+        Statement
+      };
   struct HandleEntry {
     HandleKind kind;
     ADSHANDLE connection = 0;  // the owning connection's handle

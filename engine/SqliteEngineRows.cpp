@@ -330,12 +330,8 @@ std::uint32_t SqliteEngine::AdsStepIndexKey(ADSHANDLE index, void* key, std::uin
   if (values.empty()) return Finish(Status::Error(ace::kInvalidArgument, "(an empty key cannot be stepped)"));
   Value& last = values.back();
   switch (last.kind) {
-    case Value::Kind::Integer:
-      last.integer += direction > 0 ? 1 : -1;
-      break;
-    case Value::Kind::Real:
-      last.real = std::nextafter(last.real, direction > 0 ? INFINITY : -INFINITY);
-      break;
+    case Value::Kind::Integer: last.integer += direction > 0 ? 1 : -1; break;
+    case Value::Kind::Real: last.real = std::nextafter(last.real, direction > 0 ? INFINITY : -INFINITY); break;
     case Value::Kind::Text:
       if (direction > 0) {
         last.bytes += '\x01';
@@ -343,8 +339,7 @@ std::uint32_t SqliteEngine::AdsStepIndexKey(ADSHANDLE index, void* key, std::uin
         last.bytes.back() = static_cast<char>(last.bytes.back() - 1);
       }
       break;
-    default:
-      break;
+    default: break;
   }
   std::string stepped;
   LW_TRY(c->EncodeKey(order, values, stepped));

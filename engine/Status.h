@@ -23,7 +23,8 @@ class [[nodiscard]] Status {
   // A text written in full by the caller.
   static Status WithText(std::uint32_t code, std::string text) { return Status(code, std::move(text)); }
 
-  Status(const Status& other) : code_(other.code_), text_(other.text_ ? std::make_unique<std::string>(*other.text_) : nullptr) {}
+  Status(const Status& other)
+      : code_(other.code_), text_(other.text_ ? std::make_unique<std::string>(*other.text_) : nullptr) {}
   Status& operator=(const Status& other) {
     if (this != &other) *this = Status(other);
     return *this;

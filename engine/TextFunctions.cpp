@@ -25,11 +25,11 @@ void MapText(sqlite3_context* context, int, sqlite3_value** arguments) {
 
 Status RegisterTextFunctions(sqlite3* db) {
   constexpr int kFlags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
-  int rc = sqlite3_create_function_v2(db, kUpperFunction, 1, kFlags, nullptr, MapText<UpperCaseUtf8>, nullptr,
-                                      nullptr, nullptr);
+  int rc = sqlite3_create_function_v2(db, kUpperFunction, 1, kFlags, nullptr, MapText<UpperCaseUtf8>, nullptr, nullptr,
+                                      nullptr);
   if (rc == SQLITE_OK) {
-    rc = sqlite3_create_function_v2(db, kLowerFunction, 1, kFlags, nullptr, MapText<LowerCaseUtf8>, nullptr,
-                                    nullptr, nullptr);
+    rc = sqlite3_create_function_v2(db, kLowerFunction, 1, kFlags, nullptr, MapText<LowerCaseUtf8>, nullptr, nullptr,
+                                    nullptr);
   }
   return rc == SQLITE_OK ? Status() : SqliteFailure(db, rc);
 }

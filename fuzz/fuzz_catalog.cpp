@@ -58,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     at += 8;
     const std::int64_t table = op[0] & 1 ? 2 : 1;
     const std::int64_t row = op[1] % 130 + 1;
-    const auto wide = static_cast<std::int64_t>(static_cast<std::int32_t>(op[4] | op[5] << 8 | op[6] << 16 | op[7] << 24));
+    const auto wide =
+        static_cast<std::int64_t>(static_cast<std::int32_t>(op[4] | op[5] << 8 | op[6] << 16 | op[7] << 24));
     switch ((op[0] >> 1) % 5) {
       case 0:
         Run(db,
@@ -89,9 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             {op[1] % 8 + 1, table}, keys);
         break;
       }
-      default:
-        Run(db, "UPDATE lw_tables SET table_number = ?1 WHERE table_number = ?2", {wide, table});
-        break;
+      default: Run(db, "UPDATE lw_tables SET table_number = ?1 WHERE table_number = ?2", {wide, table}); break;
     }
   }
 

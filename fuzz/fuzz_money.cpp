@@ -71,17 +71,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   const std::uint8_t mode = Take<std::uint8_t>(data, size);
   switch (mode % 3) {
-    case 0:
-      CheckDouble(Take<double>(data, size));
-      break;
+    case 0: CheckDouble(Take<double>(data, size)); break;
     case 1: {
       const auto a = Take<std::int64_t>(data, size);
       CheckSum(a, Take<std::int64_t>(data, size));
       break;
     }
-    default:
-      CheckMoneyText(std::string(reinterpret_cast<const char*>(data), size));
-      break;
+    default: CheckMoneyText(std::string(reinterpret_cast<const char*>(data), size)); break;
   }
   return 0;
 }

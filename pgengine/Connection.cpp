@@ -57,9 +57,9 @@ Status Connection::Open(const std::string& connectPath, const std::string& user,
   // Listening, and whether the history still lacks its run columns, in one round trip.
   Result history;
   LW_RETURN_IF_ERROR(pgengine::Run(pg,
-                         "LISTEN lw_changes; SELECT NOT EXISTS (SELECT 1 FROM pg_attribute WHERE attrelid ="
-                         " 'lw_history'::regclass AND attname = 'run' AND NOT attisdropped)",
-                         {}, history));
+                                   "LISTEN lw_changes; SELECT NOT EXISTS (SELECT 1 FROM pg_attribute WHERE attrelid ="
+                                   " 'lw_history'::regclass AND attname = 'run' AND NOT attisdropped)",
+                                   {}, history));
   if (history.Rows() == 1 && history.Text(0, 0)[0] == 't') LW_RETURN_IF_ERROR(UpgradeServerHistory(pg));
   opened->folder_ = FolderOf(path);
   opened->user_ = user;
@@ -153,9 +153,9 @@ Status Connection::RunForWrite(std::int64_t& run) {
     // commit order, without gaps, as the embedded engine takes them.
     Result next;
     LW_RETURN_IF_ERROR(pgengine::Run(pg_.get(),
-                           "INSERT INTO lw_meta (key, value) VALUES ('last_run', '1') ON CONFLICT (key)"
-                           " DO UPDATE SET value = (lw_meta.value::bigint + 1)::text RETURNING value::bigint",
-                           {}, next));
+                                     "INSERT INTO lw_meta (key, value) VALUES ('last_run', '1') ON CONFLICT (key)"
+                                     " DO UPDATE SET value = (lw_meta.value::bigint + 1)::text RETURNING value::bigint",
+                                     {}, next));
     run_ = next.Int(0, 0);
     runIsNew_ = true;
   }

@@ -83,7 +83,7 @@ class Connection {
   std::chrono::steady_clock::time_point lastPoll_;
   int tempCounter_ = 0;
   std::int64_t run_ = 0;
-  bool runIsNew_ = false;  // allocated in the write transaction under way
+  bool runIsNew_ = false;                        // allocated in the write transaction under way
   std::map<std::string, std::string> prepared_;  // SQL text -> server statement name
   KeyBlocks blocks_;
 };

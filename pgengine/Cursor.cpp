@@ -208,8 +208,8 @@ Status Cursor::FetchAhead(int order, std::vector<Value> key, int limit) {
     for (std::string& e : KeyExpressions(column)) left += (left.empty() ? "" : ", ") + e;
     for (Param& p : KeyParams(column, key[s])) right += (right.empty() ? "" : ", ") + Placeholder(params, p);
   }
-  std::string sql = "SELECT " + rowList_ + " FROM " + t.sqlName + " WHERE (" + left + ") >= (" + right +
-                    ") ORDER BY " + OrderBy(order, 1) + " LIMIT " + std::to_string(limit);
+  std::string sql = "SELECT " + rowList_ + " FROM " + t.sqlName + " WHERE (" + left + ") >= (" + right + ") ORDER BY " +
+                    OrderBy(order, 1) + " LIMIT " + std::to_string(limit);
   std::vector<Row> rows;
   LW_RETURN_IF_ERROR(Query(sql, params, rows));
   const auto readAt = std::chrono::steady_clock::now();
@@ -230,8 +230,7 @@ bool Cursor::BatchUsable(int order, int direction) {
   if (batchOrder_ != order || batchDirection_ != direction || batchScopeVersion_ != ScopeVersion(order)) return false;
   if (temporary_) return true;
   connection_.Poll();
-  return batchGeneration_ == connection_.Generation() &&
-         std::chrono::steady_clock::now() - batchTime_ < kReadLifetime;
+  return batchGeneration_ == connection_.Generation() && std::chrono::steady_clock::now() - batchTime_ < kReadLifetime;
 }
 
 Status Cursor::StepOnce(int order, int direction) {

@@ -15,14 +15,10 @@ namespace {
 
 Value::Kind KindOf(Storage storage) {
   switch (storage) {
-    case Storage::Integer:
-      return Value::Kind::Integer;
-    case Storage::Real:
-      return Value::Kind::Real;
-    case Storage::Blob:
-      return Value::Kind::Blob;
-    default:
-      return Value::Kind::Text;
+    case Storage::Integer: return Value::Kind::Integer;
+    case Storage::Real: return Value::Kind::Real;
+    case Storage::Blob: return Value::Kind::Blob;
+    default: return Value::Kind::Text;
   }
 }
 
@@ -56,12 +52,9 @@ int CompareValues(const ColumnDef& column, const Value& a, const Value& b) {
   const bool aNull = a.IsNull(), bNull = b.IsNull();
   if (aNull || bNull) return static_cast<int>(bNull) - static_cast<int>(aNull);
   switch (column.storage) {
-    case Storage::Integer:
-      return (a.integer > b.integer) - (a.integer < b.integer);
-    case Storage::Real:
-      return CompareDoubles(a.real, b.real);
-    default:
-      return CompareBytes(a.bytes, b.bytes, ace::IsCaseInsensitiveText(column.type));
+    case Storage::Integer: return (a.integer > b.integer) - (a.integer < b.integer);
+    case Storage::Real: return CompareDoubles(a.real, b.real);
+    default: return CompareBytes(a.bytes, b.bytes, ace::IsCaseInsensitiveText(column.type));
   }
 }
 

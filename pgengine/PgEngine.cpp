@@ -1,11 +1,11 @@
 #include "pgengine/PgEngine.h"
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
-#include "pgengine/ServerEngine.h"
 #include "engine/SqlTranslator.h"
+#include "pgengine/ServerEngine.h"
 
 using lw::engine::ScanSql;
 
@@ -39,9 +39,7 @@ std::uint32_t PgEngine::Finish(const Status& status) {
   return status.code();
 }
 
-const PgEngine::HandleEntry* PgEngine::Find(ADSHANDLE handle) const {
-  return handles_.Find(Slot(handle));
-}
+const PgEngine::HandleEntry* PgEngine::Find(ADSHANDLE handle) const { return handles_.Find(Slot(handle)); }
 
 Status PgEngine::ConnectionOf(ADSHANDLE handle, Connection*& connection) const {
   const HandleEntry* entry = Find(handle);
@@ -151,15 +149,16 @@ Status PgEngine::CopyText(const std::string& text, char* buffer, std::uint16_t* 
 // ---- connection and errors ----
 
 std::uint32_t PgEngine::AdsConnect60(const char* connectPath, std::uint16_t serverTypes, const char* userName,
-                                         const char* password, std::uint32_t options, ADSHANDLE* connection) {
+                                     const char* password, std::uint32_t options, ADSHANDLE* connection) {
   std::lock_guard lock(mutex_);
   if (connection == nullptr || connectPath == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
   *connection = 0;
   // The practice names its server; local and remote both reach it (the local engine of a
   // workstation reads only the descriptor).
   if ((serverTypes & (ace::kServerRemote | ace::kServerLocal)) == 0) {
-    return Finish(Status::Error(ace::kServerUnreachable, "(the practice is kept on a database server; the connection "
-                                                         "allows neither a remote nor a local server)"));
+    return Finish(Status::Error(ace::kServerUnreachable,
+                                "(the practice is kept on a database server; the connection "
+                                "allows neither a remote nor a local server)"));
   }
   std::unique_ptr<Connection> opened;
   Status status = Connection::Open(connectPath, userName ? userName : "", password ? password : "", opened);
@@ -185,7 +184,7 @@ std::uint32_t PgEngine::AdsDisconnect(ADSHANDLE connection) {
 }
 
 std::uint32_t PgEngine::AdsDDGetTableProperty(ADSHANDLE connection, const char* tableName, std::uint16_t property,
-                                                  void* buffer, std::uint16_t* length) {
+                                              void* buffer, std::uint16_t* length) {
   std::lock_guard lock(mutex_);
   Connection* c;
   if (Status s = ConnectionOf(connection, c); !s.ok()) return Finish(s);
@@ -238,18 +237,10 @@ std::uint32_t PgEngine::AdsGetHandleType(ADSHANDLE handle, std::uint16_t* type) 
   const HandleEntry* entry = Find(handle);
   if (entry == nullptr || type == nullptr) return Finish(Status::Error(ace::kInvalidHandle));
   switch (entry->kind) {
-    case HandleKind::Connection:
-      *type = ace::kHandleConnection;
-      break;
-    case HandleKind::Cursor:
-      *type = entry->cursor->IsResult() ? ace::kHandleCursor : ace::kHandleTable;
-      break;
-    case HandleKind::Index:
-      *type = ace::kHandleIndex;
-      break;
-    case HandleKind::Statement:
-      *type = ace::kHandleStatement;
-      break;
+    case HandleKind::Connection: *type = ace::kHandleConnection; break;
+    case HandleKind::Cursor: *type = entry->cursor->IsResult() ? ace::kHandleCursor : ace::kHandleTable; break;
+    case HandleKind::Index: *type = ace::kHandleIndex; break;
+    case HandleKind::Statement: *type = ace::kHandleStatement; break;
   }
   return 0;
 }
@@ -262,13 +253,13 @@ std::uint32_t PgEngine::AdsGetSQLStmtParams(const char* statement, std::uint16_t
   return Finish(status);
 }
 
-#define LW_STATEMENT_OPTION(Name, Field)                                       \
-  std::uint32_t PgEngine::Name(ADSHANDLE statement, std::uint16_t value) { \
-    std::lock_guard lock(mutex_);                                              \
-    SqlStatement* s;                                                           \
-    if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st);    \
-    Field;                                                                     \
-    return 0;                                                                  \
+#define LW_STATEMENT_OPTION(Name, Field)                                    \
+  std::uint32_t PgEngine::Name(ADSHANDLE statement, std::uint16_t value) {  \
+    std::lock_guard lock(mutex_);                                           \
+    SqlStatement* s;                                                        \
+    if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st); \
+    Field;                                                                  \
+    return 0;                                                               \
   }
 LW_STATEMENT_OPTION(AdsStmtSetTableLockType, (void)value)
 LW_STATEMENT_OPTION(AdsStmtSetTableCharType, (void)value)

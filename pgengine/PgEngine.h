@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "data/ace/AceCalls.h"
-#include "pgengine/CallLock.h"
-#include "pgengine/Connection.h"
-#include "pgengine/Cursor.h"
 #include "engine/HandleTable.h"
 #include "engine/Julian.h"
 #include "engine/RecordCodec.h"
 #include "engine/Status.h"
+#include "pgengine/CallLock.h"
+#include "pgengine/Connection.h"
+#include "pgengine/Cursor.h"
 #include "pgengine/ServerEngine.h"
 #include "pgengine/SqlStatement.h"
 
@@ -44,8 +44,12 @@ class PgEngine final : public ace::AceApi {
 
   LW_ACE_OVERRIDES  // every call of ace::AceApi
 
- private:
-  enum class HandleKind { Connection, Cursor, Index, Statement };
+      private : enum class HandleKind {
+        Connection,
+        Cursor,
+        Index,
+        Statement
+      };
   struct HandleEntry {
     HandleKind kind;
     ADSHANDLE connection = 0;  // the owning connection's handle

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "pgengine/EngineCall.h"
 #include "engine/Julian.h"
+#include "pgengine/EngineCall.h"
 #include "pgengine/PgEngine.h"
 
 namespace lw::pgengine {
@@ -83,7 +83,7 @@ std::uint32_t PgEngine::AdsGetRecord(ADSHANDLE table, void* buffer, std::uint32_
 }
 
 std::uint32_t PgEngine::AdsGetField(ADSHANDLE table, std::uint32_t field, char* buffer, std::uint32_t* length,
-                                        std::uint16_t options) {
+                                    std::uint16_t options) {
   LW_LOCK;
   LW_OUT(buffer);
   LW_OUT(length);
@@ -248,8 +248,7 @@ std::uint32_t PgEngine::AdsInitRawKey(ADSHANDLE index) {
   return 0;
 }
 
-std::uint32_t PgEngine::AdsSetField(ADSHANDLE handle, std::uint32_t field, const char* value,
-                                        std::uint32_t length) {
+std::uint32_t PgEngine::AdsSetField(ADSHANDLE handle, std::uint32_t field, const char* value, std::uint32_t length) {
   LW_LOCK;
   LW_OUT(value);
   Cursor* c;
@@ -274,8 +273,7 @@ std::uint32_t PgEngine::AdsSetField(ADSHANDLE handle, std::uint32_t field, const
   return Finish(c->SetColumnText(column, value, length));
 }
 
-std::uint32_t PgEngine::AdsSetFieldRaw(ADSHANDLE handle, std::uint32_t field, const void* value,
-                                           std::uint32_t length) {
+std::uint32_t PgEngine::AdsSetFieldRaw(ADSHANDLE handle, std::uint32_t field, const void* value, std::uint32_t length) {
   LW_LOCK;
   LW_OUT(value);
   Cursor* c;
@@ -284,7 +282,8 @@ std::uint32_t PgEngine::AdsSetFieldRaw(ADSHANDLE handle, std::uint32_t field, co
   LW_TRY(CursorOf(handle, c, order));
   LW_TRY(ColumnOf(*c, field, column));
   const auto* bytes = static_cast<const std::uint8_t*>(value);
-  if (handles_.At(Slot(handle)).kind == HandleKind::Index) return Finish(c->SetKeySegment(order, column, bytes, length));
+  if (handles_.At(Slot(handle)).kind == HandleKind::Index)
+    return Finish(c->SetKeySegment(order, column, bytes, length));
   return Finish(c->SetColumn(column, bytes, length));
 }
 
@@ -331,12 +330,8 @@ std::uint32_t PgEngine::AdsStepIndexKey(ADSHANDLE index, void* key, std::uint16_
   if (values.empty()) return Finish(Status::Error(ace::kInvalidArgument, "(an empty key cannot be stepped)"));
   Value& last = values.back();
   switch (last.kind) {
-    case Value::Kind::Integer:
-      last.integer += direction > 0 ? 1 : -1;
-      break;
-    case Value::Kind::Real:
-      last.real = std::nextafter(last.real, direction > 0 ? INFINITY : -INFINITY);
-      break;
+    case Value::Kind::Integer: last.integer += direction > 0 ? 1 : -1; break;
+    case Value::Kind::Real: last.real = std::nextafter(last.real, direction > 0 ? INFINITY : -INFINITY); break;
     case Value::Kind::Text:
       if (direction > 0) {
         last.bytes += '\x01';
@@ -344,8 +339,7 @@ std::uint32_t PgEngine::AdsStepIndexKey(ADSHANDLE index, void* key, std::uint16_
         last.bytes.back() = static_cast<char>(last.bytes.back() - 1);
       }
       break;
-    default:
-      break;
+    default: break;
   }
   std::string stepped;
   LW_TRY(c->EncodeKey(order, values, stepped));
@@ -353,8 +347,8 @@ std::uint32_t PgEngine::AdsStepIndexKey(ADSHANDLE index, void* key, std::uint16_
   return 0;
 }
 
-std::uint32_t PgEngine::AdsSetScope(ADSHANDLE index, std::uint16_t scopeOption, const void* key,
-                                        std::uint16_t length, std::uint16_t dataType) {
+std::uint32_t PgEngine::AdsSetScope(ADSHANDLE index, std::uint16_t scopeOption, const void* key, std::uint16_t length,
+                                    std::uint16_t dataType) {
   LW_LOCK;
   LW_OUT(key);
   Cursor* c;

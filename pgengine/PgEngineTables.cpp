@@ -9,9 +9,9 @@
 
 namespace lw::pgengine {
 
-std::uint32_t PgEngine::AdsOpenTable(ADSHANDLE connection, const char* name, const char* alias,
-                                         std::uint16_t tableType, std::uint16_t charType, std::uint16_t lockType,
-                                         std::uint16_t checkRights, std::uint32_t options, ADSHANDLE* table) {
+std::uint32_t PgEngine::AdsOpenTable(ADSHANDLE connection, const char* name, const char* alias, std::uint16_t tableType,
+                                     std::uint16_t charType, std::uint16_t lockType, std::uint16_t checkRights,
+                                     std::uint32_t options, ADSHANDLE* table) {
   LW_LOCK;
   LW_OUT(table);
   *table = ace::kNoHandle;
@@ -75,8 +75,7 @@ std::uint32_t PgEngine::AdsEnableEncryption(ADSHANDLE table, const char* passwor
   return Finish(Status::Error(ace::kNotEncrypted));
 }
 
-std::uint32_t PgEngine::AdsOpenIndex(ADSHANDLE table, const char* indexFile, ADSHANDLE* indexes,
-                                         std::uint16_t* count) {
+std::uint32_t PgEngine::AdsOpenIndex(ADSHANDLE table, const char* indexFile, ADSHANDLE* indexes, std::uint16_t* count) {
   LW_LOCK;
   LW_OUT(indexes);
   LW_OUT(count);
@@ -273,7 +272,7 @@ std::uint32_t PgEngine::AdsGetNumSegments(ADSHANDLE index, std::uint16_t* count)
 }
 
 std::uint32_t PgEngine::AdsGetSegmentFieldname(ADSHANDLE index, std::uint16_t segment, char* buffer,
-                                                   std::uint16_t* length) {
+                                               std::uint16_t* length) {
   LW_LOCK;
   Cursor* c;
   int order;

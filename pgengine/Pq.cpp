@@ -82,20 +82,23 @@ Status ConnectServer(const std::string& connectionString, Conn& conn) {
   // Settings before "dbname" are overridden by what the expanded string holds.
   std::string connectTimeout = std::to_string(kConnectTimeoutSeconds);
   std::string linkTimeout = std::to_string(kLinkTimeoutMs);
-  const char* keywords[] = {"connect_timeout", "keepalives",      "keepalives_idle", "keepalives_interval",
-                            "keepalives_count", "tcp_user_timeout", "application_name", "dbname", nullptr};
-  const char* values[] = {connectTimeout.c_str(), "1", "5", "2", "3", linkTimeout.c_str(), "ledgerwick",
+  const char* keywords[] = {"connect_timeout",     "keepalives",       "keepalives_idle",
+                            "keepalives_interval", "keepalives_count", "tcp_user_timeout",
+                            "application_name",    "dbname",           nullptr};
+  const char* values[] = {connectTimeout.c_str(),   "1",    "5", "2", "3", linkTimeout.c_str(), "ledgerwick",
                           connectionString.c_str(), nullptr};
   conn.reset(PQconnectdbParams(keywords, values, 1));
   if (!conn) return Status::Error(ace::kServerUnreachable, "(out of memory)");
   // libpq prints the server's notices, and its word that it ended an idle session, on standard
   // error. The program reports failures through engine errors alone; the ended session shows as
   // the lost connection at the next call.
-  PQsetNoticeProcessor(conn.get(), [](void*, const char*) {}, nullptr);
+  PQsetNoticeProcessor(
+      conn.get(), [](void*, const char*) {}, nullptr);
   if (PQstatus(conn.get()) != CONNECTION_OK) return ConnectFailure(conn.get());
-  std::string settings = "SET statement_timeout = " + std::to_string(kStatementTimeoutMs) +
-                         "; SET lock_timeout = 5000; SET idle_in_transaction_session_timeout = " +
-                         std::to_string(kStatementTimeoutMs) + "; SET client_encoding = 'UTF8'";
+  std::string settings =
+      "SET statement_timeout = " + std::to_string(kStatementTimeoutMs) +
+      "; SET lock_timeout = 5000; SET idle_in_transaction_session_timeout = " + std::to_string(kStatementTimeoutMs) +
+      "; SET client_encoding = 'UTF8'";
   return Run(conn.get(), settings);
 }
 
@@ -145,8 +148,8 @@ Status Run(PGconn* conn, const std::string& sql, const std::vector<Param>& param
   std::vector<const char*> values = Values(params);
   // Without parameters several statements may go in one round trip.
   out = Result(Answer(conn, values.empty() ? PQsendQuery(conn, sql.c_str())
-                                          : PQsendQueryParams(conn, sql.c_str(), static_cast<int>(values.size()),
-                                                              nullptr, values.data(), nullptr, nullptr, 0)));
+                                           : PQsendQueryParams(conn, sql.c_str(), static_cast<int>(values.size()),
+                                                               nullptr, values.data(), nullptr, nullptr, 0)));
   return Outcome(conn, out);
 }
 
@@ -154,7 +157,8 @@ Status RunPrepared(PGconn* conn, const std::string& name, bool prepare, const st
                    const std::vector<Param>& params, Result& out) {
   if (prepare) {
     roundTrips.fetch_add(1, std::memory_order_relaxed);
-    out = Result(Answer(conn, PQsendPrepare(conn, name.c_str(), sql.c_str(), static_cast<int>(params.size()), nullptr)));
+    out =
+        Result(Answer(conn, PQsendPrepare(conn, name.c_str(), sql.c_str(), static_cast<int>(params.size()), nullptr)));
     LW_RETURN_IF_ERROR(Outcome(conn, out));
   }
   roundTrips.fetch_add(1, std::memory_order_relaxed);

@@ -48,8 +48,8 @@ Status RecordHistory(Connection& connection, const TableDef& table, std::int64_t
   std::string sql =
       "INSERT INTO lw_history (change, table_name, record_number, changed_at, user_name, action, run, os_user,"
       " column_name, old_value, new_value) VALUES ";
-  std::vector<Param> params{std::to_string(change), table.name,          std::to_string(rowid),
-                            engine::HistoryTimeNow(), connection.User(), std::string(action),
+  std::vector<Param> params{std::to_string(change),   table.name,          std::to_string(rowid),
+                            engine::HistoryTimeNow(), connection.User(),   std::string(action),
                             std::to_string(run),      engine::OsUserName()};
   for (std::size_t n = 0; n < changed.size(); ++n) {
     const std::size_t i = changed[n];
@@ -120,8 +120,8 @@ Status InsertRow(Connection& connection, const TableDef& table, const std::vecto
     }
     if (values[at].IsNull()) values[at] = Value::Int(next);
     if (values[at].integer >= next) next = values[at].integer + 1;
-    LW_RETURN_IF_ERROR(Run(pg, "UPDATE lw_tables SET autoinc_next = $1 WHERE table_name = $2",
-                           {std::to_string(next), table.name}));
+    LW_RETURN_IF_ERROR(
+        Run(pg, "UPDATE lw_tables SET autoinc_next = $1 WHERE table_name = $2", {std::to_string(next), table.name}));
   }
   std::string names, placeholders;
   std::vector<Param> params;
@@ -131,10 +131,9 @@ Status InsertRow(Connection& connection, const TableDef& table, const std::vecto
     placeholders += (i ? ", $" : "$") + std::to_string(i + 1);
     params.push_back(ParamOf(values[i]));
   }
-  std::string sql = columns.empty()
-                        ? "INSERT INTO " + table.sqlName + " DEFAULT VALUES RETURNING lw_rowid"
-                        : "INSERT INTO " + table.sqlName + " (" + names + ") VALUES (" + placeholders +
-                              ") RETURNING lw_rowid";
+  std::string sql = columns.empty() ? "INSERT INTO " + table.sqlName + " DEFAULT VALUES RETURNING lw_rowid"
+                                    : "INSERT INTO " + table.sqlName + " (" + names + ") VALUES (" + placeholders +
+                                          ") RETURNING lw_rowid";
   Result inserted;
   LW_RETURN_IF_ERROR(NameViolatedServerKey(table, Run(pg, sql, params, inserted)));
   rowid = inserted.Int(0, 0);

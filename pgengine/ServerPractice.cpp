@@ -263,8 +263,8 @@ std::int64_t ServerLoader::Insert(const std::string& tableName, const engine::Ro
   for (const auto& [name, field] : row) {
     int column = def.FindColumn(name);
     if (column < 0) {
-      Check(Status::WithText(ace::kColumnNotFound, std::string(ace::AceErrorText(ace::kColumnNotFound)) +
-                                                       " column \"" + name + "\" in table " + def.name + "."));
+      Check(Status::WithText(ace::kColumnNotFound, std::string(ace::AceErrorText(ace::kColumnNotFound)) + " column \"" +
+                                                       name + "\" in table " + def.name + "."));
     }
     Check(engine::StoredValueOf(def.columns[column], field, values[column]));
     given[column] = true;

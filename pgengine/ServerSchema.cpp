@@ -54,7 +54,8 @@ TableDef DefFromLayout(const engine::TableSpec& layout, int number, Status& stat
   table.defaultIndex = layout.defaultIndex;
   for (const engine::ColumnSpec& c : layout.columns) {
     if (!ace::IsKnownColumnType(c.type)) {
-      status = Status::Error(ace::kInvalidArgument, "column " + c.name + " has the unknown type " + std::to_string(c.type));
+      status =
+          Status::Error(ace::kInvalidArgument, "column " + c.name + " has the unknown type " + std::to_string(c.type));
     }
     ColumnDef column;
     column.name = c.name;
@@ -105,8 +106,8 @@ std::vector<std::string> IndexDdl(const TableDef& table) {
     if (index.unique) {
       std::string keys = IndexKeyList(table, index);
       keys.resize(keys.size() - std::string(", lw_rowid").size());
-      statements.push_back("CREATE UNIQUE INDEX IF NOT EXISTS " + ServerUniqueIndexName(table, i) +
-                           " ON " + table.sqlName + " (" + keys + ")");
+      statements.push_back("CREATE UNIQUE INDEX IF NOT EXISTS " + ServerUniqueIndexName(table, i) + " ON " +
+                           table.sqlName + " (" + keys + ")");
     }
   }
   return statements;
@@ -151,8 +152,9 @@ Status CreateServerSchema(PGconn* conn, const std::vector<engine::TableSpec>& ta
     }
     for (std::size_t i = 0; i < layout.indexes.size(); ++i) {
       const engine::IndexSpec& x = layout.indexes[i];
-      status = Run(conn, "INSERT INTO lw_indexes VALUES ($1, $2, $3, $4, $5, 0, $6)",
-                   {layout.name, std::to_string(i + 1), x.name, x.keyColumns, x.unique ? "1" : "0", x.primary ? "1" : "0"});
+      status =
+          Run(conn, "INSERT INTO lw_indexes VALUES ($1, $2, $3, $4, $5, 0, $6)",
+              {layout.name, std::to_string(i + 1), x.name, x.keyColumns, x.unique ? "1" : "0", x.primary ? "1" : "0"});
       if (!status.ok()) return fail(status);
     }
     if (!(status = Run(conn, TableDdl(def))).ok()) return fail(status);
@@ -175,9 +177,8 @@ Status CreateServerIndexes(PGconn* conn, const Catalog& catalog) {
 Status LoadServerCatalog(PGconn* conn, Catalog& catalog) {
   catalog.clear();
   Result format;
-  Status status = Run(conn,
-                      "SELECT value FROM lw_meta WHERE key = 'format' AND to_regclass('lw_tables') IS NOT NULL", {},
-                      format);
+  Status status =
+      Run(conn, "SELECT value FROM lw_meta WHERE key = 'format' AND to_regclass('lw_tables') IS NOT NULL", {}, format);
   if (!status.ok() && status.code() == ace::kServerConnectionLost) return status;
   if (!status.ok() || format.Rows() != 1 || std::string(format.Text(0, 0)) != kServerFormat) {
     return Status::Error(ace::kNotADictionary, "(the server database holds no practice)");
@@ -200,16 +201,18 @@ Status LoadServerCatalog(PGconn* conn, Catalog& catalog) {
     for (int c = 0; c < columns.Rows(); ++c) {
       if (layout.name != columns.Text(c, 0)) continue;
       layout.columns.push_back({columns.Text(c, 1), static_cast<std::uint16_t>(columns.Int(c, 2)),
-                              static_cast<std::uint32_t>(columns.Int(c, 3)),
-                              static_cast<std::uint16_t>(columns.Int(c, 4))});
+                                static_cast<std::uint32_t>(columns.Int(c, 3)),
+                                static_cast<std::uint16_t>(columns.Int(c, 4))});
     }
     for (int i = 0; i < indexes.Rows(); ++i) {
       if (layout.name != indexes.Text(i, 0)) continue;
-      layout.indexes.push_back({indexes.Text(i, 1), indexes.Text(i, 2), indexes.Int(i, 3) != 0, indexes.Int(i, 4) != 0});
+      layout.indexes.push_back(
+          {indexes.Text(i, 1), indexes.Text(i, 2), indexes.Int(i, 3) != 0, indexes.Int(i, 4) != 0});
     }
     Status layoutStatus;
     TableDef def = DefFromLayout(layout, static_cast<int>(tables.Int(t, 2)), layoutStatus);
-    if (!layoutStatus.ok()) return Status::Error(ace::kDictionaryDamaged, "(server catalog: " + layoutStatus.text() + ")");
+    if (!layoutStatus.ok())
+      return Status::Error(ace::kDictionaryDamaged, "(server catalog: " + layoutStatus.text() + ")");
     std::string key = UpperCaseUtf8(def.name);
     catalog[key] = std::make_shared<const TableDef>(std::move(def));
   }

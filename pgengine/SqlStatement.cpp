@@ -24,14 +24,10 @@ const char* CastOf(const Value& value) {
     case Value::Kind::Integer:
       // Functions such as substr take int; wider values stay bigint.
       return value.integer >= INT32_MIN && value.integer <= INT32_MAX ? "::int" : "::bigint";
-    case Value::Kind::Real:
-      return "::double precision";
-    case Value::Kind::Blob:
-      return "::bytea";
-    case Value::Kind::Text:
-      return "::text";
-    default:
-      return "";
+    case Value::Kind::Real: return "::double precision";
+    case Value::Kind::Blob: return "::bytea";
+    case Value::Kind::Text: return "::text";
+    default: return "";
   }
 }
 
@@ -50,8 +46,8 @@ Status ReadRows(PGconn* pg, const TableDef& table, const std::string& where, con
                 bool forUpdate, std::vector<RowValues>& rows) {
   std::string list = "lw_rowid";
   for (const ColumnDef& column : table.columns) list += ", " + column.sqlName;
-  ServerSql server = ToServerSql(
-      "SELECT " + list + " FROM " + table.sqlName + (where.empty() ? "" : " WHERE " + where), binds);
+  ServerSql server =
+      ToServerSql("SELECT " + list + " FROM " + table.sqlName + (where.empty() ? "" : " WHERE " + where), binds);
   Result result;
   LW_RETURN_IF_ERROR(Run(pg, server.sql + (forUpdate ? " FOR UPDATE" : ""), server.params, result));
   for (int r = 0; r < result.Rows(); ++r) {
@@ -93,7 +89,8 @@ std::string NullsOrdered(const std::string& sql) {
       ++depth;
     } else if (c == ')') {
       --depth;
-    } else if (depth == 0 && upper.compare(i, 8, "ORDER BY") == 0 && (i == 0 || !std::isalnum(static_cast<unsigned char>(upper[i - 1])))) {
+    } else if (depth == 0 && upper.compare(i, 8, "ORDER BY") == 0 &&
+               (i == 0 || !std::isalnum(static_cast<unsigned char>(upper[i - 1])))) {
       orderBy = i + 8;
     }
   }
@@ -257,20 +254,20 @@ Status SqlStatement::ExecuteSelect(std::unique_ptr<Cursor>& result) {
   std::string name = connection_.NextTempName();
   const std::string select = "SELECT " + translated_.selectList + " " + translated_.fromWhereOrder;
   // Index keys are the pairs (column IS NOT NULL, COALESCE(column, placeholder)).
-  const std::string rest = engine::WithKeyEqualities(
-      translated_.fromWhereOrder, *translated_.table, translated_.binds,
-      [](const ColumnDef& column, const std::string& placeholder) {
-        const std::vector<std::string> keys = KeyExpressions(column);
-        return keys[0] + " AND " + keys[1] + " = " + placeholder;
-      });
+  const std::string rest = engine::WithKeyEqualities(translated_.fromWhereOrder, *translated_.table, translated_.binds,
+                                                     [](const ColumnDef& column, const std::string& placeholder) {
+                                                       const std::vector<std::string> keys = KeyExpressions(column);
+                                                       return keys[0] + " AND " + keys[1] + " = " + placeholder;
+                                                     });
   std::string sql;
   ServerSql server;
   // Plain rows are numbered in record order, as the embedded engine's table scan yields them (the
   // server's own order is that of its heap, which every update reshuffles).
   if (engine::SelectsPlainRows(select)) {
     // Numbered in the order of their record numbers.
-    server = ToServerSql("SELECT row_number() OVER (ORDER BY rowid) AS lw_rowid, " + translated_.selectList + " " + rest,
-                         translated_.binds);
+    server =
+        ToServerSql("SELECT row_number() OVER (ORDER BY rowid) AS lw_rowid, " + translated_.selectList + " " + rest,
+                    translated_.binds);
     sql = "CREATE TEMP TABLE " + Quote(name) + " AS " + server.sql;
   } else {
     // Numbered in the order the query yields its rows.
@@ -310,7 +307,8 @@ Status SqlStatement::ExecuteSelect(std::unique_ptr<Cursor>& result) {
     Result probe;
     LW_RETURN_IF_ERROR(Run(pg,
                            "SELECT (SELECT format_type(atttypid, NULL) FROM pg_attribute WHERE attrelid = $1::regclass"
-                           " AND attname = $2), (SELECT coalesce(max(length(" + c + "::text)), 1) FROM " + Quote(name) + ")",
+                           " AND attname = $2), (SELECT coalesce(max(length(" +
+                               c + "::text)), 1) FROM " + Quote(name) + ")",
                            {Quote(name), c}, probe));
     std::string kind = probe.Rows() > 0 && !probe.IsNull(0, 0) ? probe.Text(0, 0) : "text";
     ColumnDef& column = table->columns[i];
@@ -403,8 +401,8 @@ Status SqlStatement::ExecuteWrite() {
       newValues.push_back(std::move(current));
     }
     if (columns.empty()) continue;
-    Status history = RecordHistory(connection_, table, old.rowid, now.empty() ? "delete" : "update", columns,
-                                   oldValues, newValues, &change);
+    Status history = RecordHistory(connection_, table, old.rowid, now.empty() ? "delete" : "update", columns, oldValues,
+                                   newValues, &change);
     if (!history.ok()) return fail(history);
   }
   return connection_.CommitWrite();

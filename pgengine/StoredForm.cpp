@@ -1,9 +1,9 @@
 #include "pgengine/StoredForm.h"
 
-#include "engine/KeyViolation.h"
-
 #include <charconv>
 #include <cstdlib>
+
+#include "engine/KeyViolation.h"
 
 namespace lw::pgengine {
 
@@ -11,32 +11,24 @@ using engine::Storage;
 
 const char* ServerTypeOf(Storage storage) {
   switch (storage) {
-    case Storage::Integer:
-      return "bigint";
-    case Storage::Real:
-      return "double precision";
-    case Storage::Blob:
-      return "bytea";
-    default:
-      return "text COLLATE \"C\"";
+    case Storage::Integer: return "bigint";
+    case Storage::Real: return "double precision";
+    case Storage::Blob: return "bytea";
+    default: return "text COLLATE \"C\"";
   }
 }
 
 Param ParamOf(const Value& value) {
   switch (value.kind) {
-    case Value::Kind::Null:
-      return std::nullopt;
-    case Value::Kind::Integer:
-      return std::to_string(value.integer);
+    case Value::Kind::Null: return std::nullopt;
+    case Value::Kind::Integer: return std::to_string(value.integer);
     case Value::Kind::Real: {
       char buffer[40];
       auto written = std::to_chars(buffer, buffer + sizeof buffer, value.real);
       return std::string(buffer, written.ptr);
     }
-    case Value::Kind::Blob:
-      return HexBytes(value.bytes);
-    default:
-      return value.bytes;
+    case Value::Kind::Blob: return HexBytes(value.bytes);
+    default: return value.bytes;
   }
 }
 
@@ -79,15 +71,9 @@ std::vector<std::string> KeyExpressions(const ColumnDef& column) {
   std::string placeholder;
   switch (column.storage) {
     case Storage::Integer:
-    case Storage::Real:
-      placeholder = "0";
-      break;
-    case Storage::Blob:
-      placeholder = "'\\x'::bytea";
-      break;
-    default:
-      placeholder = "''";
-      break;
+    case Storage::Real: placeholder = "0"; break;
+    case Storage::Blob: placeholder = "'\\x'::bytea"; break;
+    default: placeholder = "''"; break;
   }
   std::string value = "COALESCE(" + name + ", " + placeholder + ")";
   // Case-insensitive character columns order by their ASCII lower-case form.

@@ -47,7 +47,9 @@ Currency PaidAmounts::*BucketOf(std::string_view type, std::string_view who) {
 }
 
 // Report dates count days from 30 December 1899; 1 January 1970 is day 25569.
-CivilDate CivilFromReportDays(double days) { return CivilFromDays(static_cast<std::int64_t>(std::trunc(days)) - 25569); }
+CivilDate CivilFromReportDays(double days) {
+  return CivilFromDays(static_cast<std::int64_t>(std::trunc(days)) - 25569);
+}
 
 void AppendTwoDigits(std::string& out, int value) {
   out.push_back(static_cast<char>('0' + value / 10 % 10));

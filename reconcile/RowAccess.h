@@ -17,7 +17,7 @@ namespace lw {
 class RowReader {
  public:
   virtual ~RowReader() = default;
-  virtual std::string ReadText(std::string_view field) = 0;    // trailing blanks removed
+  virtual std::string ReadText(std::string_view field) = 0;  // trailing blanks removed
   virtual std::int32_t ReadInteger(std::string_view field) = 0;
   virtual double ReadDouble(std::string_view field) = 0;
   // Days since 30 December 1899, the time as the fraction.

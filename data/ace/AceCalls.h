@@ -9,6 +9,8 @@
 
 #include "data/ace/AceApi.h"
 
+// One call a line, however long: the lists are read as tables.
+// clang-format off
 // The calls whose first argument is a handle (connection, statement, cursor or index) that says
 // which connection the call belongs to.
 #define LW_ACE_HANDLE_CALLS(X) \
@@ -100,6 +102,8 @@
   X(AdsGetSQLStmtParams, (const char* statement, std::uint16_t* paramCount), (statement, paramCount)) \
   X(AdsConvertStringToJulian, (const char* text, std::uint16_t length, double* julian), (text, length, julian)) \
   X(AdsConvertJulianToString, (double julian, char* buffer, std::uint16_t* length), (julian, buffer, length))
+
+// clang-format on
 
 #define LW_ACE_CALLS(X) LW_ACE_HANDLE_CALLS(X) LW_ACE_OTHER_CALLS(X)
 

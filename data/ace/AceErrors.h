@@ -78,95 +78,53 @@ inline constexpr std::int32_t kNativeEvaluation = 2106;
 // The text of a code ("" for 0; a generic text for an unknown code).
 constexpr const char* AceErrorText(std::uint32_t code) {
   switch (code) {
-    case kSuccess:
-      return "";
-    case kInternalError:
-      return "The database engine met an internal error.";
-    case kInvalidArgument:
-      return "An argument passed to the database engine is not valid.";
-    case kInsufficientBuffer:
-      return "The buffer is too small for the requested data.";
-    case kInvalidFieldNumber:
-      return "The column number is not valid for this table.";
-    case kInvalidHandle:
-      return "The handle is not valid or has been closed.";
-    case kRecordNotFound:
-      return "The record no longer exists in the table.";
-    case kConnectionNotOpen:
-      return "The connection is not open.";
-    case kRecordLocked:
-      return "The record is locked by another user.";
-    case kPermissionDenied:
-      return "Permission denied.";
-    case kStaticView:
-      return "This table is based on a static VIEW. Static VIEWs can not be updated.";
-    case kNoCurrentRecord:
-      return "There is no current record.";
-    case kTableReadOnly:
-      return "The table was opened read-only and cannot be changed.";
-    case kNoPendingUpdate:
-      return "There is no pending change to cancel.";
-    case kStatementClosed:
-      return "The SQL statement handle is not open.";
-    case kNoRowsAffected:
-      return "A SELECT statement reports no count of rows affected.";
-    case kCursorRefusal:
-      return "The cursor refused the operation.";
-    case kNotInDictionary:
-      return "The table is not in the data dictionary:";
-    case kNoDefaultIndex:
-      return "The table has no default index in the data dictionary.";
-    case kIndexNotFound:
-      return "The index does not exist for this table:";
-    case kInvalidSegment:
-      return "The index has no key column of that number.";
-    case kNotEncrypted:
-      return "The table is not encrypted.";
-    case kValueDoesNotFit:
-      return "The value does not fit";
-    case kColumnNotFound:
-      return "There is no such";
-    case kColumnNotWritable:
-      return "The engine assigns the value of";
-    case kRecordChanged:
-      return "Record was changed by another user.";
+    case kSuccess: return "";
+    case kInternalError: return "The database engine met an internal error.";
+    case kInvalidArgument: return "An argument passed to the database engine is not valid.";
+    case kInsufficientBuffer: return "The buffer is too small for the requested data.";
+    case kInvalidFieldNumber: return "The column number is not valid for this table.";
+    case kInvalidHandle: return "The handle is not valid or has been closed.";
+    case kRecordNotFound: return "The record no longer exists in the table.";
+    case kConnectionNotOpen: return "The connection is not open.";
+    case kRecordLocked: return "The record is locked by another user.";
+    case kPermissionDenied: return "Permission denied.";
+    case kStaticView: return "This table is based on a static VIEW. Static VIEWs can not be updated.";
+    case kNoCurrentRecord: return "There is no current record.";
+    case kTableReadOnly: return "The table was opened read-only and cannot be changed.";
+    case kNoPendingUpdate: return "There is no pending change to cancel.";
+    case kStatementClosed: return "The SQL statement handle is not open.";
+    case kNoRowsAffected: return "A SELECT statement reports no count of rows affected.";
+    case kCursorRefusal: return "The cursor refused the operation.";
+    case kNotInDictionary: return "The table is not in the data dictionary:";
+    case kNoDefaultIndex: return "The table has no default index in the data dictionary.";
+    case kIndexNotFound: return "The index does not exist for this table:";
+    case kInvalidSegment: return "The index has no key column of that number.";
+    case kNotEncrypted: return "The table is not encrypted.";
+    case kValueDoesNotFit: return "The value does not fit";
+    case kColumnNotFound: return "There is no such";
+    case kColumnNotWritable: return "The engine assigns the value of";
+    case kRecordChanged: return "Record was changed by another user.";
     case kRemoteServerUnavailable:
       return "No remote database server is available; this engine serves local connections only.";
-    case kDictionaryNotFound:
-      return "The data dictionary file does not exist:";
-    case kNotADictionary:
-      return "The file is not a data dictionary of this database engine:";
-    case kDictionaryDamaged:
-      return "The data dictionary file is damaged:";
-    case kLoginRefused:
-      return "The user name or password is not valid for this data dictionary.";
-    case kServerUnreachable:
-      return "The practice's database server could not be reached:";
-    case kServerConnectionLost:
-      return "The connection to the practice's database server was lost:";
-    case kServerLoginRefused:
-      return "The practice's database server refused the login:";
-    case kStorageError:
-      return "The database file could not be read or written:";
-    case kDatabaseBusy:
-      return "The database stayed busy with another user's work; try again later.";
-    case kCannotOpen:
-      return "The practice's database file could not be opened:";
-    case kReadOnlyStorage:
-      return "The practice's files are read-only here; nothing was written:";
-    case kDiskFull:
-      return "The disk holding the practice is full; nothing was written:";
+    case kDictionaryNotFound: return "The data dictionary file does not exist:";
+    case kNotADictionary: return "The file is not a data dictionary of this database engine:";
+    case kDictionaryDamaged: return "The data dictionary file is damaged:";
+    case kLoginRefused: return "The user name or password is not valid for this data dictionary.";
+    case kServerUnreachable: return "The practice's database server could not be reached:";
+    case kServerConnectionLost: return "The connection to the practice's database server was lost:";
+    case kServerLoginRefused: return "The practice's database server refused the login:";
+    case kStorageError: return "The database file could not be read or written:";
+    case kDatabaseBusy: return "The database stayed busy with another user's work; try again later.";
+    case kCannotOpen: return "The practice's database file could not be opened:";
+    case kReadOnlyStorage: return "The practice's files are read-only here; nothing was written:";
+    case kDiskFull: return "The disk holding the practice is full; nothing was written:";
     case kNetworkFileSystem:
       return "The practice lies on a network file system, where this engine cannot keep its users' changes "
              "apart; a practice shared by several workstations belongs on a database server:";
-    case kDuplicateKey:
-      return "The change would give two rows the same key in a unique index:";
-    case kSqlError:
-      return "Error 7200: The SQL statement was rejected.";
-    case kSqlNotPrepared:
-      return "Error 7209: The SQL statement has not been prepared.";
-    default:
-      return "The database engine reported an error.";
+    case kDuplicateKey: return "The change would give two rows the same key in a unique index:";
+    case kSqlError: return "Error 7200: The SQL statement was rejected.";
+    case kSqlNotPrepared: return "Error 7209: The SQL statement has not been prepared.";
+    default: return "The database engine reported an error.";
   }
 }
 

@@ -2,13 +2,13 @@
 // "ÉCOLE" imported from a UTF-8 CSV file with the practice tool; the window finds it when "école"
 // is typed, ledgerwick-check when "école" is given, and the report view, the printed page and the
 // tool's output show the folder and the chart as they are.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -24,10 +24,12 @@
 namespace lw {
 namespace {
 
+// clang-format off
 const std::string kFolderName = "Cl\xC3\xADnica \xC3\x89" "cole";  // Clínica École
 const std::string kEcole = "\xC3\x89" "COLE";                       // ÉCOLE, 6 bytes
 const std::string kTyped = "\xC3\xA9" "cole";                       // école
-const std::string kFourAcute = "\xC3\x89\xC3\x89\xC3\x89\xC3\x89";   // ÉÉÉÉ, 8 bytes
+// clang-format on
+const std::string kFourAcute = "\xC3\x89\xC3\x89\xC3\x89\xC3\x89";  // ÉÉÉÉ, 8 bytes
 
 std::string Program(const std::string& relative) {
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe");
@@ -79,18 +81,20 @@ class AccentedPracticeTest : public ::testing::Test {
 
     ASSERT_EQ(RunTool("tools/practice/ledgerwick-practice", {"create", folder_}, Config()).status, 0);
     // Three charts that differ only past ASCII: ÉCOLE, ECOLE and ÉÉÉÉ (the column's 8 bytes).
-    const Finished imported = Import(
-        "Chart Number,Case Number,Date From,Procedure Code,Transaction Type,Insurance 1 Amount Paid\n" + kEcole +
-        ",4,2024-03-15,99213,A,12.50\n"
-        "ECOLE,5,2024-03-15,99213,A,7\n" +
-        kFourAcute + ",6,2024-03-15,99213,A,1.25\n");
+    const Finished imported =
+        Import("Chart Number,Case Number,Date From,Procedure Code,Transaction Type,Insurance 1 Amount Paid\n" + kEcole +
+               ",4,2024-03-15,99213,A,12.50\n"
+               "ECOLE,5,2024-03-15,99213,A,7\n" +
+               kFourAcute + ",6,2024-03-15,99213,A,1.25\n");
     ASSERT_EQ(imported.status, 0) << imported.err << imported.out;
     WriteCurrentPractice(folder_);
     window_.cxShellBrowserDialog1->SetRunner([](TcxShellBrowserDlg&) { return 1; });
   }
   void TearDown() override {
-    if (hadConfig_) setenv("XDG_CONFIG_HOME", oldConfig_.c_str(), 1);
-    else unsetenv("XDG_CONFIG_HOME");
+    if (hadConfig_)
+      setenv("XDG_CONFIG_HOME", oldConfig_.c_str(), 1);
+    else
+      unsetenv("XDG_CONFIG_HOME");
   }
 
   std::string Config() const { return config_.Path().string(); }
@@ -136,8 +140,7 @@ TEST_F(AccentedPracticeTest, WindowFindsTheChartTypedInLowerCaseAndShowsAndPrint
   ASSERT_EQ(ClickSearch(), "");
   const std::vector<std::string> expected{header_, "", Line(kEcole, 4, "12.5")};
   EXPECT_EQ(ReportLines(), expected);
-  EXPECT_EQ(window_.RichEdit1->toPlainText(),
-            FromSystemText(header_ + "\n\n" + Line(kEcole, 4, "12.5") + "\n"));
+  EXPECT_EQ(window_.RichEdit1->toPlainText(), FromSystemText(header_ + "\n\n" + Line(kEcole, 4, "12.5") + "\n"));
 
   const test::TempDir out;
   const std::string pdf = out.File("report.pdf");
@@ -154,8 +157,7 @@ TEST_F(AccentedPracticeTest, WindowFindsTheChartTypedInLowerCaseAndShowsAndPrint
 }
 
 TEST_F(AccentedPracticeTest, CheckToolFindsTheChartGivenInLowerCase) {
-  const Finished check =
-      RunTool("tools/check/ledgerwick-check", {"--folder", folder_, "--chart", kTyped}, Config());
+  const Finished check = RunTool("tools/check/ledgerwick-check", {"--folder", folder_, "--chart", kTyped}, Config());
   EXPECT_EQ(check.status, 1) << check.err;
   EXPECT_EQ(check.out, header_ + "\n\n" + Line(kEcole, 4, "12.5") + "\n");
   EXPECT_NE(check.err.find("\"" + kTyped + "\" used as \"" + kEcole + "\""), std::string::npos) << check.err;

@@ -1,8 +1,9 @@
 // What assistive technology reads from the main window, through Qt's accessibility interfaces.
+#include <gtest/gtest.h>
+
 #include <QAccessible>
 #include <QAccessibleValueInterface>
 #include <QApplication>
-#include <gtest/gtest.h>
 
 #include "app/ShellBrowserDialogWindow.h"
 #include "app/TfrmMain.h"

@@ -1,11 +1,11 @@
-#include "app/Application.h"
+#include <gtest/gtest.h>
 
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 
+#include "app/Application.h"
 #include "app/ApplicationTitle.h"
 #include "app/ErrorDisplay.h"
 #include "app/MessagePump.h"
@@ -37,7 +37,8 @@ TEST(TApplication, EveryWindowCarriesTheProgramIcon) {
     ASSERT_EQ(image.size(), size);
     const QColor centre = image.pixelColor(size.width() / 2, size.height() / 2);
     EXPECT_EQ(centre.alpha(), 255) << size.width();
-    EXPECT_NE(image.pixelColor(size.width() / 2, size.height() / 5), image.pixelColor(size.width() / 8, size.height() / 2))
+    EXPECT_NE(image.pixelColor(size.width() / 2, size.height() / 5),
+              image.pixelColor(size.width() / 8, size.height() / 2))
         << size.width();
   }
   // The error box, like every other window, shows the same icon.

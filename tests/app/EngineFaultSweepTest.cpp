@@ -3,12 +3,12 @@
 // (or, where the program tolerates that failure, finishes exactly as a clean run), Search is
 // enabled again, no record lock stays held, every row holds either its old or its fixed amounts,
 // and the next run finishes the job.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
 #include <QtTest/QTest>
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -19,10 +19,10 @@
 #include "common/SettingsStore.h"
 #include "data/ace/AceErrors.h"
 #include "data/ace/AceProvider.h"
-#include "tests/support/ace/TracingAce.h"
 #include "engine/Engine.h"
 #include "tests/support/PracticeFixture.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ace/TracingAce.h"
 
 namespace lw {
 namespace {
@@ -51,7 +51,8 @@ void Fill(test::PracticeFixture& practice) {
     return practice.Insert("MWTRN", Row{{"Chart Number", chart}, {"Transaction Type", type}, {"Who Paid", who}});
   };
   auto apply = [&](std::int64_t pay, std::int64_t charged, double amount) {
-    practice.Insert("MWPAX", Row{{"Payment Reference", pay}, {"Charge Reference", charged}, {"Payment Amount", amount}});
+    practice.Insert("MWPAX",
+                    Row{{"Payment Reference", pay}, {"Charge Reference", charged}, {"Payment Amount", amount}});
   };
   const auto agrees = charge("ADAMS", 40.0, 0.0);
   const auto wrong = charge("BAKER", 10.0, 0.0);
@@ -112,8 +113,10 @@ class EngineFaultSweep : public ::testing::Test {
     setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1);
   }
   void TearDown() override {
-    if (hadConfig_) setenv("XDG_CONFIG_HOME", oldConfig_.c_str(), 1);
-    else unsetenv("XDG_CONFIG_HOME");
+    if (hadConfig_)
+      setenv("XDG_CONFIG_HOME", oldConfig_.c_str(), 1);
+    else
+      unsetenv("XDG_CONFIG_HOME");
   }
 
   // Clicks Search with "Fix Balances" ticked; an error box the command opens is read and closed.

@@ -2,13 +2,14 @@
 // the window system holds for it (not a fresh rendering of the widget): the box must be painted,
 // not left an empty black rectangle. Runs on any platform plugin; CI also runs it on a real X
 // server.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QImage>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include "app/TfrmMain.h"
 #include "tests/app/PrintTestSupport.h"
@@ -64,8 +65,8 @@ TEST(ErrorBoxPixels, PrintWithoutAPrinterShowsAPaintedBox) {
       const QColor c = box.screen.pixelColor(x, y);
       if (c == box.face) ++face;
       if (c == QColor(Qt::black)) ++black;
-      if (c.lightness() < 100) ++dark;                                    // the message's letters
-      if (c.red() > 150 && c.green() < 90 && c.blue() < 90) ++red;        // the error icon
+      if (c.lightness() < 100) ++dark;                              // the message's letters
+      if (c.red() > 150 && c.green() < 90 && c.blue() < 90) ++red;  // the error icon
     }
   }
   const int all = box.screen.width() * box.screen.height();

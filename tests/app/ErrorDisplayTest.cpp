@@ -1,13 +1,13 @@
-#include "app/ErrorDisplay.h"
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include "app/ApplicationTitle.h"
+#include "app/ErrorDisplay.h"
 #include "common/Exceptions.h"
 
 namespace lw {
@@ -53,8 +53,9 @@ TEST(ErrorDisplay, BoxHasErrorIconTitleCaptionAndASingleOk) {
 }
 
 TEST(ErrorDisplay, MessageTextFollowsThePeriodRule) {
-  EXPECT_EQ(CreateErrorBox(EDatabaseError("Must specify connection string before getting a server connection."))->text(),
-            QStringLiteral("Must specify connection string before getting a server connection."));
+  EXPECT_EQ(
+      CreateErrorBox(EDatabaseError("Must specify connection string before getting a server connection."))->text(),
+      QStringLiteral("Must specify connection string before getting a server connection."));
   EXPECT_EQ(CreateErrorBox(EDatabaseError(""))->text(), QString());
   EXPECT_EQ(CreateErrorBox(EPrinter("Printer is not currently printing"))->text(),
             QStringLiteral("Printer is not currently printing."));

@@ -1,8 +1,7 @@
-#include "common/ErrorDisplayText.h"
-
 #include <gtest/gtest.h>
 
 #include "app/ApplicationTitle.h"
+#include "common/ErrorDisplayText.h"
 
 namespace lw {
 namespace {
@@ -11,7 +10,7 @@ TEST(ErrorDisplayText, AppendsAPeriodAfterCharactersAboveThePeriod) {
   EXPECT_EQ(ErrorDisplayText("Invalid floating point operation"), "Invalid floating point operation.");
   EXPECT_EQ(ErrorDisplayText("Error 7"), "Error 7.");
   EXPECT_EQ(ErrorDisplayText("Really?"), "Really?.");
-  EXPECT_EQ(ErrorDisplayText("a/"), "a/.");  // "/" is the code right after "."
+  EXPECT_EQ(ErrorDisplayText("a/"), "a/.");                  // "/" is the code right after "."
   EXPECT_EQ(ErrorDisplayText("Gr\xfc\xdf"), "Gr\xfc\xdf.");  // 8-bit codes count as above
 }
 
@@ -33,8 +32,10 @@ TEST(ApplicationTitle, TakesTheFileNameUpToItsFirstPeriodWithTheRestLowerCase) {
   // "\\" is part of the file name here, not a separator.
   EXPECT_EQ(ApplicationTitleFromPath("/opt/sep\\LAST.bin"), "sep\\last");
   // Characters, not bytes: the first one keeps its case, the others follow Unicode.
+  // clang-format off
   EXPECT_EQ(ApplicationTitleFromPath("/opt/\xC3\x89" "COLE.bin"), "\xC3\x89" "cole");
   EXPECT_EQ(ApplicationTitleFromPath("/opt/L\xC3\x89" "DGER"), "L\xC3\xA9" "dger");
+  // clang-format on
   EXPECT_EQ(ApplicationTitleFromPath("/opt/.hidden"), "");
   EXPECT_EQ(ApplicationTitleFromPath(""), "");
 }

@@ -1,11 +1,12 @@
 // The Print command as the user meets it: Button2 on the main window.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include "app/TfrmMain.h"
 #include "tests/app/PrintTestSupport.h"

@@ -1,14 +1,14 @@
 // The print dialog and the printer object: which printer is current, what the dialog offers, and
 // every error of printer selection.
-#include "app/PrintDialog.h"
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QComboBox>
 #include <QScreen>
 #include <QSpinBox>
 #include <QTimer>
-#include <gtest/gtest.h>
 
+#include "app/PrintDialog.h"
 #include "app/PrintReport.h"
 #include "app/Printer.h"
 #include "common/Exceptions.h"
@@ -111,9 +111,7 @@ TEST(PrintDialog, PrinterWithoutSettingsCannotTakeACopyCountNorAJob) {
   TPrintDialog dialog;
   dialog.SetRunner([](QPrintDialog&) { return int(QDialog::Accepted); });
   EXPECT_EQ(MessageOf<EPrinter>([&] { dialog.Execute(); }), "Operation not supported on selected printer");
-  EXPECT_EQ(MessageOf<EPrinter>([&] {
-              PrintReport(Printer(), "x", QFont(), QStringLiteral("Ledgerwick"));
-            }),
+  EXPECT_EQ(MessageOf<EPrinter>([&] { PrintReport(Printer(), "x", QFont(), QStringLiteral("Ledgerwick")); }),
             "Printer selected is not valid");
   EXPECT_FALSE(Printer().Printing());
 }

@@ -1,14 +1,15 @@
 // One job through a real print queue: a private CUPS scheduler started for the test, with a queue
 // whose backend keeps each job's document and the name the scheduler gave the job. The printer
 // object uses the system's own printing system (Qt's CUPS support), as the program does.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
-#include <dlfcn.h>
-#include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "app/PrintDialog.h"
 #include "app/RichEdit.h"
@@ -39,7 +40,8 @@ class PrivateCups {
   QString Start() {
     const QString cupsd = QStandardPaths::findExecutable(QStringLiteral("cupsd"), {"/usr/sbin", "/usr/bin"});
     const QString lpadmin = QStandardPaths::findExecutable(QStringLiteral("lpadmin"), {"/usr/sbin", "/usr/bin"});
-    if (cupsd.isEmpty() || lpadmin.isEmpty()) return QStringLiteral("the CUPS scheduler (cups-daemon) is not installed");
+    if (cupsd.isEmpty() || lpadmin.isEmpty())
+      return QStringLiteral("the CUPS scheduler (cups-daemon) is not installed");
     if (geteuid() != 0) return QStringLiteral("a private CUPS scheduler runs its backends as root only");
 
     QDir(root_).mkpath(QStringLiteral("bin/backend"));
@@ -62,9 +64,9 @@ class PrivateCups {
     QFile::setPermissions(Path(QStringLiteral("bin/backend")), QFile::permissions(Path(QStringLiteral("bin"))));
     Write(QStringLiteral("cups-files.conf"),
           ("ServerRoot " + Path("conf") + "\nRequestRoot " + Path("spool") + "\nCacheDir " + Path("cache") +
-           "\nStateDir " + Path("state") + "\nTempDir " + Path("tmp") + "\nServerBin " + Path("bin") +
-           "\nAccessLog " + Path("log/access_log") + "\nErrorLog " + Path("log/error_log") + "\nPageLog " +
-           Path("log/page_log") + "\nPrintcap " + Path("printcap") + "\n")
+           "\nStateDir " + Path("state") + "\nTempDir " + Path("tmp") + "\nServerBin " + Path("bin") + "\nAccessLog " +
+           Path("log/access_log") + "\nErrorLog " + Path("log/error_log") + "\nPageLog " + Path("log/page_log") +
+           "\nPrintcap " + Path("printcap") + "\n")
               .toUtf8());
     const QByteArray schedulerConf = ("Listen " + Socket() +
                                       "\nBrowsing No\nWebInterface No\nDefaultAuthType None\n"
@@ -108,7 +110,7 @@ class PrivateCups {
 
   void Write(const QString& name, const QByteArray& text,
              QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther |
-                                             QFile::ReadGroup) const {
+                                              QFile::ReadGroup) const {
     QFile file(Path(name));
     file.open(QIODevice::WriteOnly | QIODevice::Truncate);
     file.write(text);

@@ -1,17 +1,16 @@
 // Printing the report through the whole Print path (dialog confirmed, PrintReport with the window
 // caption) to real PDF files, read back with pdfinfo and pdftotext.
-#include "app/PrintReport.h"
+#include <gtest/gtest.h>
 
 #include <QImage>
 #include <QProcess>
 #include <QTimer>
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/PrintDialog.h"
+#include "app/PrintReport.h"
 #include "app/RichEdit.h"
 #include "common/Exceptions.h"
 #include "tests/app/PrintTestSupport.h"

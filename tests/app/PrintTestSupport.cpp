@@ -79,8 +79,8 @@ PdfDocument ReadPdf(const std::string& file) {
     if (line.startsWith(QStringLiteral("Pages:"))) document.pages = line.mid(6).trimmed().toInt();
     if (line.startsWith(QStringLiteral("Title:"))) document.title = line.mid(6).trimmed().toStdString();
   }
-  const QString text = Run(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path,
-                                                        QStringLiteral("-")});
+  const QString text =
+      Run(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
   QStringList pages = text.split('\f');
   if (!pages.isEmpty() && pages.last().trimmed().isEmpty()) pages.removeLast();  // after the last form feed
   for (const QString& page : pages) document.pageTexts.push_back(page.toStdString());

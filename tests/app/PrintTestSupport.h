@@ -16,8 +16,8 @@ class PdfPrinterSystem : public PrinterSystem {
  public:
   struct Device {
     QString name;
-    std::string file;          // where this printer's jobs go
-    bool hasSettings = true;   // false: the printer offers no settings block
+    std::string file;         // where this printer's jobs go
+    bool hasSettings = true;  // false: the printer offers no settings block
   };
 
   std::vector<Device> devices;

@@ -1,8 +1,9 @@
-#include "app/ProgressBar.h"
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QEvent>
-#include <gtest/gtest.h>
+
+#include "app/ProgressBar.h"
 
 namespace lw {
 namespace {

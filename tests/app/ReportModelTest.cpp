@@ -1,7 +1,6 @@
-#include "app/ReportModel.h"
-
 #include <gtest/gtest.h>
 
+#include "app/ReportModel.h"
 #include "common/Exceptions.h"
 
 namespace lw {

@@ -1,9 +1,10 @@
 // RichEdit1, the report view: it mirrors the report model and the user cannot change it.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QScrollBar>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "app/RichEdit.h"
 #include "common/Exceptions.h"
@@ -55,9 +56,13 @@ TEST(ReportView, MirrorsClearAndAppendedLinesLineForLine) {
 TEST(ReportView, IllFormedTextShowsReplacementCharactersAndStaysAsItWas) {
   TRichEdit view;
   view.ClearReport();
+  // clang-format off
   view.AppendReportLine("Chart: \xC9" "COLE \xE2\x82");  // Latin-1 É, a cut-short euro sign
+  // clang-format on
   EXPECT_EQ(view.toPlainText(), QStringLiteral("Chart: \uFFFDCOLE \uFFFD\n"));
+  // clang-format off
   EXPECT_EQ(view.Model().Text(), "Chart: \xC9" "COLE \xE2\x82\r\n");
+  // clang-format on
 }
 
 TEST(ReportView, AppendThatDoesNotFitShowsWhatTheReportKept) {

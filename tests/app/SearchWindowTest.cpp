@@ -1,11 +1,11 @@
 // The Search command end to end through the real window: the folder dialog confirmed through
 // its seam, a real practice, the report, the progress bar and the Search button.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
 #include <QtTest/QTest>
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -31,8 +31,10 @@ class SearchWindowTest : public ::testing::Test {
     window_.cxShellBrowserDialog1->SetRunner([this](TcxShellBrowserDlg&) { return dialogResult_; });
   }
   void TearDown() override {
-    if (hadConfig_) setenv("XDG_CONFIG_HOME", oldConfig_.c_str(), 1);
-    else unsetenv("XDG_CONFIG_HOME");
+    if (hadConfig_)
+      setenv("XDG_CONFIG_HOME", oldConfig_.c_str(), 1);
+    else
+      unsetenv("XDG_CONFIG_HOME");
   }
 
   std::int64_t Charge(const std::string& chart, double recorded) {
@@ -78,9 +80,10 @@ TEST_F(SearchWindowTest, ReportsTheDiscrepanciesOfTheRecordedPractice) {
   Charge("JONES", 0.0);
   EXPECT_EQ(ClickSearch(), "");
   const std::string header = practice_.Folder() + "/MWDDF.ADD";
-  EXPECT_EQ(ReportLines(), (std::vector<std::string>{
-                               header, "",
-                               "Chart: SMITH Case Number: 2 Date From: 06/30/2025 Procedure Code: 99214 Difference: 12.5"}));
+  EXPECT_EQ(
+      ReportLines(),
+      (std::vector<std::string>{
+          header, "", "Chart: SMITH Case Number: 2 Date From: 06/30/2025 Procedure Code: 99214 Difference: 12.5"}));
   EXPECT_TRUE(window_.Button1->isEnabled());
   EXPECT_EQ(window_.cxProgressBar1->Maximum(), 2);
   EXPECT_EQ(window_.cxProgressBar1->Text(), QStringLiteral("100 %"));

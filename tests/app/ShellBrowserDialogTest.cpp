@@ -1,5 +1,3 @@
-#include "app/ShellBrowserDialog.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,6 +10,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "app/ShellBrowserDialog.h"
 #include "tests/support/TempDir.h"
 
 namespace lw {
@@ -290,7 +289,8 @@ TEST_F(FolderTreeModelTest, DesktopRootHoldsHomeAndTheFileSystem) {
 
 TEST_F(FolderTreeModelTest, ListsFoldersOnlyInFileManagerOrderAndNoHiddenOnes) {
   const fs::path sorted = dir_.Path() / "sorted";
-  for (const char* name : {"folder2", "Folder10", "Folder1", "apple", "Zebra", ".git"}) fs::create_directories(sorted / name);
+  for (const char* name : {"folder2", "Folder10", "Folder1", "apple", "Zebra", ".git"})
+    fs::create_directories(sorted / name);
   std::ofstream(sorted / "b-file.txt") << "x";
   fs::create_directory_symlink(sorted / "apple", sorted / "link-to-apple");
   FolderTreeModel model({});

@@ -1,8 +1,8 @@
-#include "app/ShortenPath.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
+
+#include "app/ShortenPath.h"
 
 namespace lw {
 namespace {
@@ -14,7 +14,12 @@ TEST(ShortenPathToWidth, WindowsPathShortensStepByStep) {
   const std::string path = "C:\\Program Files\\Practice\\Data1";
   std::vector<std::string> tried;
   const std::string never = ShortenPathToWidth(
-      path, 0, [&tried](const std::string& text) { tried.push_back(text); return 1000; }, PathStyle::Windows);
+      path, 0,
+      [&tried](const std::string& text) {
+        tried.push_back(text);
+        return 1000;
+      },
+      PathStyle::Windows);
   EXPECT_EQ(never, "Data1");
   EXPECT_EQ(tried, (std::vector<std::string>{path, "C:\\...\\Practice\\Data1", "C:\\...\\Data1", "...\\Data1"}));
 
@@ -22,10 +27,10 @@ TEST(ShortenPathToWidth, WindowsPathShortensStepByStep) {
     int width;
     const char* shown;
   };
-  for (const Case& c : {Case{100, "C:\\Program Files\\Practice\\Data1"}, Case{31, "C:\\Program Files\\Practice\\Data1"},
-                        Case{30, "C:\\...\\Practice\\Data1"}, Case{21, "C:\\...\\Practice\\Data1"},
-                        Case{20, "C:\\...\\Data1"}, Case{12, "C:\\...\\Data1"}, Case{11, "...\\Data1"},
-                        Case{9, "...\\Data1"}, Case{8, "Data1"}, Case{1, "Data1"}})
+  for (const Case& c :
+       {Case{100, "C:\\Program Files\\Practice\\Data1"}, Case{31, "C:\\Program Files\\Practice\\Data1"},
+        Case{30, "C:\\...\\Practice\\Data1"}, Case{21, "C:\\...\\Practice\\Data1"}, Case{20, "C:\\...\\Data1"},
+        Case{12, "C:\\...\\Data1"}, Case{11, "...\\Data1"}, Case{9, "...\\Data1"}, Case{8, "Data1"}, Case{1, "Data1"}})
     EXPECT_EQ(ShortenPathToWidth(path, c.width, Length, PathStyle::Windows), c.shown) << c.width;
 }
 

@@ -1,4 +1,4 @@
-#include "app/TfrmMain.h"
+#include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -7,10 +7,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "app/Fonts.h"
 #include "app/SystemText.h"
+#include "app/TfrmMain.h"
 #include "reconcile/ChartNumber.h"
 
 namespace lw {
@@ -39,10 +39,8 @@ struct DesignedControl {
 
 const DesignedControl kDesignedControls[] = {
     {"Button1", QRect(720, 9, 75, 25), "Search"},  // one pixel lower than Print
-    {"RichEdit1", QRect(8, 40, 907, 329), nullptr},
-    {"Button2", QRect(808, 8, 75, 25), "Print"},
-    {"cbFixData", QRect(384, 8, 105, 17), "Fix Balances"},
-    {"edtChart", QRect(593, 8, 121, 21), ""},
+    {"RichEdit1", QRect(8, 40, 907, 329), nullptr},        {"Button2", QRect(808, 8, 75, 25), "Print"},
+    {"cbFixData", QRect(384, 8, 105, 17), "Fix Balances"}, {"edtChart", QRect(593, 8, 121, 21), ""},
 };
 
 QString Caption(const QWidget* control) {
@@ -96,7 +94,7 @@ TEST(TfrmMain, EveryControlUsesTheTahomaWindowFont) {
   TfrmMain form;
   EXPECT_EQ(form.font().pixelSize(), 11);
   EXPECT_EQ(QFontInfo(form.font()).family(), QStringLiteral("Tahoma"));
-  const QWidget* controls[] = {form.Button1.get(), form.RichEdit1.get(), form.Button2.get(),
+  const QWidget* controls[] = {form.Button1.get(),        form.RichEdit1.get(), form.Button2.get(),
                                form.cxProgressBar1.get(), form.cbFixData.get(), form.edtChart.get(),
                                form.Label1.get()};
   for (const QWidget* control : controls) {
@@ -164,14 +162,14 @@ TEST(TfrmMain, ChartBoxHoldsWhatTheCheckToolMakesOfTheSameText) {
   TfrmMain form;
   form.show();
   const QString samples[] = {
-      QStringLiteral("\u00e9cole"),                 // école
-      QStringLiteral("\u00ff\u00b5"),              // ÿ µ: capitals outside Latin-1
+      QStringLiteral("\u00e9cole"),                                              // école
+      QStringLiteral("\u00ff\u00b5"),                                            // ÿ µ: capitals outside Latin-1
       QStringLiteral("\u0131\u0131\u0131\u0131\u0131\u0131\u0131\u0131\u0131"),  // ı: 2 bytes become 1
-      QStringLiteral("\u0250\u0250\u0250"),       // ɐ: 2 bytes become 3
-      QStringLiteral("stra\u00dfe"),                // ß has no one-letter capital
-      QStringLiteral("\u01c6\u03b1\u0434"),       // ǆ α д
-      QStringLiteral("\u65e5\u672c\u8a9e"),       // 3-byte characters
-      QString::fromUcs4(U"\U00010428\U00010429\U0001042A"),  // Deseret: 4 bytes, two UTF-16 units
+      QStringLiteral("\u0250\u0250\u0250"),                                      // ɐ: 2 bytes become 3
+      QStringLiteral("stra\u00dfe"),                                             // ß has no one-letter capital
+      QStringLiteral("\u01c6\u03b1\u0434"),                                      // ǆ α д
+      QStringLiteral("\u65e5\u672c\u8a9e"),                                      // 3-byte characters
+      QString::fromUcs4(U"\U00010428\U00010429\U0001042A"),                      // Deseret: 4 bytes, two UTF-16 units
       QStringLiteral("o'brien-9"),
   };
   for (const QString& sample : samples) {
@@ -199,7 +197,8 @@ TEST(TfrmMain, ControlsAreCreatedInTheDescribedOrder) {
   TfrmMain form;
   QStringList names;
   for (const QWidget* child : form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) names << child->objectName();
-  EXPECT_EQ(names, (QStringList{"Button1", "RichEdit1", "Button2", "cxProgressBar1", "cbFixData", "edtChart", "Label1"}));
+  EXPECT_EQ(names,
+            (QStringList{"Button1", "RichEdit1", "Button2", "cxProgressBar1", "cbFixData", "edtChart", "Label1"}));
 }
 
 }  // namespace

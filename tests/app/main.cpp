@@ -1,10 +1,11 @@
 // GUI tests run real widgets on Qt's offscreen platform; test discovery runs this binary
 // without the test environment, so the platform is chosen here when none is set.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <cstdlib>
-#include <gtest/gtest.h>
 
 #include "app/Application.h"
 #include "data/ace/AceProvider.h"

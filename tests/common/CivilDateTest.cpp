@@ -18,9 +18,9 @@ void ExpectDate(std::int64_t days, std::int64_t year, int month, int day) {
 
 TEST(CivilDate, EpochsAndLeapDaysFallOnTheirDates) {
   ExpectDate(0, 1970, 1, 1);
-  ExpectDate(-25569, 1899, 12, 30);  // the report's day 0
-  ExpectDate(-719162, 1, 1, 1);      // record images' day 1
-  ExpectDate(2451545 - 2440588, 2000, 1, 1);  // Julian day 2451545
+  ExpectDate(-25569, 1899, 12, 30);                         // the report's day 0
+  ExpectDate(-719162, 1, 1, 1);                             // record images' day 1
+  ExpectDate(2451545 - 2440588, 2000, 1, 1);                // Julian day 2451545
   ExpectDate(DaysFromCivil(2000, 2, 28) + 1, 2000, 2, 29);  // divisible by 400: leap
   ExpectDate(DaysFromCivil(1900, 2, 28) + 1, 1900, 3, 1);   // a century: not
   ExpectDate(DaysFromCivil(2024, 2, 28) + 1, 2024, 2, 29);

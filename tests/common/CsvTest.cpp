@@ -1,10 +1,10 @@
-#include "common/Csv.h"
-
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "common/Csv.h"
 
 namespace {
 

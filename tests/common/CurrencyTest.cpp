@@ -1,11 +1,10 @@
-#include "common/Currency.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <random>
 
+#include "common/Currency.h"
 #include "common/Exceptions.h"
 
 namespace lw {
@@ -65,8 +64,7 @@ TEST(Currency, DoubleFromCurrencyIsNearest) {
   const double value = DoubleFromCurrency(Currency::FromCount(big));
   const double exact = static_cast<double>(big / 10000);  // 115292150460684 fits exactly
   EXPECT_LE(std::fabs(value - exact), 1.0);
-  EXPECT_EQ(DoubleFromCurrency(Currency::FromCount(std::numeric_limits<std::int64_t>::min())),
-            -922337203685477.5808);
+  EXPECT_EQ(DoubleFromCurrency(Currency::FromCount(std::numeric_limits<std::int64_t>::min())), -922337203685477.5808);
 }
 
 TEST(Currency, TextHasFourFractionDigitsAndTheSignBeforeTheWholePart) {

@@ -1,10 +1,9 @@
-#include "common/NumberText.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <limits>
 
+#include "common/NumberText.h"
 #include "tests/support/ScopedLocale.h"
 
 namespace lw {

@@ -1,8 +1,7 @@
-#include "common/RegFile.h"
-
 #include <gtest/gtest.h>
 
 #include "common/Exceptions.h"
+#include "common/RegFile.h"
 
 namespace lw {
 namespace {
@@ -85,7 +84,8 @@ TEST(RegFile, ReadsUtf16AndRegedit4Files) {
   EXPECT_EQ(v4.FindKey("HKCU\\Software\\Medisoft")->FindValue("E")->data, std::string("%A%\0", 4));
   // Non-ASCII UTF-16 text becomes UTF-8, surrogate pairs included.
   const RegFile v5 = RegFile::Parse(
-      "Windows Registry Editor Version 5.00\n[HKCU\\Software\\Medisoft]\n\"E\"=hex(2):e9,00,3d,d8,00,de,00,00\n", "v5.reg");
+      "Windows Registry Editor Version 5.00\n[HKCU\\Software\\Medisoft]\n\"E\"=hex(2):e9,00,3d,d8,00,de,00,00\n",
+      "v5.reg");
   EXPECT_EQ(v5.FindKey("HKCU\\Software\\Medisoft")->FindValue("E")->data, std::string("\xc3\xa9\xf0\x9f\x98\x80\0", 7));
 }
 

@@ -1,5 +1,3 @@
-#include "common/SettingsStore.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -11,6 +9,7 @@
 
 #include "common/Exceptions.h"
 #include "common/RegistryHive.h"
+#include "common/SettingsStore.h"
 #include "tests/support/TempDir.h"
 
 namespace lw {
@@ -107,8 +106,7 @@ TEST_F(SettingsStoreTest, ThingsThatAreNoStoreFileAreNeverWaitedOnNorRead) {
   };
   const Case cases[] = {
       {"a FIFO", [](const std::string& f) { ASSERT_EQ(0, ::mkfifo(f.c_str(), 0600)); }, "not a regular file"},
-      {"a device", [](const std::string& f) { std::filesystem::create_symlink("/dev/zero", f); },
-       "not a regular file"},
+      {"a device", [](const std::string& f) { std::filesystem::create_symlink("/dev/zero", f); }, "not a regular file"},
       {"a symlink loop", [](const std::string& f) { std::filesystem::create_symlink(f, f); },
        "Too many levels of symbolic links"},
       {"a 100 MB file",
@@ -166,7 +164,8 @@ TEST_F(SettingsStoreTest, ZeroLengthDataOfAnyTypeGivesEmptyText) {
 }
 
 TEST_F(SettingsStoreTest, OtherTypesRaiseInvalidDataType) {
-  for (const char* data : {"dword:00000001", "hex(7):2f,00,61,00,00,00,00,00", "hex:2f,61,00", "hex(b):01,00,00,00,00,00,00,00"}) {
+  for (const char* data :
+       {"dword:00000001", "hex(7):2f,00,61,00,00,00,00,00", "hex:2f,61,00", "hex(b):01,00,00,00,00,00,00,00"}) {
     WriteValue(std::string("\"Current Practice\"=") + data);
     try {
       ReadCurrentPractice();
@@ -181,7 +180,8 @@ TEST_F(SettingsStoreTest, OtherTypesRaiseInvalidDataType) {
 // The real file hive, with the store rewritten by "another program" right after the first query.
 class RewritingHive : public RegistryHive {
  public:
-  RewritingHive(std::string file, std::function<void()> rewrite) : inner_(std::move(file)), rewrite_(std::move(rewrite)) {}
+  RewritingHive(std::string file, std::function<void()> rewrite)
+      : inner_(std::move(file)), rewrite_(std::move(rewrite)) {}
   std::unique_ptr<RegistryKey> OpenCurrentUserKey(const std::string& path) override {
     auto key = inner_.OpenCurrentUserKey(path);
     if (!key) return nullptr;

@@ -1,9 +1,8 @@
-#include "common/Utf8.h"
-
 #include <gtest/gtest.h>
 
 #include <clocale>
 
+#include "common/Utf8.h"
 #include "tests/support/ScopedLocale.h"
 
 namespace lw {
@@ -18,6 +17,7 @@ TEST(Utf8, SplitsIllFormedTextIntoMaximalSubparts) {
     bool valid;
   };
   const Case cases[] = {
+      // clang-format off
       {"A", 1, true},
       {"\xC3\xA9", 2, true},            // é
       {"\xE2\x82\xAC", 3, true},        // €
@@ -30,6 +30,7 @@ TEST(Utf8, SplitsIllFormedTextIntoMaximalSubparts) {
       {"\xC0\xAF", 1, false},           // never a lead byte
       {"\x80", 1, false},               // a stray continuation byte
       {"\xE9" "cole", 1, false},        // Latin-1 é
+      // clang-format on
   };
   for (const Case& c : cases) {
     const Utf8Character decoded = DecodeUtf8At(c.text, 0);
@@ -45,9 +46,11 @@ TEST(Utf8, SplitsIllFormedTextIntoMaximalSubparts) {
 }
 
 TEST(Utf8, DisplayReplacesEachIllFormedPartAndKeepsTheRest) {
+  // clang-format off
   EXPECT_EQ(Utf8ForDisplay("\xC3\x89" "COLE"), "\xC3\x89" "COLE");
   EXPECT_EQ(Utf8ForDisplay("\xC9" "COLE"), kReplacement + "COLE");
   EXPECT_EQ(Utf8ForDisplay("a\xE2\x82" "b\x80\x80"), "a" + kReplacement + "b" + kReplacement + kReplacement);
+  // clang-format on
 }
 
 TEST(Utf8, PrefixNeverSplitsACharacter) {
@@ -63,7 +66,9 @@ TEST(Utf8, PrefixNeverSplitsACharacter) {
 }
 
 TEST(Utf8, MapsUtf16PositionsBackToBytes) {
+  // clang-format off
   const std::string text = "\xC3\x89" "A\xF0\x9F\x98\x80" "B\xC9" "C";  // É A U+1F600 B <bad> C
+  // clang-format on
   EXPECT_EQ(ByteOffsetOfUtf16(text, 0), 0u);
   EXPECT_EQ(ByteOffsetOfUtf16(text, 1), 2u);
   EXPECT_EQ(ByteOffsetOfUtf16(text, 2), 3u);
@@ -75,13 +80,17 @@ TEST(Utf8, MapsUtf16PositionsBackToBytes) {
 TEST(Utf8, UpperCasesByUnicodeWhateverTheLocale) {
   for (const char* locale : {"C", "de_DE.UTF-8"}) {
     ASSERT_NE(std::setlocale(LC_ALL, locale), nullptr) << locale << " (scripts/setup generates it)";
+    // clang-format off
     EXPECT_EQ(UpperCaseUtf8("\xC3\xA9" "cole"), "\xC3\x89" "COLE");       // école
-    EXPECT_EQ(UpperCaseUtf8("\xC3\xBF"), "\xC5\xB8");                     // ÿ -> Ÿ, outside Latin-1
-    EXPECT_EQ(UpperCaseUtf8("\xC2\xB5"), "\xCE\x9C");                     // µ -> Greek capital mu
+    // clang-format on
+    EXPECT_EQ(UpperCaseUtf8("\xC3\xBF"), "\xC5\xB8");  // ÿ -> Ÿ, outside Latin-1
+    EXPECT_EQ(UpperCaseUtf8("\xC2\xB5"), "\xCE\x9C");  // µ -> Greek capital mu
+    // clang-format off
     EXPECT_EQ(UpperCaseUtf8("stra\xC3\x9F" "e"), "STRA\xC3\x9F" "E");     // ß has no one-letter capital
-    EXPECT_EQ(UpperCaseUtf8("\xC4\xB1"), "I");                            // dotless ı: 2 bytes become 1
-    EXPECT_EQ(UpperCaseUtf8("\xC9\x90"), "\xE2\xB1\xAF");                 // ɐ: 2 bytes become 3
-    EXPECT_EQ(UpperCaseUtf8("a\xE9z1-'"), "A\xE9Z1-'");                   // ill-formed bytes stay
+    // clang-format on
+    EXPECT_EQ(UpperCaseUtf8("\xC4\xB1"), "I");             // dotless ı: 2 bytes become 1
+    EXPECT_EQ(UpperCaseUtf8("\xC9\x90"), "\xE2\xB1\xAF");  // ɐ: 2 bytes become 3
+    EXPECT_EQ(UpperCaseUtf8("a\xE9z1-'"), "A\xE9Z1-'");    // ill-formed bytes stay
   }
   std::setlocale(LC_ALL, "C");
 }
@@ -90,10 +99,12 @@ TEST(Utf8, NamesCompareWithoutRegardToCaseBeyondAscii) {
   test::ScopedLocale comma(test::kCommaLocale);  // the process locale plays no part
   EXPECT_TRUE(EqualsIgnoringCase("Entry Number", "ENTRY NUMBER"));
   EXPECT_FALSE(EqualsIgnoringCase("Entry Number", "Entry Numbers"));
+  // clang-format off
   EXPECT_TRUE(EqualsIgnoringCase("\xC3\xA9" "cole", "\xC3\x89" "COLE"));  // école, ÉCOLE
   EXPECT_FALSE(EqualsIgnoringCase("ecole", "\xC3\x89" "COLE"));
+  // clang-format on
   EXPECT_TRUE(EqualsIgnoringCase("\xC4\xB1", "i"));  // ı and i share the capital I
-  EXPECT_FALSE(EqualsIgnoringCase("\xE9", "\xC9"));   // ill-formed bytes compare as they are
+  EXPECT_FALSE(EqualsIgnoringCase("\xE9", "\xC9"));  // ill-formed bytes compare as they are
 }
 
 }  // namespace

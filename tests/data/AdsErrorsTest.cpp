@@ -1,7 +1,6 @@
-#include "data/AdsErrors.h"
-
 #include <gtest/gtest.h>
 
+#include "data/AdsErrors.h"
 #include "data/ace/AceErrors.h"
 #include "tests/data/DataFixture.h"
 

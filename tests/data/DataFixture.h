@@ -2,11 +2,11 @@
 // The data-layer tests: the shared practice fixture with a handful of known rows, the engine
 // installed behind a tracing decorator, and the window's data components.
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "data/PracticeComponents.h"
 #include "data/ace/AceApi.h"
@@ -55,15 +55,15 @@ class DataTest : public ::testing::Test {
 };
 
 // Asserts that `statement` raises an lw::Exception whose class name and message are as given.
-#define EXPECT_LW_ERROR(statement, className, message)                           \
-  do {                                                                           \
-    try {                                                                        \
-      statement;                                                                 \
-      ADD_FAILURE() << "no error from " #statement;                              \
-    } catch (const ::lw::Exception& error_) {                                    \
-      EXPECT_STREQ(error_.ClassName(), className);                               \
-      EXPECT_EQ(error_.Message(), std::string(message));                         \
-    }                                                                            \
+#define EXPECT_LW_ERROR(statement, className, message)   \
+  do {                                                   \
+    try {                                                \
+      statement;                                         \
+      ADD_FAILURE() << "no error from " #statement;      \
+    } catch (const ::lw::Exception& error_) {            \
+      EXPECT_STREQ(error_.ClassName(), className);       \
+      EXPECT_EQ(error_.Message(), std::string(message)); \
+    }                                                    \
   } while (0)
 
 }  // namespace lw::test

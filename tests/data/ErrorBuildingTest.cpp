@@ -3,7 +3,6 @@
 // std::bad_alloc, never passed as success; the thread's error-building flag is clear afterwards,
 // so the next failure is still raised with its own message and code.
 #include <dlfcn.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,8 +12,8 @@
 #include "data/AdsErrors.h"
 #include "data/PracticeComponents.h"
 #include "data/ace/AceProvider.h"
-#include "tests/support/ace/TracingAce.h"
 #include "tests/data/DataFixture.h"
+#include "tests/support/ace/TracingAce.h"
 
 namespace {
 

@@ -1,7 +1,6 @@
-#include "data/IndexDefs.h"
-
 #include <gtest/gtest.h>
 
+#include "data/IndexDefs.h"
 #include "data/TableLayouts.h"
 
 namespace lw {

@@ -35,22 +35,22 @@ class QueryTest : public DataTest {
   }
 };
 
-const std::vector<std::string> kRowRead = {"AdsSkip",         "AdsGetNumFields",  "AdsAtEOF",
-                                           "AdsAtBOF",        "AdsIsRecordVisible", "AdsGetRecord",
-                                           "AdsGetBookmark60", "AdsGetIndexHandle", "AdsGetRecordNum"};
+const std::vector<std::string> kRowRead = {"AdsSkip",          "AdsGetNumFields",    "AdsAtEOF",
+                                           "AdsAtBOF",         "AdsIsRecordVisible", "AdsGetRecord",
+                                           "AdsGetBookmark60", "AdsGetIndexHandle",  "AdsGetRecordNum"};
 
 TEST_F(QueryTest, WalksTheSameEntriesAsSqlite) {
   TAdsQuery& query = OpenQuery();
-  const auto expected =
-      PracticeColumn(dictionary_, "SELECT \"Entry Number\" FROM MWTRN WHERE \"Transaction Type\" IS NOT NULL ORDER BY rowid");
+  const auto expected = PracticeColumn(
+      dictionary_, "SELECT \"Entry Number\" FROM MWTRN WHERE \"Transaction Type\" IS NOT NULL ORDER BY rowid");
   EXPECT_EQ(Walk(query), expected);
   EXPECT_EQ(query.RowCount(), static_cast<int>(expected.size()));
   EXPECT_EQ(expected.size(), static_cast<std::size_t>(kRowsWithType));
 
   OpenQuery("AAA");
   const auto chart = PracticeColumn(dictionary_,
-                                  "SELECT \"Entry Number\" FROM MWTRN WHERE \"Transaction Type\" IS NOT NULL AND "
-                                  "\"Chart Number\" = 'AAA' ORDER BY rowid");
+                                    "SELECT \"Entry Number\" FROM MWTRN WHERE \"Transaction Type\" IS NOT NULL AND "
+                                    "\"Chart Number\" = 'AAA' ORDER BY rowid");
   EXPECT_EQ(Walk(query), chart);
   EXPECT_EQ(query.RowCount(), static_cast<int>(chart.size()));
 }
@@ -100,13 +100,16 @@ TEST_F(QueryTest, OpeningRunsTheSearchRunsCallSequence) {
   trace_->Clear();
   c.qryChg.AddSQL("");
   c.qryChg.Open();
-  std::vector<std::string> expected = {"AdsGetSQLStmtParams", "AdsConnect60", "AdsDDGetTableProperty",
-                                       "AdsDDGetTableProperty", "AdsDDGetTableProperty", "AdsCreateSQLStatement",
-                                       "AdsStmtSetTableLockType", "AdsStmtSetTableCharType", "AdsStmtSetTableRights",
-                                       "AdsStmtSetTableReadOnly", "AdsStmtSetTableType", "AdsStmtConstrainUpdates",
-                                       "AdsStmtReadAllColumns", "AdsPrepareSQL", "AdsExecuteSQL",
-                                       "AdsSqlPeekStatement", "AdsGetRecordCount", "AdsGetRecordLength",
-                                       "AdsGetTableOpenOptions", "AdsGetAllIndexes"};
+  std::vector<std::string> expected = {"AdsGetSQLStmtParams",     "AdsConnect60",
+                                       "AdsDDGetTableProperty",   "AdsDDGetTableProperty",
+                                       "AdsDDGetTableProperty",   "AdsCreateSQLStatement",
+                                       "AdsStmtSetTableLockType", "AdsStmtSetTableCharType",
+                                       "AdsStmtSetTableRights",   "AdsStmtSetTableReadOnly",
+                                       "AdsStmtSetTableType",     "AdsStmtConstrainUpdates",
+                                       "AdsStmtReadAllColumns",   "AdsPrepareSQL",
+                                       "AdsExecuteSQL",           "AdsSqlPeekStatement",
+                                       "AdsGetRecordCount",       "AdsGetRecordLength",
+                                       "AdsGetTableOpenOptions",  "AdsGetAllIndexes"};
   // A static result has no index: the list comes back empty, and the page size is still asked
   // (of no index, so it fails unraised and the query keeps no page size).
   expected.push_back("AdsGetIndexPageSize");
@@ -125,7 +128,9 @@ TEST_F(QueryTest, OpeningRunsTheSearchRunsCallSequence) {
 
   const auto options = trace_->CallsOf("AdsStmtSetTableReadOnly");
   EXPECT_EQ(options[0].arguments, std::to_string(c.qryChg.StatementHandle()) + ", 1");
-  EXPECT_EQ(trace_->CallsOf("AdsStmtSetTableType")[0].arguments.substr(trace_->CallsOf("AdsStmtSetTableType")[0].arguments.size() - 1), "3");
+  EXPECT_EQ(trace_->CallsOf("AdsStmtSetTableType")[0].arguments.substr(
+                trace_->CallsOf("AdsStmtSetTableType")[0].arguments.size() - 1),
+            "3");
   EXPECT_EQ(trace_->CallsOf("AdsGetRecordCount")[0].result, ace::kNoRowsAffected);
   EXPECT_EQ(c.qryChg.RowsAffected(), -1);
   EXPECT_TRUE(c.qryChg.Prepared());
@@ -143,7 +148,8 @@ TEST_F(QueryTest, StatementTextEndsEveryLineWithCrLf) {
   const auto prepares = trace_->CallsOf("AdsPrepareSQL");
   ASSERT_FALSE(prepares.empty());
   const std::string text =
-      "Select \r\n \"Entry Number\"\r\nFrom MWTRN\r\nWhere\r\n Position(\"Transaction Type\" in 'ABCDEFGH') > -1 \r\n\r\n";
+      "Select \r\n \"Entry Number\"\r\nFrom MWTRN\r\nWhere\r\n Position(\"Transaction Type\" in 'ABCDEFGH') > -1 "
+      "\r\n\r\n";
   EXPECT_EQ(query.SQLText(), text);
   EXPECT_NE(prepares.back().arguments.find("\"" + text + "\""), std::string::npos);
 }
@@ -249,8 +255,7 @@ TEST_F(QueryTest, QueryRefusalsWithoutAConnection) {
                   "qryLonely: The DatabaseName property has not been assigned a value.");
   lonely.SetDatabaseName("NoSuchConnection");
   EXPECT_LW_ERROR(lonely.Open(), "EADSDatabaseError", "qryLonely: Internal Error: invalid connection handle.");
-  EXPECT_LW_ERROR(lonely.RowCount(), "EDatabaseError",
-                  "qryLonely: Cannot perform this operation on a closed dataset");
+  EXPECT_LW_ERROR(lonely.RowCount(), "EDatabaseError", "qryLonely: Cannot perform this operation on a closed dataset");
   EXPECT_LW_ERROR(lonely.FieldByName("Entry Number"), "EDatabaseError", "qryLonely: Field 'Entry Number' not found");
 }
 

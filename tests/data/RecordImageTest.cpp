@@ -1,5 +1,3 @@
-#include "data/RecordImage.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,6 +5,7 @@
 #include <vector>
 
 #include "common/Exceptions.h"
+#include "data/RecordImage.h"
 #include "tests/support/ScopedLocale.h"
 
 namespace lw {

@@ -16,10 +16,10 @@ namespace {
 class BendingAce : public ace::TracingAce {
  public:
   using TracingAce::TracingAce;
-  std::uint16_t fieldTypeOverride = 0;      // reported for column 2 when set
-  bool duplicateIndexNames = false;         // every index answers the same name
-  bool connectWithoutHandle = false;        // a successful connect yielding handle 0
-  std::string segmentName;                  // reported for every key column when set
+  std::uint16_t fieldTypeOverride = 0;  // reported for column 2 when set
+  bool duplicateIndexNames = false;     // every index answers the same name
+  bool connectWithoutHandle = false;    // a successful connect yielding handle 0
+  std::string segmentName;              // reported for every key column when set
 
   std::uint32_t AdsGetFieldType(ace::ADSHANDLE table, std::uint32_t field, std::uint16_t* type) override {
     const std::uint32_t result = TracingAce::AdsGetFieldType(table, field, type);
@@ -32,7 +32,7 @@ class BendingAce : public ace::TracingAce {
     return result;
   }
   std::uint32_t AdsGetSegmentFieldname(ace::ADSHANDLE index, std::uint16_t segment, char* buffer,
-                                      std::uint16_t* length) override {
+                                       std::uint16_t* length) override {
     const std::uint32_t result = TracingAce::AdsGetSegmentFieldname(index, segment, buffer, length);
     if (result == 0 && !segmentName.empty()) std::strcpy(buffer, segmentName.c_str());
     return result;

@@ -1,5 +1,3 @@
-#include "data/TableLayouts.h"
-
 #include <gtest/gtest.h>
 
 #include <span>
@@ -7,6 +5,7 @@
 
 #include "data/AdsTable.h"
 #include "data/Fields.h"
+#include "data/TableLayouts.h"
 #include "tests/data/DataFixture.h"
 
 namespace lw {
@@ -177,16 +176,14 @@ const DescribedIndex kMwtrnIndexes[] = {
     {"IDXPROCEDURE", "PROCEDURE CODE;INSURANCE CATEGORY", false},
     {"IDXCLAIMREVENUECODE", "CLAIM NUMBER;REVENUE_CODE", false},
     {"IDXCHARTCASESERVDT", "CHART NUMBER;CASE NUMBER;DATE FROM;ENTRY NUMBER", true},
-    {"IDXUBGROUP", "CLAIM NUMBER;REVENUE_CODE;PROCEDURE CODE;MODIFIER 1;MODIFIER 2;MODIFIER 3;MODIFIER 4;DATE FROM", false},
+    {"IDXUBGROUP", "CLAIM NUMBER;REVENUE_CODE;PROCEDURE CODE;MODIFIER 1;MODIFIER 2;MODIFIER 3;MODIFIER 4;DATE FROM",
+     false},
 };
 
 const DescribedColumn kMwpaxColumns[] = {
-    {"Payment Reference", FieldType::ftInteger, 0},
-    {"Charge Reference", FieldType::ftInteger, 0},
-    {"Payment Amount", FieldType::ftFloat, 0},
-    {"Who Paid", FieldType::ftString, 1},
-    {"Deposit ID", FieldType::ftInteger, 0},
-    {"Date Modified", FieldType::ftDateTime, 0},
+    {"Payment Reference", FieldType::ftInteger, 0}, {"Charge Reference", FieldType::ftInteger, 0},
+    {"Payment Amount", FieldType::ftFloat, 0},      {"Who Paid", FieldType::ftString, 1},
+    {"Deposit ID", FieldType::ftInteger, 0},        {"Date Modified", FieldType::ftDateTime, 0},
 };
 
 const DescribedIndex kMwpaxIndexes[] = {
@@ -292,12 +289,11 @@ TEST_F(OpenedLayouts, TablesOpenWithEveryDescribedColumnAndIndex) {
 
 TEST(FieldTypes, MapsEveryEngineCode) {
   const std::pair<std::uint16_t, FieldType> cases[] = {
-      {4, FieldType::ftString},   {20, FieldType::ftString},   {11, FieldType::ftInteger},
-      {15, FieldType::ftAutoInc}, {12, FieldType::ftSmallint}, {10, FieldType::ftFloat},
-      {17, FieldType::ftCurrency}, {18, FieldType::ftBCD},     {3, FieldType::ftDate},
-      {9, FieldType::ftDate},     {13, FieldType::ftTime},     {14, FieldType::ftDateTime},
-      {1, FieldType::ftBoolean},  {5, FieldType::ftMemo},      {8, FieldType::ftMemo},
-      {6, FieldType::ftBlob},     {7, FieldType::ftBlob},      {16, FieldType::ftBytes},
+      {4, FieldType::ftString},    {20, FieldType::ftString}, {11, FieldType::ftInteger},  {15, FieldType::ftAutoInc},
+      {12, FieldType::ftSmallint}, {10, FieldType::ftFloat},  {17, FieldType::ftCurrency}, {18, FieldType::ftBCD},
+      {3, FieldType::ftDate},      {9, FieldType::ftDate},    {13, FieldType::ftTime},     {14, FieldType::ftDateTime},
+      {1, FieldType::ftBoolean},   {5, FieldType::ftMemo},    {8, FieldType::ftMemo},      {6, FieldType::ftBlob},
+      {7, FieldType::ftBlob},      {16, FieldType::ftBytes},
   };
   for (const auto& [code, type] : cases) {
     const auto mapped = FieldTypeFromColumnType(code, 10, 0);

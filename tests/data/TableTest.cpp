@@ -48,14 +48,16 @@ TEST_F(TableTest, ChainFollowsEveryQueryRowAsSqliteSeesIt) {
   for (c.qryChg.MoveFirst(); !c.qryChg.AtEnd(); c.qryChg.MoveNext(), ++rows) {
     const int entry = queryEntry.AsInteger();
     EXPECT_EQ(chargeEntry.AsInteger(), entry);
-    const auto expected = PracticeColumn(dictionary_,
-                                       "SELECT coalesce(CAST(\"Payment Reference\" AS TEXT), 'NULL') FROM MWPAX WHERE \"Charge Reference\" = " +
-                                           std::to_string(entry) + " ORDER BY \"Charge Reference\", rowid");
+    const auto expected = PracticeColumn(
+        dictionary_,
+        "SELECT coalesce(CAST(\"Payment Reference\" AS TEXT), 'NULL') FROM MWPAX WHERE \"Charge Reference\" = " +
+            std::to_string(entry) + " ORDER BY \"Charge Reference\", rowid");
     std::vector<std::string> seen;
     for (c.tblPax.MoveFirst(); !c.tblPax.AtEnd(); c.tblPax.MoveNext()) {
       seen.push_back(paxPayment.IsNull() ? "NULL" : std::to_string(paxPayment.AsInteger()));
-      const auto paying = PracticeColumn(dictionary_, "SELECT \"Entry Number\" FROM MWTRN WHERE \"Entry Number\" " +
-                                                          (paxPayment.IsNull() ? std::string("IS NULL") : "= " + seen.back()));
+      const auto paying =
+          PracticeColumn(dictionary_, "SELECT \"Entry Number\" FROM MWTRN WHERE \"Entry Number\" " +
+                                          (paxPayment.IsNull() ? std::string("IS NULL") : "= " + seen.back()));
       if (paying.empty()) {
         EXPECT_TRUE(payEntry.IsNull()) << "application " << seen.back() << " of charge " << entry;
         EXPECT_EQ(c.tblPay.FieldByName("Transaction Type").AsString(), "");
@@ -78,19 +80,21 @@ TEST_F(TableTest, ChainMatchesSqliteOnAWholeDemoPractice) {
   Practice(options);
   ASSERT_GT(demo.applications, 0);
   // Independently: the query rows, each charge's applications in key order, and the paying rows.
-  const auto queryRows =
-      PracticeColumn(dictionary_, "SELECT \"Entry Number\" FROM MWTRN WHERE \"Transaction Type\" IS NOT NULL ORDER BY rowid");
+  const auto queryRows = PracticeColumn(
+      dictionary_, "SELECT \"Entry Number\" FROM MWTRN WHERE \"Transaction Type\" IS NOT NULL ORDER BY rowid");
   std::map<std::string, std::vector<std::string>> applications;
-  for (const std::string& line : PracticeColumn(dictionary_,
-                                              "SELECT \"Charge Reference\" || '|' || coalesce(CAST(\"Payment Reference\" AS TEXT), 'NULL') "
-                                              "|| '|' || coalesce(CAST(\"Payment Amount\" AS TEXT), 'NULL') FROM MWPAX "
-                                              "ORDER BY \"Charge Reference\", rowid")) {
+  for (const std::string& line :
+       PracticeColumn(dictionary_,
+                      "SELECT \"Charge Reference\" || '|' || coalesce(CAST(\"Payment Reference\" AS TEXT), 'NULL') "
+                      "|| '|' || coalesce(CAST(\"Payment Amount\" AS TEXT), 'NULL') FROM MWPAX "
+                      "ORDER BY \"Charge Reference\", rowid")) {
     applications[line.substr(0, line.find('|'))].push_back(line.substr(line.find('|') + 1));
   }
   std::map<std::string, std::string> payingRows;
-  for (const std::string& line : PracticeColumn(dictionary_,
-                                              "SELECT \"Entry Number\" || '|' || coalesce(CAST(\"Transaction Type\" AS TEXT), '') || '|' "
-                                              "|| coalesce(CAST(\"Who Paid\" AS TEXT), '') FROM MWTRN")) {
+  for (const std::string& line :
+       PracticeColumn(dictionary_,
+                      "SELECT \"Entry Number\" || '|' || coalesce(CAST(\"Transaction Type\" AS TEXT), '') || '|' "
+                      "|| coalesce(CAST(\"Who Paid\" AS TEXT), '') FROM MWTRN")) {
     payingRows[line.substr(0, line.find('|'))] = line.substr(line.find('|') + 1);
   }
 
@@ -116,8 +120,9 @@ TEST_F(TableTest, ChainMatchesSqliteOnAWholeDemoPractice) {
         EXPECT_TRUE(payEntry.IsNull()) << "charge " << entry << " application " << reference;
       } else {
         EXPECT_EQ(std::to_string(payEntry.AsInteger()), reference);
-        EXPECT_EQ(c.tblPay.FieldByName("Transaction Type").AsString() + "|" + c.tblPay.FieldByName("Who Paid").AsString(),
-                  paying->second);
+        EXPECT_EQ(
+            c.tblPay.FieldByName("Transaction Type").AsString() + "|" + c.tblPay.FieldByName("Who Paid").AsString(),
+            paying->second);
       }
     }
     std::vector<std::string> expected = applications[entry];
@@ -272,9 +277,7 @@ TEST_F(TableTest, IndexFieldNamesChooseTheIndexByItsKeyColumns) {
 TEST_F(TableTest, SecondSearchTakesAnIndexWhoseKeyBeginsWithTheColumn) {
   PracticeOptions options;
   options.adjust = [](engine::TableSpec& mwtrn, engine::TableSpec&) {
-    std::erase_if(mwtrn.indexes, [](const engine::IndexSpec& index) {
-      return index.name == "IDXENTRYNUMBER";
-    });
+    std::erase_if(mwtrn.indexes, [](const engine::IndexSpec& index) { return index.name == "IDXENTRYNUMBER"; });
     mwtrn.indexes.push_back({"IDXENTRYDATE", "ENTRY NUMBER;DATE FROM", false, false});
   };
   PracticeComponents& c = OpenChain("", options);
@@ -290,9 +293,8 @@ TEST_F(TableTest, SecondSearchTakesAnIndexWhoseKeyBeginsWithTheColumn) {
 TEST_F(TableTest, MissingIndexFailsTheOpenAndLeavesTheCursorClosed) {
   PracticeOptions options;
   options.adjust = [](engine::TableSpec& mwtrn, engine::TableSpec&) {
-    std::erase_if(mwtrn.indexes, [](const engine::IndexSpec& index) {
-      return index.keyColumns.rfind("ENTRY NUMBER", 0) == 0;
-    });
+    std::erase_if(mwtrn.indexes,
+                  [](const engine::IndexSpec& index) { return index.keyColumns.rfind("ENTRY NUMBER", 0) == 0; });
   };
   PracticeComponents& c = Components();
   c.AdsConnection1.SetConnectPath(Practice(options));

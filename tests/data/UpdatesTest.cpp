@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -118,8 +117,10 @@ class UpdatesTest : public DataTest {
     return c;
   }
   std::string Stored(int entry, const std::string& column) {
-    const auto values = PracticeColumn(dictionary_, "SELECT coalesce(CAST(\"" + column + "\" AS TEXT), 'NULL') FROM MWTRN"
-                                                    " WHERE \"Entry Number\" = " + std::to_string(entry));
+    const auto values = PracticeColumn(dictionary_, "SELECT coalesce(CAST(\"" + column +
+                                                        "\" AS TEXT), 'NULL') FROM MWTRN"
+                                                        " WHERE \"Entry Number\" = " +
+                                                        std::to_string(entry));
     return values.empty() ? "missing" : values[0];
   }
   // An amount as stored (the two kinds of practice print doubles differently).
@@ -136,8 +137,8 @@ class UpdatesTest : public DataTest {
     return PracticeColumn(dictionary_, sql + " FROM MWTRN WHERE \"Entry Number\" = " + std::to_string(entry))[0];
   }
   std::uint32_t RecordOf(int entry) {
-    return static_cast<std::uint32_t>(
-        std::stoul(PracticeColumn(dictionary_, "SELECT rowid FROM MWTRN WHERE \"Entry Number\" = " + std::to_string(entry))[0]));
+    return static_cast<std::uint32_t>(std::stoul(
+        PracticeColumn(dictionary_, "SELECT rowid FROM MWTRN WHERE \"Entry Number\" = " + std::to_string(entry))[0]));
   }
   void AssignSix(TAdsTable& table, std::int64_t firstCount) {
     std::int64_t count = firstCount;

@@ -51,6 +51,7 @@ TEST(ValueText, EveryTypeReadsItsTextFormAndRefusesOthers) {
     const char* back;  // the text form read back ("" to skip)
   };
   const Case cases[] = {
+      // clang-format off
       {1, 1, "T", true, "T"},
       {1, 1, "n", true, "F"},
       {1, 1, "maybe", false, ""},
@@ -60,6 +61,7 @@ TEST(ValueText, EveryTypeReadsItsTextFormAndRefusesOthers) {
       {4, 8, "\xC3\x89\xC3\x89\xC3\x89\xC3\x89", true, "\xC3\x89\xC3\x89\xC3\x89\xC3\x89"},  // ÉÉÉÉ: 8 bytes
       {4, 8, "\xC3\x89\xC3\x89\xC3\x89\xC3\x89\xC3\x89", false, ""},                        // ÉÉÉÉÉ: 10 bytes
       {4, 8, "\xC9" "COLE", false, ""},                                                     // Latin-1 É
+      // clang-format on
       {10, 8, "19.99", true, "19.99"},
       {10, 8, " +12.50 ", true, "12.5"},
       {10, 8, "1,5", false, ""},

@@ -210,8 +210,8 @@ TEST_F(HostileFiles, AByteFlippedOnTheDiskInAStoredAmountIsADamagedDictionary) {
   ASSERT_NE(at, std::string::npos);
   ASSERT_EQ(bytes.find(amount, at + 1), std::string::npos);
   bytes[at + 1] = '\x2A';
-  std::ofstream(practice.DictionaryPath(), std::ios::binary | std::ios::in | std::ios::out).write(bytes.data(),
-                                                                                                 bytes.size());
+  std::ofstream(practice.DictionaryPath(), std::ios::binary | std::ios::in | std::ios::out)
+      .write(bytes.data(), bytes.size());
   // A fresh engine reads the page from the disk.
   const auto fresh = engine::CreateSqliteEngine();
   ADSHANDLE connection = 0, table = 0;

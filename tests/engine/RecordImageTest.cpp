@@ -12,9 +12,9 @@ PracticeOptions AllTypes() {
   engine::TableSpec tableSpec;
   tableSpec.name = "ALLTYPES";
   tableSpec.columns = {{"Logical", 1, 1}, {"Numeric", 2, 8, 2}, {"Date", 3, 4},    {"Text", 4, 6},
-                  {"Memo", 5, 9},    {"Compact", 9, 3},    {"Double", 10, 8}, {"Integer", 11, 4},
-                  {"Short", 12, 2},  {"Time", 13, 4},      {"Stamp", 14, 8},  {"Auto", 15, 4},
-                  {"Raw", 16, 3},    {"CurDouble", 17, 8}, {"Money", 18, 8},  {"CIText", 20, 4}};
+                       {"Memo", 5, 9},    {"Compact", 9, 3},    {"Double", 10, 8}, {"Integer", 11, 4},
+                       {"Short", 12, 2},  {"Time", 13, 4},      {"Stamp", 14, 8},  {"Auto", 15, 4},
+                       {"Raw", 16, 3},    {"CurDouble", 17, 8}, {"Money", 18, 8},  {"CIText", 20, 4}};
   tableSpec.indexes = {{"BYTEXT", "Text"}, {"BYCITEXT", "CIText"}};
   PracticeOptions options;
   options.extraTables = {tableSpec};

@@ -9,8 +9,8 @@
 
 #include "data/ace/AceErrors.h"
 #include "engine/HistoryRecords.h"
-#include "pgengine/PracticeHistory.h"
 #include "pgengine/Pq.h"
+#include "pgengine/PracticeHistory.h"
 #include "pgengine/ServerDescriptor.h"
 #include "pgengine/ServerEngine.h"
 #include "pgengine/SqlStatement.h"
@@ -190,8 +190,10 @@ TEST_F(OnServer, AMovedPracticeKeepsItsRunsAndTheirUndo) {
   EXPECT_EQ(4, outcome.run);
   ASSERT_EQ(1u, outcome.restored.size());
   EXPECT_EQ("AAA", outcome.restored[0].chart);
-  EXPECT_EQ("10", ServerColumn(moved.DictionaryPath(),
-                               "SELECT \"Insurance 1 Amount Paid\" FROM MWTRN WHERE rowid = 1")[0].value_or(""));
+  EXPECT_EQ(
+      "10",
+      ServerColumn(moved.DictionaryPath(), "SELECT \"Insurance 1 Amount Paid\" FROM MWTRN WHERE rowid = 1")[0].value_or(
+          ""));
   DropTestDatabase(database);
 }
 

@@ -72,14 +72,20 @@ TEST_F(Sql, RowsComeInRecordOrderAfterARowIsRewritten) {
 
 // UTF-8 text: a chart compares byte for byte, and UPPER and LOWER change letters beyond ASCII.
 TEST_F(Sql, ChartsBeyondAsciiCompareAsStoredAndChangeCaseByUnicode) {
+  // clang-format off
   const std::string ecole = "\xC3\x89" "COLE";  // ÉCOLE
+  // clang-format on
   practice.Insert("MWTRN", {{"Chart Number", ecole}, {"Transaction Type", std::string("A")}});
+  // clang-format off
   practice.Insert("MWTRN", {{"Chart Number", std::string("\xC3\xA9" "cole")}, {"Transaction Type", std::string("A")}});
+  // clang-format on
   practice.Insert("MWTRN", {{"Chart Number", std::string("ECOLE")}, {"Transaction Type", std::string("A")}});
   EXPECT_EQ((std::vector<std::int32_t>{6}), Run(Query("and \"Chart Number\" = '" + ecole + "'")));
   EXPECT_EQ((std::vector<std::int32_t>{6, 7}), Run(Query("and Upper(\"Chart Number\") = '" + ecole + "'")));
   EXPECT_EQ((std::vector<std::int32_t>{6, 7}), Run(Query("and UCase(\"Chart Number\") = '" + ecole + "'")));
+  // clang-format off
   EXPECT_EQ((std::vector<std::int32_t>{6, 7}), Run(Query("and Lower(\"Chart Number\") = '\xC3\xA9" "cole'")));
+  // clang-format on
 }
 
 TEST_F(Sql, ResultTakesTheColumnTypeOfItsSource) {

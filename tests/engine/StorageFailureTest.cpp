@@ -4,8 +4,8 @@
 #include <sqlite3.h>
 
 #include "tests/engine/EngineTestSupport.h"
-#include "tests/support/TestVfs.h"
 #include "tests/support/TestServer.h"
+#include "tests/support/TestVfs.h"
 
 namespace lw::test {
 namespace {

@@ -1,11 +1,10 @@
 // The tracing decorator: every call recorded with its arguments and result, and planned
 // failures that set the thread's last error.
 
-#include "tests/support/ace/TracingAce.h"
-
 #include <stdexcept>
 
 #include "tests/engine/EngineTestSupport.h"
+#include "tests/support/ace/TracingAce.h"
 
 namespace lw::test {
 namespace {

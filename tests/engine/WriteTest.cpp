@@ -95,7 +95,8 @@ TEST_F(Writes, AUniqueIndexRefusesADuplicateAndTheRowStaysAsItWas) {
   EXPECT_NE(std::string::npos, LastError().find(named)) << LastError();
   ADSHANDLE statement = 0, cursor = 0;
   ASSERT_EQ(0u, engine->AdsCreateSQLStatement(Conn(), &statement));
-  ASSERT_EQ(0u, engine->AdsPrepareSQL(statement, "UPDATE MWPAX SET \"Charge Reference\" = 0 WHERE \"Charge Reference\" = 1"));
+  ASSERT_EQ(
+      0u, engine->AdsPrepareSQL(statement, "UPDATE MWPAX SET \"Charge Reference\" = 0 WHERE \"Charge Reference\" = 1"));
   EXPECT_EQ(ace::kDuplicateKey, engine->AdsExecuteSQL(statement, &cursor));
   EXPECT_NE(std::string::npos, LastError().find(named)) << LastError();
   engine->AdsCloseSQLStatement(statement);
@@ -152,13 +153,12 @@ TEST(WriterKilled, EveryRowHoldsAllItsOldOrAllItsNewValues) {
   if (!practice.OnServer()) {
     EXPECT_EQ("ok", practice.QueryText("PRAGMA integrity_check"));
   }
-  EXPECT_EQ(0,
-            practice.QueryInt(
-                "SELECT count(*) FROM MWTRN WHERE NOT (\"Insurance 1 Amount Paid\" IS NOT DISTINCT FROM "
-                "\"Insurance 2 Amount Paid\" AND \"Insurance 2 Amount Paid\" IS NOT DISTINCT FROM "
-                "\"Insurance 3 Amount Paid\" AND \"Insurance 3 Amount Paid\" IS NOT DISTINCT FROM "
-                "\"Guarantor Amount Paid\" AND \"Guarantor Amount Paid\" IS NOT DISTINCT FROM \"Adjustment Amount\" "
-                "AND \"Adjustment Amount\" IS NOT DISTINCT FROM \"Attorney Amount Paid\")"));
+  EXPECT_EQ(0, practice.QueryInt(
+                   "SELECT count(*) FROM MWTRN WHERE NOT (\"Insurance 1 Amount Paid\" IS NOT DISTINCT FROM "
+                   "\"Insurance 2 Amount Paid\" AND \"Insurance 2 Amount Paid\" IS NOT DISTINCT FROM "
+                   "\"Insurance 3 Amount Paid\" AND \"Insurance 3 Amount Paid\" IS NOT DISTINCT FROM "
+                   "\"Guarantor Amount Paid\" AND \"Guarantor Amount Paid\" IS NOT DISTINCT FROM \"Adjustment Amount\" "
+                   "AND \"Adjustment Amount\" IS NOT DISTINCT FROM \"Attorney Amount Paid\")"));
   EXPECT_GT(practice.QueryInt("SELECT count(*) FROM MWTRN WHERE \"Attorney Amount Paid\" IS NOT NULL").value_or(0), 0);
   // The history saw every committed write: one change per write, six columns each.
   EXPECT_EQ(0, practice.QueryInt(

@@ -5,7 +5,6 @@
 // next run finishes the job. Runs on the suite's server run only.
 
 #include <gtest/gtest.h>
-
 #include <signal.h>
 
 #include <chrono>
@@ -63,8 +62,7 @@ class ConnectionLost : public ::testing::Test {
   void ExpectConnectionLost(const std::optional<EADSDatabaseError>& failure) {
     ASSERT_TRUE(failure) << "the run ended without an error";
     EXPECT_EQ(failure->AceCode, ace::kServerConnectionLost) << failure->Message();
-    EXPECT_NE(failure->Message().find("The connection to the practice's database server was lost"),
-              std::string::npos)
+    EXPECT_NE(failure->Message().find("The connection to the practice's database server was lost"), std::string::npos)
         << failure->Message();
   }
 

@@ -126,7 +126,8 @@ FixPractice::FixPractice(PracticeFixture& practice, int charges) {
 void ExpectWritten(AdminSession& server, const FixPractice& practice, const std::vector<std::string>& written) {
   for (const std::string& chart : practice.charts) {
     const std::string record = std::to_string(practice.record.at(chart));
-    const double amount = std::stod(server.Text("SELECT \"Insurance 1 Amount Paid\" FROM mwtrn WHERE lw_rowid = " + record));
+    const double amount =
+        std::stod(server.Text("SELECT \"Insurance 1 Amount Paid\" FROM mwtrn WHERE lw_rowid = " + record));
     const std::int64_t history =
         server.Int("SELECT count(*) FROM lw_history WHERE table_name = 'MWTRN' AND record_number = " + record);
     if (std::find(written.begin(), written.end(), chart) != written.end()) {

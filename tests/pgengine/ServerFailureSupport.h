@@ -13,10 +13,10 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/ace/TracingAce.h"
 #include "pgengine/Pq.h"
 #include "pgengine/ServerPractice.h"
 #include "tests/support/PracticeFixture.h"
+#include "tests/support/ace/TracingAce.h"
 
 namespace lw::test {
 

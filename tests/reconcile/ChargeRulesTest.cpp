@@ -5,8 +5,8 @@
 
 #include "common/Exceptions.h"
 #include "reconcile/ChargeRules.h"
-#include "tests/support/MemoryRows.h"
 #include "tests/reconcile/FrontEndDoubles.h"
+#include "tests/support/MemoryRows.h"
 
 namespace lw {
 namespace {
@@ -20,9 +20,8 @@ using test::SettableFix;
 
 TEST(ComputeChargeTotals, RoutesEachPayingRowKindToItsBucket) {
   const std::vector<Application> applications = {
-      {C(100), true, "I", "1"}, {C(200), true, "I", "2"}, {C(300), true, "I", "3"},
-      {C(400), true, "J", "G"}, {C(500), true, "O", "A"}, {C(600), true, "S", ""},
-      {C(700), true, "V", "x"},
+      {C(100), true, "I", "1"}, {C(200), true, "I", "2"}, {C(300), true, "I", "3"}, {C(400), true, "J", "G"},
+      {C(500), true, "O", "A"}, {C(600), true, "S", ""},  {C(700), true, "V", "x"},
   };
   const ChargeTotals totals = ComputeChargeTotals(PaidAmounts{}, applications);
   EXPECT_EQ(totals.buckets, (PaidAmounts{C(100), C(200), C(300), C(400), C(1300), C(500)}));
@@ -31,7 +30,7 @@ TEST(ComputeChargeTotals, RoutesEachPayingRowKindToItsBucket) {
 
 TEST(ComputeChargeTotals, IgnoredApplicationsCountNowhere) {
   const std::vector<Application> applications = {
-      {C(100), false, "", ""},       // no paying row
+      {C(100), false, "", ""},  // no paying row
       {C(200), true, "P", "G"},
       {C(300), true, "Z", "1"},
   };
@@ -42,7 +41,7 @@ TEST(ComputeChargeTotals, IgnoredApplicationsCountNowhere) {
 
 TEST(ComputeChargeTotals, UnbucketedApplicationsAddToTheAppliedTotalOnly) {
   const std::vector<Application> applications = {
-      {C(1), true, "I", "4"}, {C(2), true, "K", "1"}, {C(4), true, "A", "G"}, {C(8), true, "Q", ""},
+      {C(1), true, "I", "4"},  {C(2), true, "K", "1"},  {C(4), true, "A", "G"},  {C(8), true, "Q", ""},
       {C(16), true, "", "G"},  {C(32), true, "i", "1"}, {C(64), true, "J", "g"}, {C(128), true, "s", ""},
       {C(256), true, "p", ""}, {C(512), true, "z", ""},  // lower-case p and z are counted
   };
@@ -53,7 +52,10 @@ TEST(ComputeChargeTotals, UnbucketedApplicationsAddToTheAppliedTotalOnly) {
 
 TEST(ComputeChargeTotals, OccurrenceIsAContiguousRun) {
   const std::vector<Application> applications = {
-      {C(1), true, "JK", "G"}, {C(2), true, "JM", "G"}, {C(4), true, "TU", "x"}, {C(8), true, "PZ", "G"},
+      {C(1), true, "JK", "G"},
+      {C(2), true, "JM", "G"},
+      {C(4), true, "TU", "x"},
+      {C(8), true, "PZ", "G"},
   };
   const ChargeTotals totals = ComputeChargeTotals(PaidAmounts{}, applications);
   EXPECT_EQ(totals.buckets.guarantor, C(1));
@@ -143,9 +145,8 @@ class CheckChargeTest : public ::testing::Test {
 
 TEST_F(CheckChargeTest, AgreeingChargeWritesNothing) {
   // 0.1 + 0.2 recorded against one application of 0.3: exact counts agree.
-  const auto charge = practice.AddTransaction({{"Transaction Type", std::string("A")},
-                                               {"Insurance 1 Amount Paid", 0.1},
-                                               {"Guarantor Amount Paid", 0.2}});
+  const auto charge = practice.AddTransaction(
+      {{"Transaction Type", std::string("A")}, {"Insurance 1 Amount Paid", 0.1}, {"Guarantor Amount Paid", 0.2}});
   Apply(Payment("I", "3"), charge, 0.3);
   fix.set = true;
   const ChargeCheck check = Check(charge);
@@ -164,9 +165,9 @@ TEST_F(CheckChargeTest, ReportsAndFixesFromTheBuckets) {
   Apply(Payment("I", "1"), charge, 40.0);
   Apply(Payment("K", "A"), charge, 2.5);
   Apply(Payment("T", ""), charge, 1.25);
-  Apply(Payment("Q", ""), charge, 3.0);   // applied total only
-  Apply(Payment("P", "1"), charge, 99.0); // ignored
-  Apply(9999, charge, 11.0);              // no paying row
+  Apply(Payment("Q", ""), charge, 3.0);    // applied total only
+  Apply(Payment("P", "1"), charge, 99.0);  // ignored
+  Apply(9999, charge, 11.0);               // no paying row
   fix.set = true;
   const ChargeCheck check = Check(charge);
   ASSERT_TRUE(check.discrepancy);
@@ -213,8 +214,8 @@ TEST_F(CheckChargeTest, FixFlagIsReadAfterTheLineIsAppended) {
     SettableFix& fix_;
   } ticking(fix);
   practice.MoveToCharge(charge);
-  const ChargeCheck check = CheckCharge(practice.Charge(), practice.ApplicationCursor(), practice.PayingRow(),
-                                        ticking, fix, RegionalSettings{});
+  const ChargeCheck check = CheckCharge(practice.Charge(), practice.ApplicationCursor(), practice.PayingRow(), ticking,
+                                        fix, RegionalSettings{});
   EXPECT_TRUE(check.fixed);
   EXPECT_EQ(Stored(charge, "Guarantor Amount Paid"), 0.0);
 }

@@ -14,7 +14,6 @@
 #include "data/PaymentPosting.h"
 #include "data/ace/AceErrors.h"
 #include "data/ace/AceProvider.h"
-#include "tests/support/ace/TracingAce.h"
 #include "engine/Engine.h"
 #include "engine/RecordLocks.h"
 #include "pgengine/Connection.h"
@@ -24,6 +23,7 @@
 #include "tests/support/PracticeFixture.h"
 #include "tests/support/TestEngine.h"
 #include "tests/support/TestServer.h"
+#include "tests/support/ace/TracingAce.h"
 
 namespace lw {
 namespace {
@@ -186,7 +186,8 @@ TEST_F(SearchRunTest, BackslashInAFolderNameIsNoSeparator) {
   test::PracticeOptions inBsX;
   inBsX.subfolder = "bs/x";
   test::PracticeFixture nested(inBsX);
-  nested.Insert("MWTRN", Row{{"Chart Number", std::string("NESTED")}, {"Transaction Type", std::string("A")},
+  nested.Insert("MWTRN", Row{{"Chart Number", std::string("NESTED")},
+                             {"Transaction Type", std::string("A")},
                              {"Insurance 1 Amount Paid", 5.0}});
   const std::string parent = std::filesystem::path(nested.Folder()).parent_path().string();
   folder.choose = parent + "\\x";
@@ -212,7 +213,9 @@ TEST_F(SearchRunTest, IllFormedChartIsReportedAsStoredAndNeverRewritten) {
   practice.Execute("UPDATE MWTRN SET \"Chart Number\" = CAST(x'C9434F4C45' AS TEXT)" + where);
   fix.set = true;
   Run();
+  // clang-format off
   EXPECT_EQ(report.lines, (std::vector<std::string>{Header(), "", Line("\xC9" "COLE", "4")}));
+  // clang-format on
   EXPECT_EQ(Stored(charge, "Insurance 1 Amount Paid"), 0.0);
   EXPECT_EQ(practice.QueryText("SELECT hex(\"Chart Number\") FROM MWTRN" + where), "C9434F4C45");
 }

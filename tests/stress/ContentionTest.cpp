@@ -29,9 +29,9 @@
 #include "data/ace/AceErrors.h"
 #include "data/ace/AceProvider.h"
 #include "engine/Engine.h"
-#include "tests/support/TestEngine.h"
 #include "tests/stress/StressSupport.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestEngine.h"
 #include "tests/support/TestServer.h"
 
 namespace lw::test {
@@ -346,7 +346,7 @@ TEST_P(Contention, FixRunsPostingAndSqlWritesTogetherLoseNoPaymentAndNeverHang) 
   EXPECT_EQ(lost, 0);
   EXPECT_EQ(
       db->Int("SELECT count(*) FROM lw_history WHERE table_name = 'MWTRN' AND action = 'update' AND record_number = " +
-             std::to_string(heldRecord)),
+              std::to_string(heldRecord)),
       0);
   EXPECT_EQ(heldDescription,
             db->Text("SELECT \"Description\" FROM MWTRN WHERE \"Entry Number\" = " + std::to_string(held)));
@@ -357,10 +357,10 @@ TEST_P(Contention, FixRunsPostingAndSqlWritesTogetherLoseNoPaymentAndNeverHang) 
   std::printf(
       "contention (%s): %lld rows; 3 fix runs (exit %d %d %d); %lld payments posted (%lld lock retries, %lld errors); "
       "%lld SQL updates, %lld refused for a lock (%lld on the held row); %lld rows fixed; %lld payments lost\n",
-      onServer ? "server practice" : "embedded practice", static_cast<long long>(rows), fixStatus[0], fixStatus[1], fixStatus[2], static_cast<long long>(posted),
-      static_cast<long long>(posterRetries), static_cast<long long>(posterErrors), static_cast<long long>(sqlUpdates),
-      static_cast<long long>(sqlRefusals), static_cast<long long>(heldRefusals), static_cast<long long>(fixedRows),
-      static_cast<long long>(lost));
+      onServer ? "server practice" : "embedded practice", static_cast<long long>(rows), fixStatus[0], fixStatus[1],
+      fixStatus[2], static_cast<long long>(posted), static_cast<long long>(posterRetries),
+      static_cast<long long>(posterErrors), static_cast<long long>(sqlUpdates), static_cast<long long>(sqlRefusals),
+      static_cast<long long>(heldRefusals), static_cast<long long>(fixedRows), static_cast<long long>(lost));
 }
 
 INSTANTIATE_TEST_SUITE_P(Practice, Contention, ::testing::Values(Kept::Embedded, Kept::OnServer),

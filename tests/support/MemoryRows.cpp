@@ -28,8 +28,10 @@ const MemoryValue& NullMemoryValue() {
 
 std::string MemoryText(const MemoryValue& value) {
   std::string text;
-  if (const auto* s = std::get_if<std::string>(&value)) text = *s;
-  else if (const auto* i = std::get_if<std::int64_t>(&value)) text = std::to_string(*i);
+  if (const auto* s = std::get_if<std::string>(&value))
+    text = *s;
+  else if (const auto* i = std::get_if<std::int64_t>(&value))
+    text = std::to_string(*i);
   while (!text.empty() && text.back() == ' ') text.pop_back();
   return text;
 }
@@ -151,7 +153,8 @@ MemoryPractice::MemoryPractice()
 
 std::int32_t MemoryPractice::AddTransaction(MemoryValues values) {
   std::int32_t entry = nextEntry_;
-  auto given = std::find_if(values.begin(), values.end(), [](const auto& v) { return SameName(v.first, "Entry Number"); });
+  auto given =
+      std::find_if(values.begin(), values.end(), [](const auto& v) { return SameName(v.first, "Entry Number"); });
   if (given != values.end()) {
     entry = MemoryInteger(given->second);
   } else {

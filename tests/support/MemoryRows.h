@@ -59,9 +59,7 @@ class MemoryRowReaderOf : public Interface {
   std::int32_t ReadInteger(std::string_view field) override { return MemoryInteger(Get(field)); }
   double ReadDouble(std::string_view field) override { return MemoryDouble(Get(field)); }
   double ReadDateTime(std::string_view field) override { return MemoryDouble(Get(field)); }
-  bool IsNull(std::string_view field) override {
-    return std::holds_alternative<std::monostate>(Get(field));
-  }
+  bool IsNull(std::string_view field) override { return std::holds_alternative<std::monostate>(Get(field)); }
 
  protected:
   const MemoryValue& Get(std::string_view field) const {

@@ -10,8 +10,10 @@ PrivateSettingsStore::PrivateSettingsStore() {
 }
 
 PrivateSettingsStore::~PrivateSettingsStore() {
-  if (previous_) setenv("XDG_CONFIG_HOME", previous_->c_str(), 1);
-  else unsetenv("XDG_CONFIG_HOME");
+  if (previous_)
+    setenv("XDG_CONFIG_HOME", previous_->c_str(), 1);
+  else
+    unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace lw::test

@@ -35,7 +35,8 @@ std::string MoveToTestServer(const std::string& dictionaryPath) {
 
 void DropTestDatabase(const std::string& database) {
   try {
-    pgengine::ServerSession(Admin() + " dbname=postgres").Execute("DROP DATABASE IF EXISTS " + database + " WITH (FORCE)");
+    pgengine::ServerSession(Admin() + " dbname=postgres")
+        .Execute("DROP DATABASE IF EXISTS " + database + " WITH (FORCE)");
   } catch (...) {
     // A database left behind goes with the test cluster.
   }

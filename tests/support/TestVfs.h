@@ -31,8 +31,8 @@ class TestVfs {
   void OpenReadOnly(bool readOnly) { readOnly_.store(readOnly); }
 
   // Counted faults, for sweeps that fail each I/O of a run in turn. Every read, write, sync and
-  // lock (file locks and taken locks of the log index) of any file through the VFS is counted from construction or the last ResetCounts(); the
-  // nth of `kind` (from 1) then fails with `code` (one failure, later ones pass).
+  // lock (file locks and taken locks of the log index) of any file through the VFS is counted from construction or the
+  // last ResetCounts(); the nth of `kind` (from 1) then fails with `code` (one failure, later ones pass).
   enum class Io { Read, Write, Sync, Lock };
   void FailNth(Io kind, long nth, int code) {
     failCode_.store(0);

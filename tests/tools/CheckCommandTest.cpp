@@ -67,7 +67,9 @@ TEST(CheckOptions, ChartIsUpperCasedAndCutToEightBytes) {
   EXPECT_EQ(ParseCheckOptions({"--chart", "o'b"}).chart, "O'B");
   EXPECT_EQ(ParseCheckOptions({"--chart", "A\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"}).chart,
             "A\xC3\x89\xC3\x89\xC3\x89");  // aéééé: 9 bytes once upper-cased; the cut keeps whole characters
+  // clang-format off
   EXPECT_THROW(ParseCheckOptions({"--chart", "\xE9" "cole"}), EConvertError);  // Latin-1, not UTF-8
+  // clang-format on
   const CheckOptions options = ParseCheckOptions({"--chart=abc", "--fix"});
   EXPECT_EQ(options.chart, "ABC");
   EXPECT_EQ(options.chartAsGiven, "abc");

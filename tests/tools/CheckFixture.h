@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "data/ace/AceProvider.h"
-#include "tests/support/TestEngine.h"
 #include "tests/support/PracticeFixture.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestEngine.h"
 #include "tools/check/CheckCommand.h"
 
 namespace lw::check {

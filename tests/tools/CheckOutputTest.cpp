@@ -139,10 +139,12 @@ TEST_F(CheckOutput, AnEmptyChartIsRefusedAndANearMissIsNamed) {
 
 // Case beyond ASCII counts too: "école" stored in lower case is named for "ÉCOLE".
 TEST_F(CheckOutput, ANearMissBeyondAsciiIsNamed) {
+  // clang-format off
   Charge("\xC3\xA9" "cole", 1.0);
   EXPECT_EQ(Check({"--folder", practice_.Folder(), "--chart", "\xC3\xA9" "cole"}), kNoDiscrepancy);
   EXPECT_TRUE(Has(stderr_, "no transaction row has the chart number \"\xC3\x89" "COLE\"")) << stderr_;
   EXPECT_TRUE(Has(stderr_, "holds the chart number \"\xC3\xA9" "cole\", which differs only in case")) << stderr_;
+  // clang-format on
 }
 
 class LockedRow : public CheckCommandTest {

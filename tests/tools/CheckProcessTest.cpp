@@ -30,7 +30,8 @@ std::string CheckToolPath() {
 // Blocked outside any row (here writing the report header into a pipe nobody reads), the tool
 // ends at once on SIGTERM, with the summary.
 TEST_F(CheckCommandTest, SigtermEndsABlockedToolAtOnceWithTheSummary) {
-  ASSERT_TRUE(std::filesystem::exists(CheckToolPath())) << "ledgerwick-check is not built (no " << CheckToolPath() << ")";
+  ASSERT_TRUE(std::filesystem::exists(CheckToolPath()))
+      << "ledgerwick-check is not built (no " << CheckToolPath() << ")";
   Charge("ADAMS", 1.0);
   int outPipe[2], errPipe[2];
   ASSERT_EQ(pipe(outPipe), 0);

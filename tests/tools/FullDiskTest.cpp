@@ -2,8 +2,8 @@
 // run stops with exit 2 and says the disk is full, the dictionary stays sound, each row holds
 // either its old or its fixed amounts, and once space is freed a rerun finishes the job.
 // Mounting needs root; elsewhere the test is skipped.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <unistd.h>
 

@@ -17,8 +17,8 @@
 #include "tests/support/DictionaryContents.h"
 #include "tests/support/PracticeFixture.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestVfs.h"
 #include "tests/support/TestServer.h"
+#include "tests/support/TestVfs.h"
 #include "tools/check/CheckCommand.h"
 
 namespace lw::check {
@@ -39,11 +39,10 @@ void Fill(test::PracticeFixture& practice) {
   const auto adjusted = charge("ADAMS", 0.0);
   charge("BAKER", -7.25);
   charge("CLARK", 3.5);
-  const auto adjustment = practice.Insert("MWTRN", Row{{"Chart Number", std::string("ADAMS")},
-                                                       {"Transaction Type", std::string("S")}});
-  practice.Insert("MWPAX", Row{{"Payment Reference", adjustment},
-                               {"Charge Reference", adjusted},
-                               {"Payment Amount", -12.0}});
+  const auto adjustment =
+      practice.Insert("MWTRN", Row{{"Chart Number", std::string("ADAMS")}, {"Transaction Type", std::string("S")}});
+  practice.Insert("MWPAX",
+                  Row{{"Payment Reference", adjustment}, {"Charge Reference", adjusted}, {"Payment Amount", -12.0}});
 }
 
 int LockedRows(const test::PracticeFixture& practice) {
@@ -73,8 +72,10 @@ class IoFaultSweep : public ::testing::Test {
     setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1);
   }
   ~IoFaultSweep() override {
-    if (hadConfig_) setenv("XDG_CONFIG_HOME", oldConfig_.c_str(), 1);
-    else unsetenv("XDG_CONFIG_HOME");
+    if (hadConfig_)
+      setenv("XDG_CONFIG_HOME", oldConfig_.c_str(), 1);
+    else
+      unsetenv("XDG_CONFIG_HOME");
   }
 
   static int Fix(const test::PracticeFixture& practice, std::string* errors = nullptr) {

@@ -88,8 +88,8 @@ class OtherUser : public ::testing::Test {
   // A minute is far beyond any of these runs: a hang ends as status 124 instead of stalling the suite.
   ProgramRun Other(const std::string& program, const std::string& arguments,
                    const std::string& config = "/nonexistent") {
-    return RunProgramAs(user_, "XDG_CONFIG_HOME=" + Quoted(config) + " timeout 60 " + Program(program) + " " +
-                                   arguments + " 2>&1");
+    return RunProgramAs(
+        user_, "XDG_CONFIG_HOME=" + Quoted(config) + " timeout 60 " + Program(program) + " " + arguments + " 2>&1");
   }
 
   TempDir dir_;
@@ -128,9 +128,9 @@ TEST_F(OtherUser, ReadsAPracticeInUseIncludingChangesNotYetInTheFile) {
   const auto engine = engine::CreateSqliteEngine();
   ace::ADSHANDLE connection = 0;
   const std::string dictionary = (folder_ / "MWDDF.ADD").string();
-  ASSERT_EQ(engine->AdsConnect60(dictionary.c_str(), 3, engine::kPracticeUser, engine::kPracticePassword, 0,
-                                 &connection),
-            0u);
+  ASSERT_EQ(
+      engine->AdsConnect60(dictionary.c_str(), 3, engine::kPracticeUser, engine::kPracticePassword, 0, &connection),
+      0u);
   const ProgramRun posted =
       Owner("ledgerwick-practice", "post-payment " + Quoted(folder_.string()) + " --charge " +
                                        std::to_string(FirstCharge(dictionary)) + " --amount 1.25 --type I --who 1");

@@ -39,8 +39,8 @@ class ReadOnlyPractice : public ::testing::Test {
   }
   ProgramRun Run(const std::string& program, const std::string& arguments) {
     const std::string folder = program == "ledgerwick-check" ? "check" : "practice";
-    return RunProgramAs(user_, "XDG_CONFIG_HOME=/nonexistent " + Quoted(ProgramPath(folder, program)) + " " +
-                                   arguments + " 2>&1");
+    return RunProgramAs(
+        user_, "XDG_CONFIG_HOME=/nonexistent " + Quoted(ProgramPath(folder, program)) + " " + arguments + " 2>&1");
   }
   TempDir dir_;
   std::string folder_;

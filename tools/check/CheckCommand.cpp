@@ -8,16 +8,16 @@
 #include <optional>
 
 #include "common/ErrorDisplayText.h"
-#include "common/Path.h"
 #include "common/Exceptions.h"
+#include "common/Path.h"
 #include "common/RegionalSettings.h"
 #include "common/RegistryHive.h"
 #include "common/SettingsStore.h"
 #include "common/ShellWord.h"
+#include "common/Utf8.h"
 #include "data/AdsErrors.h"
 #include "data/Fields.h"
 #include "data/ace/AceErrors.h"
-#include "common/Utf8.h"
 #include "reconcile/SearchRun.h"
 #include "tools/check/CheckOptions.h"
 #include "tools/check/ConsoleProgress.h"
@@ -57,8 +57,9 @@ class CommandLineFolder : public FolderChooser {
       const std::string store = SettingsStorePath();
       std::string bytes;
       const int error = ReadWholeFile(store, bytes);
-      const std::string unreadable =
-          error == 0 || error == ENOENT || error == ENOTDIR ? "" : " (it cannot be read: " + ReadFailureText(error) + ")";
+      const std::string unreadable = error == 0 || error == ENOENT || error == ENOTDIR
+                                         ? ""
+                                         : " (it cannot be read: " + ReadFailureText(error) + ")";
       throw Exception("No current practice is recorded in " + store + unreadable +
                       "; name the practice folder with --folder DIR");
     }
@@ -167,8 +168,8 @@ std::string SimilarStoredChart(PracticeComponents& components, const std::string
     // A query of its own on the run's connection: qryChg is the master of the table cursors.
     TAdsQuery query("qryChart", nullptr);
     query.SetDatabaseName("AdsConnection1");
-    query.SetSQL(
-        {"Select Distinct \"Chart Number\" From MWTRN", "Where Upper(RTrim(\"Chart Number\")) = Upper('" + wanted + "')"});
+    query.SetSQL({"Select Distinct \"Chart Number\" From MWTRN",
+                  "Where Upper(RTrim(\"Chart Number\")) = Upper('" + wanted + "')"});
     query.Open();
     query.MoveFirst();
     if (query.AtEnd()) return {};

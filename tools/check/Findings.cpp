@@ -156,12 +156,9 @@ std::string DetailText(const ChargeCheck& check, const RegionalSettings& setting
 std::unique_ptr<FindingsWriter> MakeFindingsWriter(FindingsFormat format, bool detail, Output& output,
                                                    const RegionalSettings& settings) {
   switch (format) {
-    case FindingsFormat::Csv:
-      return std::make_unique<CsvFindings>(output);
-    case FindingsFormat::Json:
-      return std::make_unique<JsonFindings>(output);
-    case FindingsFormat::Plain:
-      break;
+    case FindingsFormat::Csv: return std::make_unique<CsvFindings>(output);
+    case FindingsFormat::Json: return std::make_unique<JsonFindings>(output);
+    case FindingsFormat::Plain: break;
   }
   return std::make_unique<PlainReport>(detail, output, settings);
 }
