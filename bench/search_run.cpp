@@ -41,7 +41,7 @@ double ProcessCpuSeconds() {
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-constexpr const char* kBenchChart = "BENCH1K";
+using lw::bench::kBenchChart;
 
 struct Lines : lw::ReportSink {
   void ClearReport() override { lines.clear(); }
@@ -110,29 +110,12 @@ Run Search(const std::string& folder, const std::string& chartText, bool fixBala
 const std::string& Practice() {
   static const std::string folder = [] {
     std::string f = lw::bench::BenchPracticeFolder();
-    // One chart of 1,000 rows (charges with an application each, every tenth one off by a cent).
     lw::engine::DictionaryLoader loader(f + "/" + lw::engine::kDictionaryFileName);
     bool present = false;
     loader.ForEachRow("MWTRN", [&](const std::vector<std::string>& values, const std::vector<bool>&) {
       if (!present && values[0] == kBenchChart) present = true;
     });
-    if (!present) {
-      loader.Begin();
-      for (int i = 0; i < 500; ++i) {
-        const auto payment = loader.Insert("MWTRN", {{"Chart Number", std::string(kBenchChart)},
-                                                     {"Transaction Type", std::string("I")},
-                                                     {"Who Paid", std::string("1")}});
-        const auto charge = loader.Insert("MWTRN", {{"Chart Number", std::string(kBenchChart)},
-                                                    {"Case Number", std::int64_t{1}},
-                                                    {"Date From", std::string("2025-01-02")},
-                                                    {"Procedure Code", std::string("99213")},
-                                                    {"Transaction Type", std::string("A")},
-                                                    {"Insurance 1 Amount Paid", i % 10 == 0 ? 40.01 : 40.0}});
-        loader.Insert("MWPAX",
-                      {{"Payment Reference", payment}, {"Charge Reference", charge}, {"Payment Amount", 40.0}});
-      }
-      loader.Commit();
-    }
+    if (!present) lw::bench::AddBenchChart(loader);
     return f;
   }();
   return folder;

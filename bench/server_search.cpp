@@ -24,7 +24,7 @@
 
 namespace {
 
-constexpr const char* kBenchChart = "BENCH1K";
+using lw::bench::kBenchChart;
 
 const std::string& ServerPractice() {
   static const std::string folder = [] {
@@ -40,22 +40,8 @@ const std::string& ServerPractice() {
     std::string database = "lw_bench_" + name.substr(name.find_last_of('-') + 1);
     lw::pgengine::ServerSession(std::string(server) + " dbname=postgres").Execute("CREATE DATABASE " + database);
     lw::pgengine::MovePracticeToServer(descriptor, std::string(server) + " dbname=" + database);
-    // One chart of 1,000 rows (charges with an application each, every tenth one off by a cent).
     lw::pgengine::ServerLoader loader(descriptor);
-    loader.Begin();
-    for (int i = 0; i < 500; ++i) {
-      const auto payment = loader.Insert("MWTRN", {{"Chart Number", std::string(kBenchChart)},
-                                                   {"Transaction Type", std::string("I")},
-                                                   {"Who Paid", std::string("1")}});
-      const auto charge = loader.Insert("MWTRN", {{"Chart Number", std::string(kBenchChart)},
-                                                  {"Case Number", std::int64_t{1}},
-                                                  {"Date From", std::string("2025-01-02")},
-                                                  {"Procedure Code", std::string("99213")},
-                                                  {"Transaction Type", std::string("A")},
-                                                  {"Insurance 1 Amount Paid", i % 10 == 0 ? 40.01 : 40.0}});
-      loader.Insert("MWPAX", {{"Payment Reference", payment}, {"Charge Reference", charge}, {"Payment Amount", 40.0}});
-    }
-    loader.Commit();
+    lw::bench::AddBenchChart(loader);
     return target.string();
   }();
   return folder;

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "common/Exceptions.h"
+#include "common/Utf8.h"
 
 namespace lw {
 namespace {
@@ -14,35 +15,9 @@ namespace {
 constexpr const char* kVersion5Header = "Windows Registry Editor Version 5.00";
 constexpr const char* kVersion4Header = "REGEDIT4";
 
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualsNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-  return true;
-}
-
-bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-  return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
+// Key and value names and value kinds match without regard to case, as the registry matches them.
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 // UTF-16LE to UTF-8; unpaired surrogates become U+FFFD, an odd last byte is dropped.
@@ -492,7 +467,7 @@ std::optional<std::string> NormaliseRegKeyPath(const std::string& path) {
   if (parts.size() > 1 && parts.back().empty()) parts.pop_back();
   std::string out;
   for (const RootName& root : kRoots)
-    if (EqualsNoCase(parts[0], root.full) || EqualsNoCase(parts[0], root.abbreviation)) out = root.full;
+    if (EqualsIgnoringCase(parts[0], root.full) || EqualsIgnoringCase(parts[0], root.abbreviation)) out = root.full;
   if (out.empty()) return std::nullopt;
   for (std::size_t k = 1; k < parts.size(); ++k) {
     if (parts[k].empty()) return std::nullopt;
@@ -504,13 +479,13 @@ std::optional<std::string> NormaliseRegKeyPath(const std::string& path) {
 
 const RegValue* RegKey::FindValue(const std::string& name) const {
   for (const RegValue& v : values)
-    if (EqualsNoCase(v.name, name)) return &v;
+    if (EqualsIgnoringCase(v.name, name)) return &v;
   return nullptr;
 }
 
 void RegKey::SetValue(RegValue value) {
   for (RegValue& v : values) {
-    if (EqualsNoCase(v.name, value.name)) {
+    if (EqualsIgnoringCase(v.name, value.name)) {
       v = std::move(value);
       return;
     }
@@ -519,7 +494,7 @@ void RegKey::SetValue(RegValue value) {
 }
 
 void RegKey::DeleteValue(const std::string& name) {
-  std::erase_if(values, [&name](const RegValue& v) { return EqualsNoCase(v.name, name); });
+  std::erase_if(values, [&name](const RegValue& v) { return EqualsIgnoringCase(v.name, name); });
 }
 
 RegFile RegFile::Parse(const std::string& bytes, const std::string& fileName) {
@@ -578,7 +553,7 @@ const RegKey* RegFile::FindKey(const std::string& path) const {
   const auto normal = NormaliseRegKeyPath(path);
   if (!normal) return nullptr;
   for (const RegKey& key : keys_)
-    if (EqualsNoCase(key.path, *normal)) return &key;
+    if (EqualsIgnoringCase(key.path, *normal)) return &key;
   return nullptr;
 }
 
@@ -592,7 +567,7 @@ RegKey& RegFile::EnsureKey(const std::string& path) {
     const std::string prefix = normal->substr(0, sep);
     RegKey* found = nullptr;
     for (RegKey& key : keys_)
-      if (EqualsNoCase(key.path, prefix)) found = &key;
+      if (EqualsIgnoringCase(key.path, prefix)) found = &key;
     if (found == nullptr) {
       keys_.push_back(RegKey{prefix, {}});
       found = &keys_.back();

@@ -34,6 +34,29 @@ inline std::string BenchPracticeFolder() {
   return folder.string();
 }
 
+// The chart the one-chart benchmarks search.
+inline constexpr const char* kBenchChart = "BENCH1K";
+
+// Adds the chart kBenchChart of 1,000 rows (charges with an application each, every tenth one off
+// by a cent) through either kind of practice's loader.
+template <typename Loader>
+void AddBenchChart(Loader& loader) {
+  loader.Begin();
+  for (int i = 0; i < 500; ++i) {
+    const auto payment = loader.Insert("MWTRN", {{"Chart Number", std::string(kBenchChart)},
+                                                 {"Transaction Type", std::string("I")},
+                                                 {"Who Paid", std::string("1")}});
+    const auto charge = loader.Insert("MWTRN", {{"Chart Number", std::string(kBenchChart)},
+                                                {"Case Number", std::int64_t{1}},
+                                                {"Date From", std::string("2025-01-02")},
+                                                {"Procedure Code", std::string("99213")},
+                                                {"Transaction Type", std::string("A")},
+                                                {"Insurance 1 Amount Paid", i % 10 == 0 ? 40.01 : 40.0}});
+    loader.Insert("MWPAX", {{"Payment Reference", payment}, {"Charge Reference", charge}, {"Payment Amount", 40.0}});
+  }
+  loader.Commit();
+}
+
 // The process's peak resident memory so far (VmHWM), in MiB.
 inline double PeakMemoryMiB() {
   std::ifstream status("/proc/self/status");
