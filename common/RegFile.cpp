@@ -103,12 +103,6 @@ int HexDigit(char c) {
   return -1;
 }
 
-std::string UpperAscii(const std::string& text) {
-  std::string out = text;
-  for (char& c : out) c = AsciiUpper(c);
-  return out;
-}
-
 // The keys as a file builds them, indexed by upper-case path and value name, so each section and
 // value costs a lookup rather than a scan of everything before it: parsing stays linear in the
 // input however many keys or values it holds. Invariant: every key's parents exist.
@@ -116,7 +110,7 @@ class KeyTable {
  public:
   // `path` is normalised. Creates the key and its missing parents (the root itself is no key).
   void Ensure(const std::string& path) {
-    const std::string upper = UpperAscii(path);
+    const std::string upper = UpperCaseUtf8(path);
     if (keys_.count(upper) != 0) return;
     // Parents end at each separator after the root's; the path itself ends the list.
     std::size_t sep = upper.find('\\');
@@ -134,7 +128,7 @@ class KeyTable {
 
   // Removes the key and every key below it; ordered keys put those next to each other.
   void Delete(const std::string& path) {
-    const std::string upper = UpperAscii(path);
+    const std::string upper = UpperCaseUtf8(path);
     keys_.erase(upper);
     const std::string prefix = upper + '\\';
     auto it = keys_.lower_bound(prefix);
@@ -143,15 +137,15 @@ class KeyTable {
 
   void SetValue(const std::string& path, RegValue value) {
     Ensure(path);
-    Entry& key = keys_.find(UpperAscii(path))->second;
-    auto [it, added] = key.values.try_emplace(UpperAscii(value.name));
+    Entry& key = keys_.find(UpperCaseUtf8(path))->second;
+    auto [it, added] = key.values.try_emplace(UpperCaseUtf8(value.name));
     if (added) it->second.first = next_++;
     it->second.second = std::move(value);
   }
 
   void DeleteValue(const std::string& path, const std::string& name) {
-    auto key = keys_.find(UpperAscii(path));
-    if (key != keys_.end()) key->second.values.erase(UpperAscii(name));
+    auto key = keys_.find(UpperCaseUtf8(path));
+    if (key != keys_.end()) key->second.values.erase(UpperCaseUtf8(name));
   }
 
   // Keys in first-seen order, each with its values in first-set order.
