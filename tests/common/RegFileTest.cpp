@@ -70,6 +70,22 @@ TEST(RegFile, AppliesDeletionsAndLaterValuesInFileOrder) {
   EXPECT_EQ(file.FindKey("HKCU\\Software\\Other"), nullptr);
 }
 
+// Names beyond ASCII match without regard to case too, and a later section or value that differs
+// only in case lands on the same key and value, as the registry keeps them.
+TEST(RegFile, NamesBeyondAsciiMatchWithoutRegardToCase) {
+  const RegFile file = RegFile::Parse(
+      "Windows Registry Editor Version 5.00\n"
+      "[HKEY_CURRENT_USER\\Software\\Cl\xC3\xADnica]\n\"\xC3\x89tat\"=\"1\"\n"
+      "[HKEY_CURRENT_USER\\Software\\CL\xC3\x8DNICA]\n\"\xC3\xA9TAT\"=\"2\"\n",
+      "f.reg");
+  const RegKey* key = file.FindKey("HKCU\\software\\cl\xC3\xADnica");
+  ASSERT_NE(key, nullptr);
+  ASSERT_EQ(key->values.size(), 1u);
+  ASSERT_NE(key->FindValue("\xC3\xA9tat"), nullptr);
+  EXPECT_EQ(key->FindValue("\xC3\xA9tat")->data, std::string("2\0", 2));
+  EXPECT_EQ(file.FindKey("HKCU\\Software\\Clinica"), nullptr);
+}
+
 TEST(RegFile, ReadsUtf16AndRegedit4Files) {
   // What regedit writes: UTF-16LE with a byte-order mark.
   const std::string utf16 = "\xff\xfe" + Utf16Le(
