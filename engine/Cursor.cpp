@@ -5,6 +5,7 @@
 
 #include "data/ace/AceApi.h"
 #include "engine/Checksum.h"
+#include "engine/IndexKeys.h"
 #include "engine/KeyPrefix.h"
 #include "engine/RowWriter.h"
 #include "engine/Schema.h"
@@ -71,12 +72,6 @@ Cursor::Cursor(Connection& connection, std::shared_ptr<const TableDef> table, st
   if (!temporary_) images_ = &connection_.Images(t);
   if (storedImages_) imageTable_ = PlainImageTableName(t);
   keys_.resize(t.columns.size());
-  scopes_.resize(t.indexes.size());
-  rawKeys_.resize(t.indexes.size());
-  for (std::size_t i = 0; i < t.indexes.size(); ++i) {
-    rawKeys_[i].segments.resize(t.indexes[i].segments.size());
-    rawKeys_[i].set.assign(t.indexes[i].segments.size(), false);
-  }
   connection_.Register(this);
 }
 
@@ -90,19 +85,6 @@ Cursor::~Cursor() {
     // A result table left behind lives only as long as the connection's temporary schema.
     (void)Exec(connection_.db(), "DROP TABLE IF EXISTS " + table_->sqlName);
   }
-}
-
-Status Cursor::CheckOrder(int order) const {
-  if (order < kNaturalOrder || order >= static_cast<int>(table_->indexes.size())) {
-    return Status::Error(ace::kInvalidHandle);
-  }
-  return {};
-}
-
-const Cursor::Scope* Cursor::ScopeOf(int order) const {
-  if (order == kNaturalOrder) return nullptr;
-  const Scope& scope = scopes_[order];
-  return scope.hasTop || scope.hasBottom ? &scope : nullptr;
 }
 
 sqlite3_stmt* Cursor::Statement(int order, int kind, const Scope* scope) {
@@ -255,7 +237,7 @@ Status Cursor::GlideIntoScope(int order, bool& done) {
   iterOrder_ = order;
   iterDirection_ = 1;
   iterGeneration_ = connection_.Generation();
-  iterScopeVersion_ = scopes_[order].version;
+  iterScopeVersion_ = indexKeys_.ScopeVersion(order);
   iterPhase_ = Phase::Glide;
   glideLast_ = glideNext_;
   for (;; ++steps) {
@@ -344,7 +326,7 @@ void Cursor::TakeRow(int order) {
   keysReady_ = false;
   visibleKnown_ = true;
   visibleOrder_ = order;
-  visibleScopeVersion_ = order == kNaturalOrder ? 0 : scopes_[order].version;
+  visibleScopeVersion_ = indexKeys_.ScopeVersion(order);
 }
 
 Status Cursor::FetchRow(bool& found) {
@@ -494,7 +476,7 @@ Status Cursor::StartIteration(int order, int direction, bool fromEnd) {
   iterOrder_ = order;
   iterDirection_ = direction;
   iterGeneration_ = connection_.Generation();
-  iterScopeVersion_ = order == kNaturalOrder ? 0 : scopes_[order].version;
+  iterScopeVersion_ = indexKeys_.ScopeVersion(order);
   return {};
 }
 
@@ -517,8 +499,7 @@ Status Cursor::StepOnce(int order, int direction) {
     return {};
   }
   bool continues = iter_ != nullptr && live_ && iterOrder_ == order && iterDirection_ == direction &&
-                   iterGeneration_ == connection_.Generation() &&
-                   iterScopeVersion_ == (order == kNaturalOrder ? 0 : scopes_[order].version) &&
+                   iterGeneration_ == connection_.Generation() && iterScopeVersion_ == indexKeys_.ScopeVersion(order) &&
                    position_ == Position::Row;
   if (!continues) {
     if (position_ != Position::Row && direction > 0) {
@@ -636,7 +617,7 @@ Status Cursor::IsVisible(int order, bool& visible) {
   LW_RETURN_IF_ERROR(CheckOrder(order));
   visible = false;
   if (position_ != Position::Row) return Status::Error(ace::kNoCurrentRecord);
-  std::uint64_t scopeVersion = order == kNaturalOrder ? 0 : scopes_[order].version;
+  std::uint64_t scopeVersion = indexKeys_.ScopeVersion(order);
   if (visibleKnown_ && visibleOrder_ == order && visibleScopeVersion_ == scopeVersion && live_ &&
       iterGeneration_ == connection_.Generation()) {
     visible = true;
@@ -688,89 +669,30 @@ Status Cursor::Checksum(std::uint32_t& crc) {
   return {};
 }
 
-Status Cursor::SetScope(int order, bool top, std::vector<Value>& key) {
-  if (order == kNaturalOrder) return Status::Error(ace::kInvalidHandle, "(a scope needs an index)");
-  LW_RETURN_IF_ERROR(CheckOrder(order));
-  Scope& scope = scopes_[order];
-  if (key.size() > table_->indexes[order].segments.size()) key.resize(table_->indexes[order].segments.size());
-  if (top) {
-    scope.hasTop = !key.empty();
-    scope.top.swap(key);
-  } else {
-    scope.hasBottom = !key.empty();
-    scope.bottom.swap(key);
-  }
-  ++scope.version;
-  return {};
-}
+Status Cursor::SetScope(int order, bool top, std::vector<Value>& key) { return indexKeys_.SetScope(order, top, key); }
 
-void Cursor::ClearScopes() {
-  for (Scope& scope : scopes_) {
-    if (scope.hasTop || scope.hasBottom) ++scope.version;
-    scope.hasTop = scope.hasBottom = false;
-    scope.top.clear();
-    scope.bottom.clear();
-  }
-}
+void Cursor::ClearScopes() { indexKeys_.ClearScopes(); }
 
-void Cursor::InitRawKey(int order) {
-  RawKey& key = rawKeys_[order];
-  key.set.assign(key.set.size(), false);
-}
+void Cursor::InitRawKey(int order) { indexKeys_.InitRawKey(order); }
 
 Status Cursor::SetKeySegment(int order, int column, const std::uint8_t* bytes, std::uint32_t length) {
-  const IndexDef& index = table_->indexes[order];
-  const ColumnDef& def = table_->columns[column];
-  for (std::size_t s = 0; s < index.segments.size(); ++s) {
-    if (index.segments[s] != column) continue;
-    std::string& segment = rawKeys_[order].segments[s];
-    segment.assign(def.length, ace::IsBlankPaddedText(def.type) ? ' ' : '\0');
-    std::memcpy(segment.data(), bytes, std::min(length, def.length));
-    rawKeys_[order].set[s] = true;
-    return {};
-  }
-  return ColumnError(ace::kColumnNotFound, def, "it is no key column of index " + index.name);
+  return indexKeys_.SetKeySegment(order, column, bytes, length);
 }
 
-Status Cursor::SetKeySegmentNull(int order, int column) {
-  const ColumnDef& def = table_->columns[column];
-  std::vector<std::uint8_t> null(table_->recordLength);
-  WriteNullImage(def, null.data());
-  return SetKeySegment(order, column, null.data() + def.offset, def.length);
-}
+Status Cursor::SetKeySegmentNull(int order, int column) { return indexKeys_.SetKeySegmentNull(order, column); }
 
 Status Cursor::BuildRawKey(int order, std::string& key) {
-  key.clear();
-  const RawKey& raw = rawKeys_[order];
-  for (std::size_t s = 0; s < raw.set.size() && raw.set[s]; ++s) key += raw.segments[s];
+  indexKeys_.BuildRawKey(order, key);
   return {};
 }
 
 Status Cursor::DecodeRawKey(int order, const std::uint8_t* key, std::uint32_t length,
                             std::vector<Value>& values) const {
-  values.clear();
-  std::uint32_t at = 0;
-  for (int column : table_->indexes[order].segments) {
-    const ColumnDef& def = table_->columns[column];
-    if (at + def.length > length) break;
-    Value value;
-    LW_RETURN_IF_ERROR(ValueFromImage(def, key + at, value));
-    values.push_back(std::move(value));
-    at += def.length;
-  }
-  return {};
+  return engine::DecodeRawKey(*table_, order, key, length, values);
 }
 
 Status Cursor::EncodeKey(int order, const std::vector<Value>& values, std::string& key) const {
-  key.clear();
-  std::vector<std::uint8_t> scratch(table_->recordLength);
-  const std::vector<int>& segments = table_->indexes[order].segments;
-  for (std::size_t s = 0; s < values.size() && s < segments.size(); ++s) {
-    const ColumnDef& def = table_->columns[segments[s]];
-    LW_RETURN_IF_ERROR(WriteImageFromValue(def, values[s], scratch.data()));
-    key.append(reinterpret_cast<const char*>(scratch.data() + def.offset), def.length);
-  }
-  return {};
+  return engine::EncodeKey(*table_, order, values, key);
 }
 
 Status Cursor::SetColumn(int column, const std::uint8_t* bytes, std::uint32_t length) {

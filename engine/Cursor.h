@@ -18,12 +18,11 @@
 
 #include "engine/Catalog.h"
 #include "engine/Connection.h"
+#include "engine/IndexKeys.h"
 #include "engine/RecordCodec.h"
 #include "engine/Status.h"
 
 namespace lw::engine {
-
-inline constexpr int kNaturalOrder = -1;
 
 class Cursor : public SnapshotClient {
  public:
@@ -90,17 +89,7 @@ class Cursor : public SnapshotClient {
  private:
   enum class Position { Bof, Row, Eof };
   enum class Phase { None, SameKey, AfterKey, Glide };
-  struct Scope {
-    bool hasTop = false;
-    bool hasBottom = false;
-    std::vector<Value> top;
-    std::vector<Value> bottom;
-    std::uint64_t version = 0;
-  };
-  struct RawKey {
-    std::vector<std::string> segments;
-    std::vector<bool> set;
-  };
+  using Scope = engine::KeyScope;
 
   sqlite3_stmt* Statement(int order, int kind, const Scope* scope);
   void BindScope(sqlite3_stmt* stmt, const Scope* scope);
@@ -131,8 +120,8 @@ class Cursor : public SnapshotClient {
   // Keeps the iteration standing on its row for a later GlideIntoScope.
   void Park();
   Status EndOfScope(bool& done);
-  const Scope* ScopeOf(int order) const;
-  Status CheckOrder(int order) const;
+  const Scope* ScopeOf(int order) const { return indexKeys_.ScopeOf(order); }
+  Status CheckOrder(int order) const { return indexKeys_.CheckOrder(order); }
 
   Connection& connection_;
   std::shared_ptr<const TableDef> table_;
@@ -184,8 +173,7 @@ class Cursor : public SnapshotClient {
   int visibleOrder_ = kNaturalOrder;
   std::uint64_t visibleScopeVersion_ = 0;
 
-  std::vector<Scope> scopes_;
-  std::vector<RawKey> rawKeys_;
+  IndexKeys indexKeys_{*table_};
 
   bool editing_ = false;
   bool appending_ = false;

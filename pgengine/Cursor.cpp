@@ -4,6 +4,7 @@
 
 #include "data/ace/AceApi.h"
 #include "engine/Checksum.h"
+#include "engine/IndexKeys.h"
 #include "pgengine/KeyOrder.h"
 #include "pgengine/RowWriter.h"
 #include "pgengine/StoredForm.h"
@@ -35,30 +36,11 @@ Cursor::Cursor(Connection& connection, std::shared_ptr<const TableDef> table, st
   nullImage_.assign(t.recordLength, 0);
   for (const ColumnDef& column : t.columns) engine::WriteNullImage(column, nullImage_.data());
   image_ = nullImage_;
-  scopes_.resize(t.indexes.size());
-  rawKeys_.resize(t.indexes.size());
-  for (std::size_t i = 0; i < t.indexes.size(); ++i) {
-    rawKeys_[i].segments.resize(t.indexes[i].segments.size());
-    rawKeys_[i].set.assign(t.indexes[i].segments.size(), false);
-  }
 }
 
 Cursor::~Cursor() {
   for (std::int64_t record : locks_) connection_.Unlock(table_->tableNumber, record);
   if (temporary_) (void)Run(connection_.pg(), "DROP TABLE IF EXISTS " + table_->sqlName);
-}
-
-Status Cursor::CheckOrder(int order) const {
-  if (order < kNaturalOrder || order >= static_cast<int>(table_->indexes.size())) {
-    return Status::Error(ace::kInvalidHandle);
-  }
-  return {};
-}
-
-const Cursor::Scope* Cursor::ScopeOf(int order) const {
-  if (order == kNaturalOrder) return nullptr;
-  const Scope& scope = scopes_[order];
-  return scope.hasTop || scope.hasBottom ? &scope : nullptr;
 }
 
 void Cursor::AddScope(int order, const Scope* scope, std::string& where, std::vector<Param>& params) const {
@@ -409,89 +391,30 @@ Status Cursor::Checksum(std::uint32_t& crc) {
   return {};
 }
 
-Status Cursor::SetScope(int order, bool top, std::vector<Value> key) {
-  if (order == kNaturalOrder) return Status::Error(ace::kInvalidHandle, "(a scope needs an index)");
-  LW_RETURN_IF_ERROR(CheckOrder(order));
-  Scope& scope = scopes_[order];
-  if (key.size() > table_->indexes[order].segments.size()) key.resize(table_->indexes[order].segments.size());
-  if (top) {
-    scope.hasTop = !key.empty();
-    scope.top = std::move(key);
-  } else {
-    scope.hasBottom = !key.empty();
-    scope.bottom = std::move(key);
-  }
-  ++scope.version;
-  return {};
-}
+Status Cursor::SetScope(int order, bool top, std::vector<Value> key) { return indexKeys_.SetScope(order, top, key); }
 
-void Cursor::ClearScopes() {
-  for (Scope& scope : scopes_) {
-    if (scope.hasTop || scope.hasBottom) ++scope.version;
-    scope.hasTop = scope.hasBottom = false;
-    scope.top.clear();
-    scope.bottom.clear();
-  }
-}
+void Cursor::ClearScopes() { indexKeys_.ClearScopes(); }
 
-void Cursor::InitRawKey(int order) {
-  RawKey& key = rawKeys_[order];
-  key.set.assign(key.set.size(), false);
-}
+void Cursor::InitRawKey(int order) { indexKeys_.InitRawKey(order); }
 
 Status Cursor::SetKeySegment(int order, int column, const std::uint8_t* bytes, std::uint32_t length) {
-  const IndexDef& index = table_->indexes[order];
-  const ColumnDef& def = table_->columns[column];
-  for (std::size_t s = 0; s < index.segments.size(); ++s) {
-    if (index.segments[s] != column) continue;
-    std::string& segment = rawKeys_[order].segments[s];
-    segment.assign(def.length, ace::IsBlankPaddedText(def.type) ? ' ' : '\0');
-    std::memcpy(segment.data(), bytes, std::min(length, def.length));
-    rawKeys_[order].set[s] = true;
-    return {};
-  }
-  return ColumnError(ace::kColumnNotFound, def, "it is no key column of index " + index.name);
+  return indexKeys_.SetKeySegment(order, column, bytes, length);
 }
 
-Status Cursor::SetKeySegmentNull(int order, int column) {
-  const ColumnDef& def = table_->columns[column];
-  std::vector<std::uint8_t> null(table_->recordLength);
-  engine::WriteNullImage(def, null.data());
-  return SetKeySegment(order, column, null.data() + def.offset, def.length);
-}
+Status Cursor::SetKeySegmentNull(int order, int column) { return indexKeys_.SetKeySegmentNull(order, column); }
 
 Status Cursor::BuildRawKey(int order, std::string& key) {
-  key.clear();
-  const RawKey& raw = rawKeys_[order];
-  for (std::size_t s = 0; s < raw.set.size() && raw.set[s]; ++s) key += raw.segments[s];
+  indexKeys_.BuildRawKey(order, key);
   return {};
 }
 
 Status Cursor::DecodeRawKey(int order, const std::uint8_t* key, std::uint32_t length,
                             std::vector<Value>& values) const {
-  values.clear();
-  std::uint32_t at = 0;
-  for (int column : table_->indexes[order].segments) {
-    const ColumnDef& def = table_->columns[column];
-    if (at + def.length > length) break;
-    Value value;
-    LW_RETURN_IF_ERROR(engine::ValueFromImage(def, key + at, value));
-    values.push_back(std::move(value));
-    at += def.length;
-  }
-  return {};
+  return engine::DecodeRawKey(*table_, order, key, length, values);
 }
 
 Status Cursor::EncodeKey(int order, const std::vector<Value>& values, std::string& key) const {
-  key.clear();
-  std::vector<std::uint8_t> scratch(table_->recordLength);
-  const std::vector<int>& segments = table_->indexes[order].segments;
-  for (std::size_t s = 0; s < values.size() && s < segments.size(); ++s) {
-    const ColumnDef& def = table_->columns[segments[s]];
-    LW_RETURN_IF_ERROR(engine::WriteImageFromValue(def, values[s], scratch.data()));
-    key.append(reinterpret_cast<const char*>(scratch.data() + def.offset), def.length);
-  }
-  return {};
+  return engine::EncodeKey(*table_, order, values, key);
 }
 
 Status Cursor::SetColumn(int column, const std::uint8_t* bytes, std::uint32_t length) {

@@ -20,16 +20,17 @@
 #include <vector>
 
 #include "engine/Catalog.h"
+#include "engine/IndexKeys.h"
 #include "engine/RecordCodec.h"
 #include "pgengine/Connection.h"
 #include "pgengine/KeyBlocks.h"
 
 namespace lw::pgengine {
 
+using engine::IndexKeys;
+using engine::kNaturalOrder;
 using engine::TableDef;
 using engine::Value;
-
-inline constexpr int kNaturalOrder = -1;
 
 class Cursor {
  public:
@@ -82,21 +83,11 @@ class Cursor {
  private:
   enum class Position { Bof, Row, Eof };
   using Row = ServerRow;
-  struct Scope {
-    bool hasTop = false;
-    bool hasBottom = false;
-    std::vector<Value> top;
-    std::vector<Value> bottom;
-    std::uint64_t version = 0;
-  };
-  struct RawKey {
-    std::vector<std::string> segments;
-    std::vector<bool> set;
-  };
+  using Scope = engine::KeyScope;
 
-  Status CheckOrder(int order) const;
-  const Scope* ScopeOf(int order) const;
-  std::uint64_t ScopeVersion(int order) const { return order == kNaturalOrder ? 0 : scopes_[order].version; }
+  Status CheckOrder(int order) const { return indexKeys_.CheckOrder(order); }
+  const Scope* ScopeOf(int order) const { return indexKeys_.ScopeOf(order); }
+  std::uint64_t ScopeVersion(int order) const { return indexKeys_.ScopeVersion(order); }
   // Appends the scope's conditions (" AND ...") and their parameters.
   void AddScope(int order, const Scope* scope, std::string& where, std::vector<Param>& params) const;
   Status Query(const std::string& sql, const std::vector<Param>& params, std::vector<Row>& rows);
@@ -148,8 +139,7 @@ class Cursor {
   int visibleOrder_ = kNaturalOrder;
   std::uint64_t visibleScopeVersion_ = 0;
 
-  std::vector<Scope> scopes_;
-  std::vector<RawKey> rawKeys_;
+  IndexKeys indexKeys_{*table_};
 
   bool editing_ = false;
   bool appending_ = false;
