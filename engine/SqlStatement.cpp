@@ -6,6 +6,7 @@
 #include "engine/KeyEqualities.h"
 #include "engine/KeyViolation.h"
 #include "engine/PlainRows.h"
+#include "engine/ResultTable.h"
 #include "engine/RowWriter.h"
 #include "engine/Schema.h"
 #include "engine/Sqlite.h"
@@ -72,24 +73,8 @@ Status SqlStatement::ExecuteSelect(std::unique_ptr<Cursor>& result) {
   }
   create.reset();
 
-  auto table = std::make_shared<TableDef>();
-  table->name = name;
-  const TableDef& source = *translated_.table;
   std::vector<int> expressions;
-  for (std::size_t i = 0; i < translated_.results.size(); ++i) {
-    const SqlResultColumn& r = translated_.results[i];
-    ColumnDef column;
-    if (r.sourceColumn >= 0) {
-      const ColumnDef& from = source.columns[r.sourceColumn];
-      column.type = from.type;
-      column.length = from.length;
-      column.decimals = from.decimals;
-    } else {
-      expressions.push_back(static_cast<int>(i));
-    }
-    column.name = r.name;
-    table->columns.push_back(std::move(column));
-  }
+  std::shared_ptr<TableDef> table = ResultTableColumns(name, translated_, expressions);
   // An expression column takes the kind of its first value: integer, double or text.
   for (int i : expressions) {
     std::string c = "c" + std::to_string(i + 1);
@@ -102,27 +87,12 @@ Status SqlStatement::ExecuteSelect(std::unique_ptr<Cursor>& result) {
       if (const unsigned char* t = sqlite3_column_text(probe.get(), 0)) kind = reinterpret_cast<const char*>(t);
       length = std::max(1, sqlite3_column_int(probe.get(), 1));
     }
-    ColumnDef& column = table->columns[i];
-    if (kind == "integer") {
-      column.type = ace::ColumnType::kDouble;  // a double holds every integer an expression gives
-      column.length = 8;
-    } else if (kind == "real") {
-      column.type = ace::ColumnType::kDouble;
-      column.length = 8;
-    } else {
-      column.type = ace::ColumnType::kString;
-      column.length = static_cast<std::uint32_t>(length);
-    }
+    TypeExpressionColumn(table->columns[i], kind == "integer" || kind == "real", static_cast<std::uint32_t>(length));
   }
-  std::uint64_t recordLength = 0;
-  for (const ColumnDef& column : table->columns) recordLength += column.length;
-  if (recordLength > kMaxRecordLength) {
+  if (Status kept = FinishResultTable(*table, "temp." + QuoteIdentifier(name)); !kept.ok()) {
     (void)Exec(db, "DROP TABLE IF EXISTS temp." + QuoteIdentifier(name));
-    return SqlRejection(ace::kNativeUnsupported, "the result rows are too long to keep");
+    return kept;
   }
-  FinishLayout(*table);
-  table->sqlName = "temp." + QuoteIdentifier(name);
-  for (std::size_t i = 0; i < table->columns.size(); ++i) table->columns[i].sqlName = "c" + std::to_string(i + 1);
   result = std::make_unique<Cursor>(connection_, table, ace::kOptionReadOnly, true);
   return {};
 }

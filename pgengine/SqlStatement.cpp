@@ -6,6 +6,7 @@
 
 #include "engine/KeyEqualities.h"
 #include "engine/PlainRows.h"
+#include "engine/ResultTable.h"
 #include "pgengine/RowWriter.h"
 #include "pgengine/StoredForm.h"
 
@@ -282,24 +283,8 @@ Status SqlStatement::ExecuteSelect(std::unique_ptr<Cursor>& result) {
     (void)Run(pg, "DROP TABLE IF EXISTS " + Quote(name));
     return keyed;
   }
-  auto table = std::make_shared<TableDef>();
-  table->name = name;
-  const TableDef& source = *translated_.table;
   std::vector<int> expressions;
-  for (std::size_t i = 0; i < translated_.results.size(); ++i) {
-    const engine::SqlResultColumn& r = translated_.results[i];
-    ColumnDef column;
-    if (r.sourceColumn >= 0) {
-      const ColumnDef& from = source.columns[r.sourceColumn];
-      column.type = from.type;
-      column.length = from.length;
-      column.decimals = from.decimals;
-    } else {
-      expressions.push_back(static_cast<int>(i));
-    }
-    column.name = r.name;
-    table->columns.push_back(std::move(column));
-  }
+  std::shared_ptr<TableDef> table = engine::ResultTableColumns(name, translated_, expressions);
   // An expression column is a double when the server computes a number, else text as long as
   // its longest value.
   for (int i : expressions) {
@@ -311,25 +296,16 @@ Status SqlStatement::ExecuteSelect(std::unique_ptr<Cursor>& result) {
                                c + "::text)), 1) FROM " + Quote(name) + ")",
                            {Quote(name), c}, probe));
     std::string kind = probe.Rows() > 0 && !probe.IsNull(0, 0) ? probe.Text(0, 0) : "text";
-    ColumnDef& column = table->columns[i];
-    if (kind == "bigint" || kind == "integer" || kind == "smallint" || kind == "double precision" ||
-        kind == "numeric" || kind == "real") {
-      column.type = ace::ColumnType::kDouble;
-      column.length = 8;
-    } else {
-      column.type = ace::ColumnType::kString;
-      column.length = static_cast<std::uint32_t>(std::max<std::int64_t>(1, probe.Rows() > 0 ? probe.Int(0, 1) : 1));
-    }
+    engine::TypeExpressionColumn(
+        table->columns[i],
+        kind == "bigint" || kind == "integer" || kind == "smallint" || kind == "double precision" ||
+            kind == "numeric" || kind == "real",
+        static_cast<std::uint32_t>(std::max<std::int64_t>(1, probe.Rows() > 0 ? probe.Int(0, 1) : 1)));
   }
-  std::uint64_t recordLength = 0;
-  for (const ColumnDef& column : table->columns) recordLength += column.length;
-  if (recordLength > engine::kMaxRecordLength) {
+  if (Status kept = engine::FinishResultTable(*table, Quote(name)); !kept.ok()) {
     (void)Run(pg, "DROP TABLE IF EXISTS " + Quote(name));
-    return SqlRejection(ace::kNativeUnsupported, "the result rows are too long to keep");
+    return kept;
   }
-  engine::FinishLayout(*table);
-  table->sqlName = Quote(name);
-  for (std::size_t i = 0; i < table->columns.size(); ++i) table->columns[i].sqlName = "c" + std::to_string(i + 1);
   result = std::make_unique<Cursor>(connection_, table, ace::kOptionReadOnly, true);
   return {};
 }
