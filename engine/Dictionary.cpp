@@ -94,6 +94,21 @@ Status StoredValueOf(const ColumnDef& column, const FieldValue& field, Value& va
   return CheckStoredValue(column, value);
 }
 
+Status StoredRowValues(const TableDef& table, const Row& row, std::vector<Value>& values, std::vector<bool>& given) {
+  values.assign(table.columns.size(), Value());
+  given.assign(table.columns.size(), false);
+  for (const auto& [name, field] : row) {
+    int column = table.FindColumn(name);
+    if (column < 0) {
+      return Status::WithText(ace::kColumnNotFound, std::string(ace::AceErrorText(ace::kColumnNotFound)) +
+                                                        " column \"" + name + "\" in table " + table.name + ".");
+    }
+    LW_RETURN_IF_ERROR(StoredValueOf(table.columns[column], field, values[column]));
+    given[column] = true;
+  }
+  return {};
+}
+
 void CreateDictionary(const std::string& path, const std::vector<TableSpec>& tables, const CreateOptions& options) {
   if (std::filesystem::exists(path)) Check(Status::Error(ace::kInvalidArgument, "the file already exists: " + path));
   Check(CreatePrivateFile(path));
@@ -200,17 +215,9 @@ void DictionaryLoader::Rollback() {
 std::int64_t DictionaryLoader::Insert(const std::string& table, const Row& row) {
   Impl::TableState& state = impl_->Table(table);
   const TableDef& def = *state.def;
-  std::vector<Value> values(def.columns.size());
-  std::vector<bool> given(def.columns.size(), false);
-  for (const auto& [name, field] : row) {
-    int column = def.FindColumn(name);
-    if (column < 0) {
-      Check(Status::WithText(ace::kColumnNotFound, std::string(ace::AceErrorText(ace::kColumnNotFound)) + " column \"" +
-                                                       name + "\" in table " + def.name + "."));
-    }
-    Check(StoredValueOf(def.columns[column], field, values[column]));
-    given[column] = true;
-  }
+  std::vector<Value> values;
+  std::vector<bool> given;
+  Check(StoredRowValues(def, row, values, given));
   std::int64_t assigned = 0;
   if (def.autoIncColumn >= 0) {
     Value& autoInc = values[def.autoIncColumn];

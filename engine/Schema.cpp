@@ -10,6 +10,7 @@
 #include "engine/RecordCodec.h"
 #include "engine/Sqlite.h"
 #include "engine/StoredImages.h"
+#include "engine/TableSpecs.h"
 #include "engine/TextFunctions.h"
 
 namespace lw::engine {
@@ -57,31 +58,9 @@ TableDef DefFromSpec(const TableSpec& tableSpec, int number, Status& status) {
       status = Status::Error(ace::kInvalidArgument, "table " + tableSpec.name + " has records too long to keep");
       return table;
     }
-    ColumnDef column;
-    column.name = c.name;
-    column.type = c.type;
-    column.length = c.length;
-    column.decimals = c.decimals;
-    table.columns.push_back(std::move(column));
+    table.columns.push_back(ColumnFromSpec(c));
   }
-  for (const IndexSpec& i : tableSpec.indexes) {
-    IndexDef index;
-    index.name = i.name;
-    index.unique = i.unique;
-    index.primary = i.primary;
-    std::size_t start = 0;
-    while (start <= i.keyColumns.size()) {
-      std::size_t end = i.keyColumns.find(';', start);
-      if (end == std::string::npos) end = i.keyColumns.size();
-      int column = table.FindColumn(i.keyColumns.substr(start, end - start));
-      if (column < 0)
-        status = Status::Error(ace::kInvalidArgument, "index " + i.name + " names an unknown column");
-      else
-        index.segments.push_back(column);
-      start = end + 1;
-    }
-    table.indexes.push_back(std::move(index));
-  }
+  AddIndexesFromSpec(tableSpec, table, status);
   FinishLayout(table);
   return table;
 }

@@ -258,17 +258,9 @@ std::int64_t ServerLoader::Insert(const std::string& tableName, const engine::Ro
   auto found = impl_->catalog.find(UpperCaseUtf8(tableName));
   if (found == impl_->catalog.end()) Check(Status::Error(ace::kNotInDictionary, tableName));
   const engine::TableDef& def = *found->second;
-  std::vector<Value> values(def.columns.size());
-  std::vector<bool> given(def.columns.size(), false);
-  for (const auto& [name, field] : row) {
-    int column = def.FindColumn(name);
-    if (column < 0) {
-      Check(Status::WithText(ace::kColumnNotFound, std::string(ace::AceErrorText(ace::kColumnNotFound)) + " column \"" +
-                                                       name + "\" in table " + def.name + "."));
-    }
-    Check(engine::StoredValueOf(def.columns[column], field, values[column]));
-    given[column] = true;
-  }
+  std::vector<Value> values;
+  std::vector<bool> given;
+  Check(engine::StoredRowValues(def, row, values, given));
   std::int64_t assigned = 0;
   if (def.autoIncColumn >= 0) {
     Result counter;

@@ -4,6 +4,7 @@
 
 #include "common/Utf8.h"
 #include "engine/Schema.h"
+#include "engine/TableSpecs.h"
 #include "pgengine/Pq.h"
 #include "pgengine/StoredForm.h"
 
@@ -57,31 +58,9 @@ TableDef DefFromLayout(const engine::TableSpec& layout, int number, Status& stat
       status =
           Status::Error(ace::kInvalidArgument, "column " + c.name + " has the unknown type " + std::to_string(c.type));
     }
-    ColumnDef column;
-    column.name = c.name;
-    column.type = c.type;
-    column.length = c.length;
-    column.decimals = c.decimals;
-    table.columns.push_back(std::move(column));
+    table.columns.push_back(engine::ColumnFromSpec(c));
   }
-  for (const engine::IndexSpec& i : layout.indexes) {
-    IndexDef index;
-    index.name = i.name;
-    index.unique = i.unique;
-    index.primary = i.primary;
-    std::size_t start = 0;
-    while (start <= i.keyColumns.size()) {
-      std::size_t end = i.keyColumns.find(';', start);
-      if (end == std::string::npos) end = i.keyColumns.size();
-      int column = table.FindColumn(i.keyColumns.substr(start, end - start));
-      if (column < 0)
-        status = Status::Error(ace::kInvalidArgument, "index " + i.name + " names an unknown column");
-      else
-        index.segments.push_back(column);
-      start = end + 1;
-    }
-    table.indexes.push_back(std::move(index));
-  }
+  engine::AddIndexesFromSpec(layout, table, status);
   engine::FinishLayout(table);
   // Server tables go by the lower-case name, so unquoted names in a server's SQL find them too.
   table.sqlName = Quote(Lower(table.name));

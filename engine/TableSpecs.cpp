@@ -1,0 +1,37 @@
+#include "engine/TableSpecs.h"
+
+#include "data/ace/AceErrors.h"
+
+namespace lw::engine {
+
+ColumnDef ColumnFromSpec(const ColumnSpec& spec) {
+  ColumnDef column;
+  column.name = spec.name;
+  column.type = spec.type;
+  column.length = spec.length;
+  column.decimals = spec.decimals;
+  return column;
+}
+
+void AddIndexesFromSpec(const TableSpec& spec, TableDef& table, Status& status) {
+  for (const IndexSpec& i : spec.indexes) {
+    IndexDef index;
+    index.name = i.name;
+    index.unique = i.unique;
+    index.primary = i.primary;
+    std::size_t start = 0;
+    while (start <= i.keyColumns.size()) {
+      std::size_t end = i.keyColumns.find(';', start);
+      if (end == std::string::npos) end = i.keyColumns.size();
+      int column = table.FindColumn(i.keyColumns.substr(start, end - start));
+      if (column < 0)
+        status = Status::Error(ace::kInvalidArgument, "index " + i.name + " names an unknown column");
+      else
+        index.segments.push_back(column);
+      start = end + 1;
+    }
+    table.indexes.push_back(std::move(index));
+  }
+}
+
+}  // namespace lw::engine
