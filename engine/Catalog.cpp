@@ -1,5 +1,7 @@
 #include "engine/Catalog.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 
 #include "common/Utf8.h"
@@ -11,6 +13,13 @@ namespace {
 namespace C = ace::ColumnType;
 
 bool SameName(std::string_view a, std::string_view b) { return EqualsIgnoringCase(a, b); }
+
+// Whether two paths name the same folder (following links, ignoring trailing separators).
+bool SameFolder(const std::string& a, const std::string& b) {
+  struct stat sa, sb;
+  if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
 }  // namespace
 
 int TableDef::FindColumn(std::string_view columnName) const {
@@ -200,6 +209,31 @@ Status LoadCatalog(sqlite3* db, Catalog& catalog) {
   if (sqlite3_errcode(db) != SQLITE_OK && sqlite3_errcode(db) != SQLITE_DONE && sqlite3_errcode(db) != SQLITE_ROW) {
     return Status::Error(ace::kDictionaryDamaged, ErrorText(db));
   }
+  return {};
+}
+
+std::string FolderOf(const std::string& path) {
+  std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+Status ResolveCatalogTable(const Catalog& catalog, const std::string& folder, const std::string& name,
+                           std::shared_ptr<const TableDef>& table) {
+  std::string candidate = name;
+  std::size_t slash = candidate.find_last_of('/');
+  if (slash != std::string::npos) {
+    // A path: only a table of this practice's folder.
+    std::string given = slash == 0 ? "/" : candidate.substr(0, slash);
+    if (!SameFolder(given, folder)) return Status::Error(ace::kNotInDictionary, name);
+    candidate = candidate.substr(slash + 1);
+  }
+  std::string key = UpperCaseUtf8(candidate);
+  if (key.size() > 4 && key.compare(key.size() - 4, 4, ".ADT") == 0) key.resize(key.size() - 4);
+  auto found = catalog.find(key);
+  if (found == catalog.end()) return Status::Error(ace::kNotInDictionary, name);
+  table = found->second;
   return {};
 }
 

@@ -78,4 +78,11 @@ using Catalog = std::map<std::string, std::shared_ptr<const TableDef>, std::less
 // Reads the catalog of an open dictionary. Table names are keyed in upper case.
 Status LoadCatalog(sqlite3* db, Catalog& catalog);
 
+// The folder of a practice's path ("." for a bare file name).
+std::string FolderOf(const std::string& path);
+// The table a caller names: without regard to case, ".ADT" ignored; a name with a folder only
+// when that is the practice's own `folder` (following links). Fails with kNotInDictionary.
+Status ResolveCatalogTable(const Catalog& catalog, const std::string& folder, const std::string& name,
+                           std::shared_ptr<const TableDef>& table);
+
 }  // namespace lw::engine

@@ -29,20 +29,6 @@ constexpr auto kSnapshotLifetime = std::chrono::milliseconds(500);
 // already runs, the call is refused and nothing changes).
 const bool kStatisticsOff = [] { return sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK; }();
 
-std::string FolderOf(const std::string& path) {
-  std::size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-// Whether two paths name the same folder (following links, ignoring trailing separators).
-bool SameFolder(const std::string& a, const std::string& b) {
-  struct stat sa, sb;
-  if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
-  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
 }  // namespace
 
 Status Connection::Open(const std::string& connectPath, const std::string& user, const std::string& password,
@@ -105,20 +91,7 @@ Status Connection::Open(const std::string& connectPath, const std::string& user,
 Connection::~Connection() { EndRead(); }
 
 Status Connection::ResolveTable(const std::string& name, std::shared_ptr<const TableDef>& table) const {
-  std::string candidate = name;
-  std::size_t slash = candidate.find_last_of('/');
-  if (slash != std::string::npos) {
-    // A path: only a table of this dictionary's folder.
-    std::string folder = slash == 0 ? "/" : candidate.substr(0, slash);
-    if (!SameFolder(folder, folder_)) return Status::Error(ace::kNotInDictionary, name);
-    candidate = candidate.substr(slash + 1);
-  }
-  std::string key = UpperCaseUtf8(candidate);
-  if (key.size() > 4 && key.compare(key.size() - 4, 4, ".ADT") == 0) key.resize(key.size() - 4);
-  auto found = catalog_.find(key);
-  if (found == catalog_.end()) return Status::Error(ace::kNotInDictionary, name);
-  table = found->second;
-  return {};
+  return ResolveCatalogTable(catalog_, folder_, name, table);
 }
 
 Status Connection::Read() {

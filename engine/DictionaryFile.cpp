@@ -7,18 +7,13 @@
 #include <cstring>
 
 #include "data/ace/AceErrors.h"
+#include "engine/Catalog.h"
 #include "engine/PageChecksums.h"
 #include "engine/Schema.h"
 
 namespace lw::engine {
 
 namespace {
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 // The path as the file name of an SQLite URI: the characters a URI gives a meaning escaped.
 std::string UriFileName(const std::string& path) {

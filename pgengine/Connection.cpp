@@ -1,12 +1,9 @@
 #include "pgengine/Connection.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <thread>
 #include <vector>
 
-#include "common/Utf8.h"
 #include "pgengine/ServerDescriptor.h"
 #include "pgengine/ServerSchema.h"
 
@@ -22,19 +19,6 @@ constexpr auto kLockRetryPause = std::chrono::milliseconds(5);
 // A walk asks for announcements before nearly every move; they arrive a moment after the change
 // anyway, so looking once a millisecond shows them hardly later, for a fraction of the system calls.
 constexpr auto kPollInterval = std::chrono::milliseconds(1);
-
-std::string FolderOf(const std::string& path) {
-  std::size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-bool SameFolder(const std::string& a, const std::string& b) {
-  struct stat sa, sb;
-  if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
-  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
 
 }  // namespace
 
@@ -61,26 +45,14 @@ Status Connection::Open(const std::string& connectPath, const std::string& user,
                                    " 'lw_history'::regclass AND attname = 'run' AND NOT attisdropped)",
                                    {}, history));
   if (history.Rows() == 1 && history.Text(0, 0)[0] == 't') LW_RETURN_IF_ERROR(UpgradeServerHistory(pg));
-  opened->folder_ = FolderOf(path);
+  opened->folder_ = engine::FolderOf(path);
   opened->user_ = user;
   connection = std::move(opened);
   return {};
 }
 
 Status Connection::ResolveTable(const std::string& name, std::shared_ptr<const TableDef>& table) const {
-  std::string candidate = name;
-  std::size_t slash = candidate.find_last_of('/');
-  if (slash != std::string::npos) {
-    std::string folder = slash == 0 ? "/" : candidate.substr(0, slash);
-    if (!SameFolder(folder, folder_)) return Status::Error(ace::kNotInDictionary, name);
-    candidate = candidate.substr(slash + 1);
-  }
-  std::string key = UpperCaseUtf8(candidate);
-  if (key.size() > 4 && key.compare(key.size() - 4, 4, ".ADT") == 0) key.resize(key.size() - 4);
-  auto found = catalog_.find(key);
-  if (found == catalog_.end()) return Status::Error(ace::kNotInDictionary, name);
-  table = found->second;
-  return {};
+  return engine::ResolveCatalogTable(catalog_, folder_, name, table);
 }
 
 std::int64_t Connection::LockKey(int table, std::int64_t record) {
