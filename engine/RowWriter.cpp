@@ -5,6 +5,7 @@
 
 #include "engine/Julian.h"
 #include "engine/KeyViolation.h"
+#include "engine/RowEdits.h"
 #include "engine/Schema.h"
 #include "engine/Sqlite.h"
 #include "engine/StoredImages.h"
@@ -12,19 +13,6 @@
 namespace lw::engine {
 
 namespace {
-
-struct WriteTransaction {
-  explicit WriteTransaction(Connection& c) : connection(c) {}
-  ~WriteTransaction() {
-    if (!done) connection.RollbackWrite();
-  }
-  Status Commit() {
-    done = true;
-    return connection.CommitWrite();
-  }
-  Connection& connection;
-  bool done = false;
-};
 
 Status Run(sqlite3* db, sqlite3_stmt* stmt) {
   int rc = sqlite3_step(stmt);
@@ -43,10 +31,7 @@ Status RecordHistory(Connection& connection, const TableDef& table, std::int64_t
                      const std::vector<int>& columns, const std::vector<Value>& oldValues,
                      const std::vector<Value>& newValues, std::int64_t* changeNumber) {
   sqlite3* db = connection.db();
-  std::vector<std::size_t> changed;
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (!(oldValues[i] == newValues[i])) changed.push_back(i);
-  }
+  const std::vector<std::size_t> changed = ChangedPositions(oldValues, newValues, columns.size());
   if (changed.empty()) return {};
   std::int64_t run = 0;
   LW_RETURN_IF_ERROR(connection.RunForWrite(run));
@@ -93,7 +78,7 @@ Status UpdateRow(Connection& connection, const TableDef& table, std::int64_t row
                  const std::vector<Value>& values, const std::vector<Value>* expected, const char* action) {
   sqlite3* db = connection.db();
   LW_RETURN_IF_ERROR(connection.BeginWrite());
-  WriteTransaction transaction(connection);
+  WriteTransaction<Connection> transaction(connection);
   std::string select = "SELECT ";
   std::string update = "UPDATE " + table.sqlName + " SET ";
   for (std::size_t i = 0; i < columns.size(); ++i) {
@@ -130,7 +115,7 @@ Status InsertRow(Connection& connection, const TableDef& table, const std::vecto
                  const std::vector<Value>& givenValues, std::int64_t& rowid) {
   sqlite3* db = connection.db();
   LW_RETURN_IF_ERROR(connection.BeginWrite());
-  WriteTransaction transaction(connection);
+  WriteTransaction<Connection> transaction(connection);
   std::vector<int> columns = givenColumns;
   std::vector<Value> values = givenValues;
   if (table.autoIncColumn >= 0) {
@@ -139,16 +124,7 @@ Status InsertRow(Connection& connection, const TableDef& table, const std::vecto
     sqlite3_bind_text(counter.get(), 1, table.name.c_str(), -1, SQLITE_STATIC);
     std::int64_t next = sqlite3_step(counter.get()) == SQLITE_ROW ? sqlite3_column_int64(counter.get(), 0) : 1;
     counter.reset();
-    std::size_t at = columns.size();
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-      if (columns[i] == table.autoIncColumn) at = i;
-    }
-    if (at == columns.size()) {
-      columns.push_back(table.autoIncColumn);
-      values.push_back(Value());
-    }
-    if (values[at].IsNull()) values[at] = Value::Int(next);
-    if (values[at].integer >= next) next = values[at].integer + 1;
+    next = AssignAutoInc(table, columns, values, next);
     Stmt store = Prepare(db, "UPDATE lw_tables SET autoinc_next = ?1 WHERE table_name = ?2");
     if (!store) return SqliteFailure(db, sqlite3_errcode(db));
     sqlite3_bind_int64(store.get(), 1, next);

@@ -1,6 +1,7 @@
 #include "pgengine/RowWriter.h"
 
 #include "engine/HistoryRecords.h"
+#include "engine/RowEdits.h"
 #include "engine/RowWriter.h"
 #include "pgengine/StoredForm.h"
 
@@ -8,32 +9,13 @@ namespace lw::pgengine {
 
 using engine::TableDef;
 using engine::Value;
-
-namespace {
-
-struct WriteTransaction {
-  explicit WriteTransaction(Connection& c) : connection(c) {}
-  ~WriteTransaction() {
-    if (!done) connection.RollbackWrite();
-  }
-  Status Commit() {
-    done = true;
-    return connection.CommitWrite();
-  }
-  Connection& connection;
-  bool done = false;
-};
-
-}  // namespace
+using engine::WriteTransaction;
 
 Status RecordHistory(Connection& connection, const TableDef& table, std::int64_t rowid, const char* action,
                      const std::vector<int>& columns, const std::vector<Value>& oldValues,
                      const std::vector<Value>& newValues, std::int64_t* changeNumber) {
   PGconn* pg = connection.pg();
-  std::vector<std::size_t> changed;
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (!(oldValues[i] == newValues[i])) changed.push_back(i);
-  }
+  const std::vector<std::size_t> changed = engine::ChangedPositions(oldValues, newValues, columns.size());
   if (changed.empty()) return {};
   std::int64_t run = 0;
   LW_RETURN_IF_ERROR(connection.RunForWrite(run));
@@ -70,7 +52,7 @@ Status UpdateRow(Connection& connection, const TableDef& table, std::int64_t row
     LW_RETURN_IF_ERROR(engine::CheckStoredValue(table.columns[columns[i]], values[i]));
   }
   LW_RETURN_IF_ERROR(connection.BeginWrite());
-  WriteTransaction transaction(connection);
+  WriteTransaction<Connection> transaction(connection);
   LW_RETURN_IF_ERROR(connection.LockForTransaction(table.tableNumber, rowid));
   std::string select = "SELECT ";
   std::string update = "UPDATE " + table.sqlName + " SET ";
@@ -101,7 +83,7 @@ Status InsertRow(Connection& connection, const TableDef& table, const std::vecto
                  const std::vector<Value>& givenValues, std::int64_t& rowid) {
   PGconn* pg = connection.pg();
   LW_RETURN_IF_ERROR(connection.BeginWrite());
-  WriteTransaction transaction(connection);
+  WriteTransaction<Connection> transaction(connection);
   std::vector<int> columns = givenColumns;
   std::vector<Value> values = givenValues;
   if (table.autoIncColumn >= 0) {
@@ -110,16 +92,7 @@ Status InsertRow(Connection& connection, const TableDef& table, const std::vecto
     LW_RETURN_IF_ERROR(
         Run(pg, "SELECT autoinc_next FROM lw_tables WHERE table_name = $1 FOR UPDATE", {table.name}, counter));
     std::int64_t next = counter.Rows() == 1 ? counter.Int(0, 0) : 1;
-    std::size_t at = columns.size();
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-      if (columns[i] == table.autoIncColumn) at = i;
-    }
-    if (at == columns.size()) {
-      columns.push_back(table.autoIncColumn);
-      values.push_back(Value());
-    }
-    if (values[at].IsNull()) values[at] = Value::Int(next);
-    if (values[at].integer >= next) next = values[at].integer + 1;
+    next = engine::AssignAutoInc(table, columns, values, next);
     LW_RETURN_IF_ERROR(
         Run(pg, "UPDATE lw_tables SET autoinc_next = $1 WHERE table_name = $2", {std::to_string(next), table.name}));
   }
