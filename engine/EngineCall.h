@@ -1,6 +1,7 @@
 #pragma once
-// Shorthands for the bodies of the engine calls (SqliteEngine*.cpp only): take the engine lock,
-// return a failing status as the call's result, refuse a missing out pointer.
+// Shorthands for the bodies of the engine calls of both providers (SqliteEngine*.cpp,
+// PgEngine*.cpp): take the engine's call lock (callLock_), return a failing status as the call's
+// result, refuse a missing out pointer.
 
 #define LW_LOCK std::lock_guard lock(callLock_)
 #define LW_TRY(expr)                           \

@@ -4,17 +4,13 @@
 #include <cstring>
 
 #include "engine/Engine.h"
+#include "engine/LastError.h"
 #include "engine/SqlTranslator.h"
 
 namespace lw::engine {
 
 namespace {
 
-struct LastError {
-  std::uint32_t code = 0;
-  std::string text;
-  bool plain = false;  // `text` is the code's own text
-};
 thread_local LastError lastError;
 
 }  // namespace
@@ -44,9 +40,7 @@ SqliteEngine::~SqliteEngine() {
 }
 
 std::uint32_t SqliteEngine::FinishFailed(const Status& status) {
-  lastError.code = status.code();
-  lastError.text = status.text();
-  lastError.plain = false;
+  lastError.Set(status);
   return status.code();
 }
 
@@ -63,19 +57,6 @@ Status SqliteEngine::ConnectionOf(ADSHANDLE handle, Connection*& connection) con
   const HandleEntry* entry = Find(handle);
   if (entry == nullptr || entry->kind != HandleKind::Connection) return Status::Error(ace::kConnectionNotOpen);
   connection = connections_.at(handle).connection.get();
-  return {};
-}
-
-Status SqliteEngine::StatementOf(ADSHANDLE handle, SqlStatement*& statement) const {
-  const HandleEntry* entry = Find(handle);
-  if (entry == nullptr || entry->kind != HandleKind::Statement) return Status::Error(ace::kStatementClosed);
-  statement = entry->statement;
-  return {};
-}
-
-Status SqliteEngine::ColumnOf(Cursor& cursor, std::uint32_t field, int& column) const {
-  if (field < 1 || field > cursor.Table().columns.size()) return Status::Error(ace::kInvalidFieldNumber);
-  column = static_cast<int>(field - 1);
   return {};
 }
 
@@ -124,22 +105,6 @@ void SqliteEngine::CloseStatement(ADSHANDLE handle) {
   auto& list = connections_.at(connection).statements;
   list.erase(std::remove(list.begin(), list.end(), handle), list.end());
   statements_.erase(handle);
-}
-
-Status SqliteEngine::CopyText(const std::string& text, char* buffer, std::uint16_t* length) {
-  if (buffer == nullptr || length == nullptr) return Status::Error(ace::kInvalidArgument);
-  if (*length == 0 || text.size() + 1 > *length) {
-    if (*length > 0) {
-      std::memcpy(buffer, text.data(), *length - 1);
-      buffer[*length - 1] = '\0';
-    }
-    *length = static_cast<std::uint16_t>(std::min<std::size_t>(text.size(), 65535));
-    return Status::Error(ace::kInsufficientBuffer);
-  }
-  std::memcpy(buffer, text.data(), text.size());
-  buffer[text.size()] = '\0';
-  *length = static_cast<std::uint16_t>(text.size());
-  return {};
 }
 
 // ---- connection and errors ----
@@ -194,25 +159,17 @@ std::uint32_t SqliteEngine::AdsDDGetTableProperty(ADSHANDLE connection, const ch
 }
 
 std::uint32_t SqliteEngine::AdsGetLastError(std::uint32_t* errorCode, char* buffer, std::uint16_t* length) {
-  if (errorCode != nullptr) *errorCode = lastError.code;
-  if (buffer != nullptr && length != nullptr && *length > 0) {
-    std::size_t n = std::min<std::size_t>(lastError.text.size(), *length - 1);
-    std::memcpy(buffer, lastError.text.data(), n);
-    buffer[n] = '\0';
-    *length = static_cast<std::uint16_t>(n);
-  }
+  CopyLastError(lastError, errorCode, buffer, length);
   return 0;
 }
 
 std::uint32_t SqliteEngine::AdsSetLastError(std::uint32_t errorCode, const char* text) {
-  lastError.code = errorCode;
-  lastError.text = text ? text : "";
-  lastError.plain = false;
+  SetLastError(lastError, errorCode, text);
   return 0;
 }
 
 std::uint32_t SqliteEngine::AdsShowError(const char* title) {
-  std::fprintf(stderr, "%s: %s\n", title ? title : "", lastError.text.c_str());
+  ShowLastError(lastError, title);
   return 0;
 }
 
@@ -244,17 +201,13 @@ std::uint32_t SqliteEngine::AdsGetHandleType(ADSHANDLE handle, std::uint16_t* ty
 }
 
 std::uint32_t SqliteEngine::AdsGetSQLStmtParams(const char* statement, std::uint16_t* paramCount) {
-  if (statement == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
-  int parameters = 0;
-  Status status = ScanSql(statement, parameters);
-  if (status.ok() && paramCount != nullptr) *paramCount = static_cast<std::uint16_t>(parameters);
-  return Finish(status);
+  return Finish(CountStatementParameters(statement, paramCount));
 }
 
 #define LW_STATEMENT_OPTION(Name, Field)                                       \
   std::uint32_t SqliteEngine::Name(ADSHANDLE statement, std::uint16_t value) { \
     std::lock_guard lock(callLock_);                                           \
-    SqlStatement* s;                                                           \
+    SqlStatement* s = nullptr;                                                 \
     if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st);    \
     Field;                                                                     \
     return 0;                                                                  \

@@ -22,7 +22,9 @@
 #include "engine/Connection.h"
 #include "engine/Cursor.h"
 #include "engine/EngineLock.h"
+#include "engine/HandleEntry.h"
 #include "engine/HandleTable.h"
+#include "engine/ImageCalls.h"
 #include "engine/SqlStatement.h"
 #include "engine/Status.h"
 
@@ -37,21 +39,7 @@ class SqliteEngine final : public ace::AceApi {
 
   LW_ACE_OVERRIDES  // every call of ace::AceApi
 
-      private : enum class HandleKind {
-        Connection,
-        Cursor,
-        Index,
-        Statement
-      };
-  struct HandleEntry {
-    HandleKind kind;
-    ADSHANDLE connection = 0;  // the owning connection's handle
-    Cursor* cursor = nullptr;
-    int order = kNaturalOrder;
-    SqlStatement* statement = nullptr;
-    ADSHANDLE cursorHandle = 0;  // cursors and indexes: the cursor's own handle
-    ADSHANDLE firstIndex = 0;    // cursors and indexes: the handle of index 0 (all in sequence)
-  };
+      private : using HandleEntry = HandleEntryOf<Cursor, SqlStatement>;
   struct OpenConnection {
     std::unique_ptr<Connection> connection;
     std::vector<ADSHANDLE> cursors;
@@ -73,34 +61,22 @@ class SqliteEngine final : public ace::AceApi {
   Status ConnectionOf(ADSHANDLE handle, Connection*& connection) const;
   // A cursor handle or one of its index handles; `order` is the handle's order.
   Status CursorOf(ADSHANDLE handle, Cursor*& cursor, int& order) const {
-    const HandleEntry* entry = Find(handle);
-    if (entry == nullptr || (entry->kind != HandleKind::Cursor && entry->kind != HandleKind::Index)) {
-      return Status::Error(ace::kInvalidHandle);
-    }
-    cursor = entry->cursor;
-    order = entry->order;
-    return {};
+    return CursorOfEntry(Find(handle), cursor, order);
   }
   Status CursorOnly(ADSHANDLE handle, Cursor*& cursor) const {
     int order;
     return CursorOf(handle, cursor, order);
   }
   Status IndexOf(ADSHANDLE handle, Cursor*& cursor, int& order) const {
-    const HandleEntry* entry = Find(handle);
-    if (entry == nullptr || entry->kind != HandleKind::Index) {
-      return Status::Error(ace::kInvalidHandle, "(an index handle is needed)");
-    }
-    cursor = entry->cursor;
-    order = entry->order;
-    return {};
+    return IndexOfEntry(Find(handle), cursor, order);
   }
-  Status StatementOf(ADSHANDLE handle, SqlStatement*& statement) const;
-  Status ColumnOf(Cursor& cursor, std::uint32_t field, int& column) const;
+  Status StatementOf(ADSHANDLE handle, SqlStatement*& statement) const {
+    return StatementOfEntry(Find(handle), statement);
+  }
   ADSHANDLE NewHandle(HandleEntry entry);
   ADSHANDLE AddCursor(ADSHANDLE connection, std::unique_ptr<Cursor> cursor, ADSHANDLE statement);
   void CloseCursor(ADSHANDLE handle);
   void CloseStatement(ADSHANDLE handle);
-  static Status CopyText(const std::string& text, char* buffer, std::uint16_t* length);
 
   // Ends snapshots that stay unused while the program is idle.
   void Janitor();

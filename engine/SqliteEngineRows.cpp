@@ -1,11 +1,12 @@
 // The engine calls that move, read, key, scope, lock and write rows.
 
-#include <cmath>
+#include <algorithm>
 #include <cstring>
 
 #include "engine/EngineCall.h"
-#include "engine/Julian.h"
+#include "engine/ImageCalls.h"
 #include "engine/SqliteEngine.h"
+#include "engine/TableCalls.h"
 
 namespace lw::engine {
 
@@ -71,15 +72,7 @@ std::uint32_t SqliteEngine::AdsGetRecord(ADSHANDLE table, void* buffer, std::uin
   LW_TRY(CursorOnly(table, c));
   const std::uint8_t* image = nullptr;
   LW_TRY(c->Image(image));
-  std::uint32_t size = c->Table().recordLength;
-  if (*length < size) {
-    std::memcpy(buffer, image, *length);
-    *length = size;
-    return Finish(Status::Error(ace::kInsufficientBuffer));
-  }
-  std::memcpy(buffer, image, size);
-  *length = size;
-  return 0;
+  return Finish(CopyRecord(image, c->Table().recordLength, buffer, length));
 }
 
 std::uint32_t SqliteEngine::AdsGetField(ADSHANDLE table, std::uint32_t field, char* buffer, std::uint32_t* length,
@@ -90,35 +83,10 @@ std::uint32_t SqliteEngine::AdsGetField(ADSHANDLE table, std::uint32_t field, ch
   Cursor* c = nullptr;
   int column = 0;
   LW_TRY(CursorOnly(table, c));
-  LW_TRY(ColumnOf(*c, field, column));
+  LW_TRY(ColumnOfField(c->Table(), field, column));
   const std::uint8_t* image = nullptr;
   LW_TRY(c->Image(image));
-  const ColumnDef& def = c->Table().columns[column];
-  std::string text;
-  if (ace::IsBlankPaddedText(def.type)) {
-    text.assign(reinterpret_cast<const char*>(image + def.offset), def.length);
-    std::size_t zero = text.find('\0');
-    if (zero != std::string::npos) text.resize(zero);
-    if (options & ace::kTrimRight) {
-      while (!text.empty() && text.back() == ' ') text.pop_back();
-    }
-  } else {
-    Value value;
-    LW_TRY(ValueFromImage(def, image + def.offset, value));
-    text = TextFromValue(def, value);
-  }
-  if (*length == 0 || text.size() + 1 > *length) {
-    if (*length > 0) {
-      std::memcpy(buffer, text.data(), *length - 1);
-      buffer[*length - 1] = '\0';
-    }
-    *length = static_cast<std::uint32_t>(text.size());
-    return Finish(Status::Error(ace::kInsufficientBuffer));
-  }
-  std::memcpy(buffer, text.data(), text.size());
-  buffer[text.size()] = '\0';
-  *length = static_cast<std::uint32_t>(text.size());
-  return 0;
+  return Finish(CopyFieldText(c->Table().columns[column], image, options, buffer, length));
 }
 
 std::uint32_t SqliteEngine::AdsIsEmpty(ADSHANDLE handle, std::uint32_t field, std::uint16_t* empty) {
@@ -127,20 +95,10 @@ std::uint32_t SqliteEngine::AdsIsEmpty(ADSHANDLE handle, std::uint32_t field, st
   Cursor* c = nullptr;
   int column = 0;
   LW_TRY(CursorOnly(handle, c));
-  LW_TRY(ColumnOf(*c, field, column));
+  LW_TRY(ColumnOfField(c->Table(), field, column));
   const std::uint8_t* image = nullptr;
   LW_TRY(c->Image(image));
-  const ColumnDef& def = c->Table().columns[column];
-  const std::uint8_t* bytes = image + def.offset;
-  if (ace::IsLargeColumn(def.type)) {
-    std::int32_t marker;
-    std::memcpy(&marker, bytes, sizeof marker);
-    *empty = marker == 0 ? 1 : 0;
-    return 0;
-  }
-  Value value;
-  Status decoded = ValueFromImage(def, bytes, value);
-  *empty = decoded.ok() && value.IsNull() ? 1 : 0;
+  *empty = IsEmptyColumn(c->Table().columns[column], image) ? 1 : 0;
   return 0;
 }
 
@@ -159,14 +117,7 @@ std::uint32_t SqliteEngine::AdsGetBookmark60(ADSHANDLE handle, void* bookmark, s
   Cursor* c = nullptr;
   LW_TRY(CursorOnly(handle, c));
   if (!c->HasRow()) return Finish(Status::Error(ace::kNoCurrentRecord));
-  if (*length < sizeof(std::int32_t)) {
-    *length = sizeof(std::int32_t);
-    return Finish(Status::Error(ace::kInsufficientBuffer));
-  }
-  std::int32_t record = static_cast<std::int32_t>(c->RecordNumber());
-  std::memcpy(bookmark, &record, sizeof record);
-  *length = sizeof record;
-  return 0;
+  return Finish(CopyBookmark(c->RecordNumber(), bookmark, length));
 }
 
 std::uint32_t SqliteEngine::AdsGotoBookmark(ADSHANDLE table, std::int32_t bookmark) {
@@ -218,22 +169,11 @@ std::uint32_t SqliteEngine::AdsGetRecordCount(ADSHANDLE handle, std::uint16_t op
 std::uint32_t SqliteEngine::AdsConvertStringToJulian(const char* text, std::uint16_t length, double* julian) {
   LW_OUT(julian);
   LW_OUT(text);
-  std::string value(text, strnlen(text, length));
-  while (!value.empty() && value.back() == ' ') value.pop_back();
-  if (value.empty()) {
-    *julian = 0;
-    return 0;
-  }
-  auto parsed = ParseCompactDate(value);
-  if (!parsed) return Finish(Status::Error(ace::kInvalidArgument, "(not a date in the form CCYYMMDD: " + value + ")"));
-  *julian = static_cast<double>(*parsed);
-  return 0;
+  return Finish(JulianFromText(text, length, *julian));
 }
 
 std::uint32_t SqliteEngine::AdsConvertJulianToString(double julian, char* buffer, std::uint16_t* length) {
-  std::string text = julian >= 1721426 && julian <= 5373484 ? FormatCompactDate(static_cast<std::int64_t>(julian))
-                                                            : std::string(8, ' ');
-  return Finish(CopyText(text, buffer, length));
+  return Finish(CopyText(JulianText(julian), buffer, length));
 }
 
 // ---- raw keys and scopes ----
@@ -255,19 +195,11 @@ std::uint32_t SqliteEngine::AdsSetField(ADSHANDLE handle, std::uint32_t field, c
   int order = 0;
   int column = 0;
   LW_TRY(CursorOf(handle, c, order));
-  LW_TRY(ColumnOf(*c, field, column));
+  LW_TRY(ColumnOfField(c->Table(), field, column));
   if (handles_.At(handle).kind == HandleKind::Index) {
     const ColumnDef& def = c->Table().columns[column];
-    std::vector<std::uint8_t> scratch(c->Table().recordLength);
-    std::string text(value, strnlen(value, length));
-    if (ace::IsBlankPaddedText(def.type)) {
-      std::memset(scratch.data() + def.offset, ' ', def.length);
-      std::memcpy(scratch.data() + def.offset, text.data(), std::min<std::size_t>(text.size(), def.length));
-    } else {
-      Value parsed;
-      LW_TRY(ValueFromText(def, text, parsed));
-      LW_TRY(WriteImageFromValue(def, parsed, scratch.data()));
-    }
+    std::vector<std::uint8_t> scratch;
+    LW_TRY(KeySegmentFromText(def, c->Table().recordLength, value, length, scratch));
     return Finish(c->SetKeySegment(order, column, scratch.data() + def.offset, def.length));
   }
   return Finish(c->SetColumnText(column, value, length));
@@ -281,7 +213,7 @@ std::uint32_t SqliteEngine::AdsSetFieldRaw(ADSHANDLE handle, std::uint32_t field
   int order = 0;
   int column = 0;
   LW_TRY(CursorOf(handle, c, order));
-  LW_TRY(ColumnOf(*c, field, column));
+  LW_TRY(ColumnOfField(c->Table(), field, column));
   const auto* bytes = static_cast<const std::uint8_t*>(value);
   if (handles_.At(handle).kind == HandleKind::Index) return Finish(c->SetKeySegment(order, column, bytes, length));
   return Finish(c->SetColumn(column, bytes, length));
@@ -296,7 +228,7 @@ std::uint32_t SqliteEngine::AdsSetEmpty(ADSHANDLE handle, std::uint32_t field) {
   int order = 0;
   int column = 0;
   LW_TRY(CursorOf(handle, c, order));
-  LW_TRY(ColumnOf(*c, field, column));
+  LW_TRY(ColumnOfField(c->Table(), field, column));
   if (entry->kind == HandleKind::Index) return Finish(c->SetKeySegmentNull(order, column));
   return Finish(c->SetColumnNull(column));
 }
@@ -310,13 +242,7 @@ std::uint32_t SqliteEngine::AdsBuildRawKey(ADSHANDLE index, void* key, std::uint
   LW_TRY(IndexOf(index, c, order));
   std::string built;
   LW_TRY(c->BuildRawKey(order, built));
-  if (built.size() > *length) {
-    *length = static_cast<std::uint16_t>(built.size());
-    return Finish(Status::Error(ace::kInsufficientBuffer));
-  }
-  std::memcpy(key, built.data(), built.size());
-  *length = static_cast<std::uint16_t>(built.size());
-  return 0;
+  return Finish(CopyRawKey(built, key, length));
 }
 
 std::uint32_t SqliteEngine::AdsStepIndexKey(ADSHANDLE index, void* key, std::uint16_t length, std::int16_t direction) {
@@ -327,20 +253,7 @@ std::uint32_t SqliteEngine::AdsStepIndexKey(ADSHANDLE index, void* key, std::uin
   LW_TRY(IndexOf(index, c, order));
   std::vector<Value> values;
   LW_TRY(c->DecodeRawKey(order, static_cast<const std::uint8_t*>(key), length, values));
-  if (values.empty()) return Finish(Status::Error(ace::kInvalidArgument, "(an empty key cannot be stepped)"));
-  Value& last = values.back();
-  switch (last.kind) {
-    case Value::Kind::Integer: last.integer += direction > 0 ? 1 : -1; break;
-    case Value::Kind::Real: last.real = std::nextafter(last.real, direction > 0 ? INFINITY : -INFINITY); break;
-    case Value::Kind::Text:
-      if (direction > 0) {
-        last.bytes += '\x01';
-      } else if (!last.bytes.empty()) {
-        last.bytes.back() = static_cast<char>(last.bytes.back() - 1);
-      }
-      break;
-    default: break;
-  }
+  LW_TRY(StepLastKeyValue(values, direction));
   std::string stepped;
   LW_TRY(c->EncodeKey(order, values, stepped));
   std::memcpy(key, stepped.data(), std::min<std::size_t>(stepped.size(), length));
@@ -365,19 +278,8 @@ std::uint32_t SqliteEngine::AdsSetScope(ADSHANDLE index, std::uint16_t scopeOpti
   const ColumnDef& first = table.columns[table.indexes[order].segments[0]];
   if (dataType == ace::kRawKey) {
     LW_TRY(c->DecodeRawKey(order, bytes, length, values));
-  } else if (dataType == ace::kStringKey) {
-    Value value;
-    LW_TRY(ValueFromText(
-        first, std::string(reinterpret_cast<const char*>(bytes), strnlen(reinterpret_cast<const char*>(bytes), length)),
-        value));
-    values.push_back(std::move(value));
-  } else if (dataType == ace::kDoubleKey && length >= sizeof(double)) {
-    double number;
-    std::memcpy(&number, bytes, sizeof number);
-    values.push_back(first.storage == Storage::Integer ? Value::Int(static_cast<std::int64_t>(number))
-                                                       : Value::Real(number));
   } else {
-    return Finish(Status::Error(ace::kInvalidArgument, "(unknown key type)"));
+    LW_TRY(ScopeValueFromCaller(first, dataType, bytes, length, values));
   }
   return Finish(c->SetScope(order, scopeOption == ace::kScopeTop, values));
 }

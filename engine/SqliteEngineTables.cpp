@@ -7,6 +7,7 @@
 
 #include "engine/EngineCall.h"
 #include "engine/SqliteEngine.h"
+#include "engine/TableCalls.h"
 
 namespace lw::engine {
 
@@ -77,10 +78,7 @@ std::uint32_t SqliteEngine::AdsOpenIndex(ADSHANDLE table, const char* indexFile,
   LW_OUT(count);
   Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
-  std::string name = indexFile ? indexFile : "";
-  std::size_t slash = name.find_last_of("/\\");
-  if (slash != std::string::npos) name = name.substr(slash + 1);
-  int order = c->Table().FindIndex(name);
+  int order = IndexOfFile(c->Table(), indexFile);
   if (order < 0) return Finish(Status::Error(ace::kIndexNotFound, indexFile ? indexFile : ""));
   if (*count < 1) return Finish(Status::Error(ace::kInsufficientBuffer));
   indexes[0] = handles_.At(table).firstIndex + order;
@@ -100,8 +98,7 @@ std::uint32_t SqliteEngine::AdsGetTableOpenOptions(ADSHANDLE table, std::uint32_
   LW_OUT(options);
   Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
-  *options = c->Options();
-  if ((c->Options() & ace::kOptionReadOnly) == 0 && !c->IsResult()) *options |= ace::kOptionUpdateRight;
+  *options = OpenOptionsOf(c->Options(), c->IsResult());
   return 0;
 }
 
@@ -124,7 +121,7 @@ std::uint32_t SqliteEngine::AdsGetFieldType(ADSHANDLE table, std::uint32_t field
   Cursor* c = nullptr;
   int column = 0;
   LW_TRY(CursorOnly(table, c));
-  LW_TRY(ColumnOf(*c, field, column));
+  LW_TRY(ColumnOfField(c->Table(), field, column));
   *type = c->Table().columns[column].type;
   return 0;
 }
@@ -134,7 +131,7 @@ std::uint32_t SqliteEngine::AdsGetFieldLength(ADSHANDLE table, std::uint32_t fie
   Cursor* c = nullptr;
   int column = 0;
   LW_TRY(CursorOnly(table, c));
-  LW_TRY(ColumnOf(*c, field, column));
+  LW_TRY(ColumnOfField(c->Table(), field, column));
   *length = c->Table().columns[column].length;
   return 0;
 }
@@ -144,7 +141,7 @@ std::uint32_t SqliteEngine::AdsGetFieldDecimals(ADSHANDLE table, std::uint32_t f
   Cursor* c = nullptr;
   int column = 0;
   LW_TRY(CursorOnly(table, c));
-  LW_TRY(ColumnOf(*c, field, column));
+  LW_TRY(ColumnOfField(c->Table(), field, column));
   *decimals = c->Table().columns[column].decimals;
   return 0;
 }
@@ -153,7 +150,7 @@ std::uint32_t SqliteEngine::AdsGetFieldName(ADSHANDLE table, std::uint16_t field
   Cursor* c = nullptr;
   int column = 0;
   LW_TRY(CursorOnly(table, c));
-  LW_TRY(ColumnOf(*c, field, column));
+  LW_TRY(ColumnOfField(c->Table(), field, column));
   return Finish(CopyText(c->Table().columns[column].name, buffer, length));
 }
 
@@ -162,7 +159,7 @@ std::uint32_t SqliteEngine::AdsGetFieldOffset(ADSHANDLE table, std::uint32_t fie
   Cursor* c = nullptr;
   int column = 0;
   LW_TRY(CursorOnly(table, c));
-  LW_TRY(ColumnOf(*c, field, column));
+  LW_TRY(ColumnOfField(c->Table(), field, column));
   *offset = c->Table().columns[column].offset;
   return 0;
 }
@@ -172,9 +169,8 @@ std::uint32_t SqliteEngine::AdsGetColumnPermissions(ADSHANDLE table, std::uint16
   Cursor* c = nullptr;
   int column = 0;
   LW_TRY(CursorOnly(table, c));
-  LW_TRY(ColumnOf(*c, field, column));
-  bool writable = !c->IsResult() && (c->Options() & ace::kOptionReadOnly) == 0;
-  *permissions = ace::kPermissionRead | (writable ? ace::kPermissionUpdate | ace::kPermissionInsert : 0);
+  LW_TRY(ColumnOfField(c->Table(), field, column));
+  *permissions = ColumnPermissionsOf(c->Options(), c->IsResult());
   return 0;
 }
 
@@ -182,12 +178,7 @@ std::uint32_t SqliteEngine::AdsGetNullRecord(ADSHANDLE table, void* buffer, std:
   LW_OUT(buffer);
   Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
-  const TableDef& def = c->Table();
-  if (length < def.recordLength) return Finish(Status::Error(ace::kInsufficientBuffer));
-  auto* image = static_cast<std::uint8_t*>(buffer);
-  std::memset(image, 0, def.recordLength);
-  for (const ColumnDef& column : def.columns) WriteNullImage(column, image);
-  return 0;
+  return Finish(CopyNullRecord(c->Table(), buffer, length));
 }
 
 std::uint32_t SqliteEngine::AdsGetNumIndexes(ADSHANDLE table, std::uint16_t* count) {
@@ -294,9 +285,7 @@ std::uint32_t SqliteEngine::AdsGetIndexFlags(ADSHANDLE index, std::uint32_t* fla
   Cursor* c = nullptr;
   int order = 0;
   LW_TRY(IndexOf(index, c, order));
-  const IndexDef& def = c->Table().indexes[order];
-  *flags = (def.unique ? ace::kIndexFlagUnique : 0) | (def.descending ? ace::kIndexFlagDescending : 0) |
-           (def.primary ? ace::kIndexFlagPrimary : 0);
+  *flags = IndexFlagsOf(c->Table().indexes[order]);
   return 0;
 }
 

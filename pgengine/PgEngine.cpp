@@ -4,20 +4,19 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/SqlTranslator.h"
+#include "engine/LastError.h"
 #include "pgengine/ServerEngine.h"
-
-using lw::engine::ScanSql;
 
 namespace lw::pgengine {
 
+using engine::CopyLastError;
+using engine::CountStatementParameters;
+using engine::SetLastError;
+using engine::ShowLastError;
+
 namespace {
 
-struct LastError {
-  std::uint32_t code = 0;
-  std::string text;
-};
-thread_local LastError lastError;
+thread_local engine::LastError lastError;
 
 }  // namespace
 
@@ -33,8 +32,7 @@ PgEngine::~PgEngine() {
 
 std::uint32_t PgEngine::Finish(const Status& status) {
   if (!status.ok()) {
-    lastError.code = status.code();
-    lastError.text = status.text();
+    lastError.Set(status);
   }
   return status.code();
 }
@@ -49,40 +47,20 @@ Status PgEngine::ConnectionOf(ADSHANDLE handle, Connection*& connection) const {
 }
 
 Status PgEngine::CursorOf(ADSHANDLE handle, Cursor*& cursor, int& order) const {
-  const HandleEntry* entry = Find(handle);
-  if (entry == nullptr || (entry->kind != HandleKind::Cursor && entry->kind != HandleKind::Index)) {
-    return Status::Error(ace::kInvalidHandle);
-  }
-  cursor = entry->cursor;
-  order = entry->order;
-  return {};
+  return engine::CursorOfEntry(Find(handle), cursor, order);
 }
 
 Status PgEngine::CursorOnly(ADSHANDLE handle, Cursor*& cursor) const {
-  int order;
+  int order = 0;
   return CursorOf(handle, cursor, order);
 }
 
 Status PgEngine::IndexOf(ADSHANDLE handle, Cursor*& cursor, int& order) const {
-  const HandleEntry* entry = Find(handle);
-  if (entry == nullptr || entry->kind != HandleKind::Index)
-    return Status::Error(ace::kInvalidHandle, "(an index handle is needed)");
-  cursor = entry->cursor;
-  order = entry->order;
-  return {};
+  return engine::IndexOfEntry(Find(handle), cursor, order);
 }
 
 Status PgEngine::StatementOf(ADSHANDLE handle, SqlStatement*& statement) const {
-  const HandleEntry* entry = Find(handle);
-  if (entry == nullptr || entry->kind != HandleKind::Statement) return Status::Error(ace::kStatementClosed);
-  statement = entry->statement;
-  return {};
-}
-
-Status PgEngine::ColumnOf(Cursor& cursor, std::uint32_t field, int& column) const {
-  if (field < 1 || field > cursor.Table().columns.size()) return Status::Error(ace::kInvalidFieldNumber);
-  column = static_cast<int>(field - 1);
-  return {};
+  return engine::StatementOfEntry(Find(handle), statement);
 }
 
 ADSHANDLE PgEngine::NewHandle(HandleEntry entry) {
@@ -130,27 +108,11 @@ void PgEngine::CloseStatement(ADSHANDLE handle) {
   statements_.erase(handle);
 }
 
-Status PgEngine::CopyText(const std::string& text, char* buffer, std::uint16_t* length) {
-  if (buffer == nullptr || length == nullptr) return Status::Error(ace::kInvalidArgument);
-  if (*length == 0 || text.size() + 1 > *length) {
-    if (*length > 0) {
-      std::memcpy(buffer, text.data(), *length - 1);
-      buffer[*length - 1] = '\0';
-    }
-    *length = static_cast<std::uint16_t>(std::min<std::size_t>(text.size(), 65535));
-    return Status::Error(ace::kInsufficientBuffer);
-  }
-  std::memcpy(buffer, text.data(), text.size());
-  buffer[text.size()] = '\0';
-  *length = static_cast<std::uint16_t>(text.size());
-  return {};
-}
-
 // ---- connection and errors ----
 
 std::uint32_t PgEngine::AdsConnect60(const char* connectPath, std::uint16_t serverTypes, const char* userName,
                                      const char* password, std::uint32_t options, ADSHANDLE* connection) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(callLock_);
   if (connection == nullptr || connectPath == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
   *connection = 0;
   // The practice names its server; local and remote both reach it (the local engine of a
@@ -171,8 +133,8 @@ std::uint32_t PgEngine::AdsConnect60(const char* connectPath, std::uint16_t serv
 }
 
 std::uint32_t PgEngine::AdsDisconnect(ADSHANDLE connection) {
-  std::lock_guard lock(mutex_);
-  Connection* c;
+  std::lock_guard lock(callLock_);
+  Connection* c = nullptr;
   if (Status s = ConnectionOf(connection, c); !s.ok()) return Finish(s);
   std::vector<ADSHANDLE> statements = connections_[connection].statements;
   for (ADSHANDLE statement : statements) CloseStatement(statement);
@@ -185,8 +147,8 @@ std::uint32_t PgEngine::AdsDisconnect(ADSHANDLE connection) {
 
 std::uint32_t PgEngine::AdsDDGetTableProperty(ADSHANDLE connection, const char* tableName, std::uint16_t property,
                                               void* buffer, std::uint16_t* length) {
-  std::lock_guard lock(mutex_);
-  Connection* c;
+  std::lock_guard lock(callLock_);
+  Connection* c = nullptr;
   if (Status s = ConnectionOf(connection, c); !s.ok()) return Finish(s);
   if (property != ace::kDDDefaultIndex) return Finish(Status::Error(ace::kInvalidArgument, "(unknown table property)"));
   std::shared_ptr<const TableDef> table;
@@ -196,32 +158,25 @@ std::uint32_t PgEngine::AdsDDGetTableProperty(ADSHANDLE connection, const char* 
 }
 
 std::uint32_t PgEngine::AdsGetLastError(std::uint32_t* errorCode, char* buffer, std::uint16_t* length) {
-  if (errorCode != nullptr) *errorCode = lastError.code;
-  if (buffer != nullptr && length != nullptr && *length > 0) {
-    std::size_t n = std::min<std::size_t>(lastError.text.size(), *length - 1);
-    std::memcpy(buffer, lastError.text.data(), n);
-    buffer[n] = '\0';
-    *length = static_cast<std::uint16_t>(n);
-  }
+  CopyLastError(lastError, errorCode, buffer, length);
   return 0;
 }
 
 std::uint32_t PgEngine::AdsSetLastError(std::uint32_t errorCode, const char* text) {
-  lastError.code = errorCode;
-  lastError.text = text ? text : "";
+  SetLastError(lastError, errorCode, text);
   return 0;
 }
 
 std::uint32_t PgEngine::AdsShowError(const char* title) {
-  std::fprintf(stderr, "%s: %s\n", title ? title : "", lastError.text.c_str());
+  ShowLastError(lastError, title);
   return 0;
 }
 
 // ---- statements ----
 
 std::uint32_t PgEngine::AdsCreateSQLStatement(ADSHANDLE connection, ADSHANDLE* statement) {
-  std::lock_guard lock(mutex_);
-  Connection* c;
+  std::lock_guard lock(callLock_);
+  Connection* c = nullptr;
   if (Status s = ConnectionOf(connection, c); !s.ok()) return Finish(s);
   if (statement == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
   auto created = std::make_unique<SqlStatement>(*c);
@@ -233,7 +188,7 @@ std::uint32_t PgEngine::AdsCreateSQLStatement(ADSHANDLE connection, ADSHANDLE* s
 }
 
 std::uint32_t PgEngine::AdsGetHandleType(ADSHANDLE handle, std::uint16_t* type) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(callLock_);
   const HandleEntry* entry = Find(handle);
   if (entry == nullptr || type == nullptr) return Finish(Status::Error(ace::kInvalidHandle));
   switch (entry->kind) {
@@ -246,17 +201,13 @@ std::uint32_t PgEngine::AdsGetHandleType(ADSHANDLE handle, std::uint16_t* type) 
 }
 
 std::uint32_t PgEngine::AdsGetSQLStmtParams(const char* statement, std::uint16_t* paramCount) {
-  if (statement == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
-  int parameters = 0;
-  Status status = ScanSql(statement, parameters);
-  if (status.ok() && paramCount != nullptr) *paramCount = static_cast<std::uint16_t>(parameters);
-  return Finish(status);
+  return Finish(CountStatementParameters(statement, paramCount));
 }
 
 #define LW_STATEMENT_OPTION(Name, Field)                                    \
   std::uint32_t PgEngine::Name(ADSHANDLE statement, std::uint16_t value) {  \
-    std::lock_guard lock(mutex_);                                           \
-    SqlStatement* s;                                                        \
+    std::lock_guard lock(callLock_);                                        \
+    SqlStatement* s = nullptr;                                              \
     if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st); \
     Field;                                                                  \
     return 0;                                                               \
@@ -271,16 +222,16 @@ LW_STATEMENT_OPTION(AdsStmtReadAllColumns, (void)value)
 #undef LW_STATEMENT_OPTION
 
 std::uint32_t PgEngine::AdsPrepareSQL(ADSHANDLE statement, const char* sql) {
-  std::lock_guard lock(mutex_);
-  SqlStatement* s;
+  std::lock_guard lock(callLock_);
+  SqlStatement* s = nullptr;
   if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st);
   if (sql == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
   return Finish(s->Prepare(sql));
 }
 
 std::uint32_t PgEngine::AdsExecuteSQL(ADSHANDLE statement, ADSHANDLE* cursor) {
-  std::lock_guard lock(mutex_);
-  SqlStatement* s;
+  std::lock_guard lock(callLock_);
+  SqlStatement* s = nullptr;
   if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st);
   if (cursor == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
   *cursor = 0;
@@ -291,8 +242,8 @@ std::uint32_t PgEngine::AdsExecuteSQL(ADSHANDLE statement, ADSHANDLE* cursor) {
 }
 
 std::uint32_t PgEngine::AdsSqlPeekStatement(ADSHANDLE cursor, std::uint16_t* isLive) {
-  std::lock_guard lock(mutex_);
-  Cursor* c;
+  std::lock_guard lock(callLock_);
+  Cursor* c = nullptr;
   if (Status st = CursorOnly(cursor, c); !st.ok()) return Finish(st);
   if (isLive == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
   *isLive = c->IsResult() ? 0 : 1;
@@ -300,16 +251,16 @@ std::uint32_t PgEngine::AdsSqlPeekStatement(ADSHANDLE cursor, std::uint16_t* isL
 }
 
 std::uint32_t PgEngine::AdsCloseSQLStatement(ADSHANDLE statement) {
-  std::lock_guard lock(mutex_);
-  SqlStatement* s;
+  std::lock_guard lock(callLock_);
+  SqlStatement* s = nullptr;
   if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st);
   CloseStatement(statement);
   return 0;
 }
 
 std::uint32_t PgEngine::LwGetRunNumber(ADSHANDLE connection, std::uint32_t* run) {
-  std::lock_guard lock(mutex_);
-  Connection* c;
+  std::lock_guard lock(callLock_);
+  Connection* c = nullptr;
   if (Status s = ConnectionOf(connection, c); !s.ok()) return Finish(s);
   if (run == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
   *run = static_cast<std::uint32_t>(c->Run());

@@ -12,10 +12,13 @@
 #include <vector>
 
 #include "data/ace/AceCalls.h"
+#include "engine/HandleEntry.h"
 #include "engine/HandleTable.h"
+#include "engine/ImageCalls.h"
 #include "engine/Julian.h"
 #include "engine/RecordCodec.h"
 #include "engine/Status.h"
+#include "engine/TableCalls.h"
 #include "pgengine/CallLock.h"
 #include "pgengine/Connection.h"
 #include "pgengine/Cursor.h"
@@ -26,11 +29,26 @@ namespace lw::pgengine {
 
 using ace::ADSHANDLE;
 using engine::ColumnDef;
+using engine::ColumnOfField;
+using engine::ColumnPermissionsOf;
+using engine::CopyBookmark;
+using engine::CopyFieldText;
+using engine::CopyRawKey;
+using engine::CopyRecord;
+using engine::CopyText;
 using engine::FormatCompactDate;
+using engine::HandleKind;
 using engine::HandleTable;
 using engine::IndexDef;
+using engine::IsEmptyColumn;
+using engine::JulianFromText;
+using engine::JulianText;
+using engine::KeySegmentFromText;
+using engine::OpenOptionsOf;
 using engine::ParseCompactDate;
+using engine::ScopeValueFromCaller;
 using engine::Status;
+using engine::StepLastKeyValue;
 using engine::Storage;
 using engine::TextFromValue;
 using engine::ValueFromImage;
@@ -44,20 +62,7 @@ class PgEngine final : public ace::AceApi {
 
   LW_ACE_OVERRIDES  // every call of ace::AceApi
 
-      private : enum class HandleKind {
-        Connection,
-        Cursor,
-        Index,
-        Statement
-      };
-  struct HandleEntry {
-    HandleKind kind;
-    ADSHANDLE connection = 0;  // the owning connection's handle
-    Cursor* cursor = nullptr;
-    int order = kNaturalOrder;
-    SqlStatement* statement = nullptr;
-    ADSHANDLE cursorHandle = 0;  // cursors and indexes: the cursor's own handle
-  };
+      private : using HandleEntry = engine::HandleEntryOf<Cursor, SqlStatement>;
   struct OpenConnection {
     std::unique_ptr<Connection> connection;
     std::vector<ADSHANDLE> cursors;
@@ -78,19 +83,17 @@ class PgEngine final : public ace::AceApi {
   Status CursorOnly(ADSHANDLE handle, Cursor*& cursor) const;
   Status IndexOf(ADSHANDLE handle, Cursor*& cursor, int& order) const;
   Status StatementOf(ADSHANDLE handle, SqlStatement*& statement) const;
-  Status ColumnOf(Cursor& cursor, std::uint32_t field, int& column) const;
   ADSHANDLE NewHandle(HandleEntry entry);
   ADSHANDLE AddCursor(ADSHANDLE connection, std::unique_ptr<Cursor> cursor, ADSHANDLE statement);
   void CloseCursor(ADSHANDLE handle);
   void CloseStatement(ADSHANDLE handle);
-  static Status CopyText(const std::string& text, char* buffer, std::uint16_t* length);
 
   // The handle table's slot of a handle of this provider (past the table for any other).
   static std::uint64_t Slot(ADSHANDLE handle) {
     return handle >= kServerHandleBase ? static_cast<std::uint64_t>(handle - kServerHandleBase) : ~0ull;
   }
 
-  mutable CallLock mutex_;
+  mutable CallLock callLock_;
   ADSHANDLE next_ = kServerHandleBase;
   HandleTable<HandleEntry> handles_;
   std::unordered_map<ADSHANDLE, OpenConnection> connections_;

@@ -1,34 +1,35 @@
 // The engine calls that move, read, key, scope, lock and write rows.
 
-#include <cmath>
+#include <algorithm>
 #include <cstring>
 
-#include "engine/Julian.h"
-#include "pgengine/EngineCall.h"
+#include "engine/EngineCall.h"
+#include "engine/ImageCalls.h"
+#include "engine/TableCalls.h"
 #include "pgengine/PgEngine.h"
 
 namespace lw::pgengine {
 
 std::uint32_t PgEngine::AdsGotoBOF(ADSHANDLE handle) {
   LW_LOCK;
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(CursorOf(handle, c, order));
   return Finish(c->GotoBOF(order));
 }
 
 std::uint32_t PgEngine::AdsGotoTop(ADSHANDLE handle) {
   LW_LOCK;
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(CursorOf(handle, c, order));
   return Finish(c->GotoTop(order));
 }
 
 std::uint32_t PgEngine::AdsSkip(ADSHANDLE handle, std::int32_t rows) {
   LW_LOCK;
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(CursorOf(handle, c, order));
   return Finish(c->Skip(order, rows));
 }
@@ -36,7 +37,7 @@ std::uint32_t PgEngine::AdsSkip(ADSHANDLE handle, std::int32_t rows) {
 std::uint32_t PgEngine::AdsAtEOF(ADSHANDLE table, std::uint16_t* atEof) {
   LW_LOCK;
   LW_OUT(atEof);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   *atEof = c->AtEOF() ? 1 : 0;
   return 0;
@@ -45,7 +46,7 @@ std::uint32_t PgEngine::AdsAtEOF(ADSHANDLE table, std::uint16_t* atEof) {
 std::uint32_t PgEngine::AdsAtBOF(ADSHANDLE table, std::uint16_t* atBof) {
   LW_LOCK;
   LW_OUT(atBof);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   *atBof = c->AtBOF() ? 1 : 0;
   return 0;
@@ -54,8 +55,8 @@ std::uint32_t PgEngine::AdsAtBOF(ADSHANDLE table, std::uint16_t* atBof) {
 std::uint32_t PgEngine::AdsIsRecordVisible(ADSHANDLE handle, std::uint16_t* visible) {
   LW_LOCK;
   LW_OUT(visible);
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(CursorOf(handle, c, order));
   bool isVisible = false;
   Status status = c->IsVisible(order, isVisible);
@@ -67,19 +68,11 @@ std::uint32_t PgEngine::AdsGetRecord(ADSHANDLE table, void* buffer, std::uint32_
   LW_LOCK;
   LW_OUT(buffer);
   LW_OUT(length);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   const std::uint8_t* image = nullptr;
   LW_TRY(c->Image(image));
-  std::uint32_t size = c->Table().recordLength;
-  if (*length < size) {
-    std::memcpy(buffer, image, *length);
-    *length = size;
-    return Finish(Status::Error(ace::kInsufficientBuffer));
-  }
-  std::memcpy(buffer, image, size);
-  *length = size;
-  return 0;
+  return Finish(CopyRecord(image, c->Table().recordLength, buffer, length));
 }
 
 std::uint32_t PgEngine::AdsGetField(ADSHANDLE table, std::uint32_t field, char* buffer, std::uint32_t* length,
@@ -87,67 +80,32 @@ std::uint32_t PgEngine::AdsGetField(ADSHANDLE table, std::uint32_t field, char* 
   LW_LOCK;
   LW_OUT(buffer);
   LW_OUT(length);
-  Cursor* c;
-  int column;
+  Cursor* c = nullptr;
+  int column = 0;
   LW_TRY(CursorOnly(table, c));
-  LW_TRY(ColumnOf(*c, field, column));
+  LW_TRY(ColumnOfField(c->Table(), field, column));
   const std::uint8_t* image = nullptr;
   LW_TRY(c->Image(image));
-  const ColumnDef& def = c->Table().columns[column];
-  std::string text;
-  if (ace::IsBlankPaddedText(def.type)) {
-    text.assign(reinterpret_cast<const char*>(image + def.offset), def.length);
-    std::size_t zero = text.find('\0');
-    if (zero != std::string::npos) text.resize(zero);
-    if (options & ace::kTrimRight) {
-      while (!text.empty() && text.back() == ' ') text.pop_back();
-    }
-  } else {
-    Value value;
-    LW_TRY(ValueFromImage(def, image + def.offset, value));
-    text = TextFromValue(def, value);
-  }
-  if (*length == 0 || text.size() + 1 > *length) {
-    if (*length > 0) {
-      std::memcpy(buffer, text.data(), *length - 1);
-      buffer[*length - 1] = '\0';
-    }
-    *length = static_cast<std::uint32_t>(text.size());
-    return Finish(Status::Error(ace::kInsufficientBuffer));
-  }
-  std::memcpy(buffer, text.data(), text.size());
-  buffer[text.size()] = '\0';
-  *length = static_cast<std::uint32_t>(text.size());
-  return 0;
+  return Finish(CopyFieldText(c->Table().columns[column], image, options, buffer, length));
 }
 
 std::uint32_t PgEngine::AdsIsEmpty(ADSHANDLE handle, std::uint32_t field, std::uint16_t* empty) {
   LW_LOCK;
   LW_OUT(empty);
-  Cursor* c;
-  int column;
+  Cursor* c = nullptr;
+  int column = 0;
   LW_TRY(CursorOnly(handle, c));
-  LW_TRY(ColumnOf(*c, field, column));
+  LW_TRY(ColumnOfField(c->Table(), field, column));
   const std::uint8_t* image = nullptr;
   LW_TRY(c->Image(image));
-  const ColumnDef& def = c->Table().columns[column];
-  const std::uint8_t* bytes = image + def.offset;
-  if (ace::IsLargeColumn(def.type)) {
-    std::int32_t marker;
-    std::memcpy(&marker, bytes, sizeof marker);
-    *empty = marker == 0 ? 1 : 0;
-    return 0;
-  }
-  Value value;
-  Status decoded = ValueFromImage(def, bytes, value);
-  *empty = decoded.ok() && value.IsNull() ? 1 : 0;
+  *empty = IsEmptyColumn(c->Table().columns[column], image) ? 1 : 0;
   return 0;
 }
 
 std::uint32_t PgEngine::AdsGetBookmarkLength(ADSHANDLE handle, std::uint32_t* length) {
   LW_LOCK;
   LW_OUT(length);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(handle, c));
   *length = sizeof(std::int32_t);
   return 0;
@@ -157,22 +115,15 @@ std::uint32_t PgEngine::AdsGetBookmark60(ADSHANDLE handle, void* bookmark, std::
   LW_LOCK;
   LW_OUT(bookmark);
   LW_OUT(length);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(handle, c));
   if (!c->HasRow()) return Finish(Status::Error(ace::kNoCurrentRecord));
-  if (*length < sizeof(std::int32_t)) {
-    *length = sizeof(std::int32_t);
-    return Finish(Status::Error(ace::kInsufficientBuffer));
-  }
-  std::int32_t record = static_cast<std::int32_t>(c->RecordNumber());
-  std::memcpy(bookmark, &record, sizeof record);
-  *length = sizeof record;
-  return 0;
+  return Finish(CopyBookmark(c->RecordNumber(), bookmark, length));
 }
 
 std::uint32_t PgEngine::AdsGotoBookmark(ADSHANDLE table, std::int32_t bookmark) {
   LW_LOCK;
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   bool found = false;
   LW_TRY(c->GotoRecord(bookmark, found));
@@ -181,7 +132,7 @@ std::uint32_t PgEngine::AdsGotoBookmark(ADSHANDLE table, std::int32_t bookmark) 
 
 std::uint32_t PgEngine::AdsGotoRecord(ADSHANDLE table, std::uint32_t recordNumber) {
   LW_LOCK;
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   bool found = false;
   return Finish(c->GotoRecord(recordNumber, found));
@@ -190,7 +141,7 @@ std::uint32_t PgEngine::AdsGotoRecord(ADSHANDLE table, std::uint32_t recordNumbe
 std::uint32_t PgEngine::AdsGetRecordNum(ADSHANDLE table, std::uint16_t option, std::uint32_t* recordNumber) {
   LW_LOCK;
   LW_OUT(recordNumber);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   *recordNumber = static_cast<std::uint32_t>(c->RecordNumber());
   return 0;
@@ -208,8 +159,8 @@ std::uint32_t PgEngine::AdsGetRecordCount(ADSHANDLE handle, std::uint16_t option
     *count = static_cast<std::uint32_t>(entry->statement->RowsAffected());
     return 0;
   }
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(CursorOf(handle, c, order));
   return Finish(c->Count(order, (option & 3) == ace::kCountRespectScopes, *count));
 }
@@ -219,30 +170,19 @@ std::uint32_t PgEngine::AdsGetRecordCount(ADSHANDLE handle, std::uint16_t option
 std::uint32_t PgEngine::AdsConvertStringToJulian(const char* text, std::uint16_t length, double* julian) {
   LW_OUT(julian);
   LW_OUT(text);
-  std::string value(text, strnlen(text, length));
-  while (!value.empty() && value.back() == ' ') value.pop_back();
-  if (value.empty()) {
-    *julian = 0;
-    return 0;
-  }
-  auto parsed = ParseCompactDate(value);
-  if (!parsed) return Finish(Status::Error(ace::kInvalidArgument, "(not a date in the form CCYYMMDD: " + value + ")"));
-  *julian = static_cast<double>(*parsed);
-  return 0;
+  return Finish(JulianFromText(text, length, *julian));
 }
 
 std::uint32_t PgEngine::AdsConvertJulianToString(double julian, char* buffer, std::uint16_t* length) {
-  std::string text = julian >= 1721426 && julian <= 5373484 ? FormatCompactDate(static_cast<std::int64_t>(julian))
-                                                            : std::string(8, ' ');
-  return Finish(CopyText(text, buffer, length));
+  return Finish(CopyText(JulianText(julian), buffer, length));
 }
 
 // ---- raw keys and scopes ----
 
 std::uint32_t PgEngine::AdsInitRawKey(ADSHANDLE index) {
   LW_LOCK;
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   c->InitRawKey(order);
   return 0;
@@ -251,23 +191,15 @@ std::uint32_t PgEngine::AdsInitRawKey(ADSHANDLE index) {
 std::uint32_t PgEngine::AdsSetField(ADSHANDLE handle, std::uint32_t field, const char* value, std::uint32_t length) {
   LW_LOCK;
   LW_OUT(value);
-  Cursor* c;
-  int order;
-  int column;
+  Cursor* c = nullptr;
+  int order = 0;
+  int column = 0;
   LW_TRY(CursorOf(handle, c, order));
-  LW_TRY(ColumnOf(*c, field, column));
+  LW_TRY(ColumnOfField(c->Table(), field, column));
   if (handles_.At(Slot(handle)).kind == HandleKind::Index) {
     const ColumnDef& def = c->Table().columns[column];
-    std::vector<std::uint8_t> scratch(c->Table().recordLength);
-    std::string text(value, strnlen(value, length));
-    if (ace::IsBlankPaddedText(def.type)) {
-      std::memset(scratch.data() + def.offset, ' ', def.length);
-      std::memcpy(scratch.data() + def.offset, text.data(), std::min<std::size_t>(text.size(), def.length));
-    } else {
-      Value parsed;
-      LW_TRY(ValueFromText(def, text, parsed));
-      LW_TRY(WriteImageFromValue(def, parsed, scratch.data()));
-    }
+    std::vector<std::uint8_t> scratch;
+    LW_TRY(KeySegmentFromText(def, c->Table().recordLength, value, length, scratch));
     return Finish(c->SetKeySegment(order, column, scratch.data() + def.offset, def.length));
   }
   return Finish(c->SetColumnText(column, value, length));
@@ -276,11 +208,11 @@ std::uint32_t PgEngine::AdsSetField(ADSHANDLE handle, std::uint32_t field, const
 std::uint32_t PgEngine::AdsSetFieldRaw(ADSHANDLE handle, std::uint32_t field, const void* value, std::uint32_t length) {
   LW_LOCK;
   LW_OUT(value);
-  Cursor* c;
-  int order;
-  int column;
+  Cursor* c = nullptr;
+  int order = 0;
+  int column = 0;
   LW_TRY(CursorOf(handle, c, order));
-  LW_TRY(ColumnOf(*c, field, column));
+  LW_TRY(ColumnOfField(c->Table(), field, column));
   const auto* bytes = static_cast<const std::uint8_t*>(value);
   if (handles_.At(Slot(handle)).kind == HandleKind::Index)
     return Finish(c->SetKeySegment(order, column, bytes, length));
@@ -292,11 +224,11 @@ std::uint32_t PgEngine::AdsSetEmpty(ADSHANDLE handle, std::uint32_t field) {
   const HandleEntry* entry = Find(handle);
   if (entry != nullptr && entry->kind == HandleKind::Statement)
     return Finish(entry->statement->SetParameterNull(field));
-  Cursor* c;
-  int order;
-  int column;
+  Cursor* c = nullptr;
+  int order = 0;
+  int column = 0;
   LW_TRY(CursorOf(handle, c, order));
-  LW_TRY(ColumnOf(*c, field, column));
+  LW_TRY(ColumnOfField(c->Table(), field, column));
   if (entry->kind == HandleKind::Index) return Finish(c->SetKeySegmentNull(order, column));
   return Finish(c->SetColumnNull(column));
 }
@@ -305,42 +237,23 @@ std::uint32_t PgEngine::AdsBuildRawKey(ADSHANDLE index, void* key, std::uint16_t
   LW_LOCK;
   LW_OUT(key);
   LW_OUT(length);
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   std::string built;
   LW_TRY(c->BuildRawKey(order, built));
-  if (built.size() > *length) {
-    *length = static_cast<std::uint16_t>(built.size());
-    return Finish(Status::Error(ace::kInsufficientBuffer));
-  }
-  std::memcpy(key, built.data(), built.size());
-  *length = static_cast<std::uint16_t>(built.size());
-  return 0;
+  return Finish(CopyRawKey(built, key, length));
 }
 
 std::uint32_t PgEngine::AdsStepIndexKey(ADSHANDLE index, void* key, std::uint16_t length, std::int16_t direction) {
   LW_LOCK;
   LW_OUT(key);
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   std::vector<Value> values;
   LW_TRY(c->DecodeRawKey(order, static_cast<const std::uint8_t*>(key), length, values));
-  if (values.empty()) return Finish(Status::Error(ace::kInvalidArgument, "(an empty key cannot be stepped)"));
-  Value& last = values.back();
-  switch (last.kind) {
-    case Value::Kind::Integer: last.integer += direction > 0 ? 1 : -1; break;
-    case Value::Kind::Real: last.real = std::nextafter(last.real, direction > 0 ? INFINITY : -INFINITY); break;
-    case Value::Kind::Text:
-      if (direction > 0) {
-        last.bytes += '\x01';
-      } else if (!last.bytes.empty()) {
-        last.bytes.back() = static_cast<char>(last.bytes.back() - 1);
-      }
-      break;
-    default: break;
-  }
+  LW_TRY(StepLastKeyValue(values, direction));
   std::string stepped;
   LW_TRY(c->EncodeKey(order, values, stepped));
   std::memcpy(key, stepped.data(), std::min<std::size_t>(stepped.size(), length));
@@ -351,8 +264,8 @@ std::uint32_t PgEngine::AdsSetScope(ADSHANDLE index, std::uint16_t scopeOption, 
                                     std::uint16_t dataType) {
   LW_LOCK;
   LW_OUT(key);
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   if (scopeOption != ace::kScopeTop && scopeOption != ace::kScopeBottom) {
     return Finish(Status::Error(ace::kInvalidArgument, "(the scope option is 1 for top or 2 for bottom)"));
@@ -363,26 +276,15 @@ std::uint32_t PgEngine::AdsSetScope(ADSHANDLE index, std::uint16_t scopeOption, 
   const ColumnDef& first = table.columns[table.indexes[order].segments[0]];
   if (dataType == ace::kRawKey) {
     LW_TRY(c->DecodeRawKey(order, bytes, length, values));
-  } else if (dataType == ace::kStringKey) {
-    Value value;
-    LW_TRY(ValueFromText(
-        first, std::string(reinterpret_cast<const char*>(bytes), strnlen(reinterpret_cast<const char*>(bytes), length)),
-        value));
-    values.push_back(std::move(value));
-  } else if (dataType == ace::kDoubleKey && length >= sizeof(double)) {
-    double number;
-    std::memcpy(&number, bytes, sizeof number);
-    values.push_back(first.storage == Storage::Integer ? Value::Int(static_cast<std::int64_t>(number))
-                                                       : Value::Real(number));
   } else {
-    return Finish(Status::Error(ace::kInvalidArgument, "(unknown key type)"));
+    LW_TRY(ScopeValueFromCaller(first, dataType, bytes, length, values));
   }
   return Finish(c->SetScope(order, scopeOption == ace::kScopeTop, std::move(values)));
 }
 
 std::uint32_t PgEngine::AdsClearAllScopes(ADSHANDLE table) {
   LW_LOCK;
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   c->ClearScopes();
   return 0;
@@ -392,14 +294,14 @@ std::uint32_t PgEngine::AdsClearAllScopes(ADSHANDLE table) {
 
 std::uint32_t PgEngine::AdsLockRecord(ADSHANDLE table, std::uint32_t recordNumber) {
   LW_LOCK;
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   return Finish(c->Lock(recordNumber));
 }
 
 std::uint32_t PgEngine::AdsUnlockRecord(ADSHANDLE table, std::uint32_t recordNumber) {
   LW_LOCK;
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   return Finish(c->Unlock(recordNumber));
 }
@@ -407,28 +309,28 @@ std::uint32_t PgEngine::AdsUnlockRecord(ADSHANDLE table, std::uint32_t recordNum
 std::uint32_t PgEngine::AdsGetRecordCRC(ADSHANDLE table, std::uint32_t* crc, std::uint32_t options) {
   LW_LOCK;
   LW_OUT(crc);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   return Finish(c->Checksum(*crc));
 }
 
 std::uint32_t PgEngine::AdsAppendRecord(ADSHANDLE table) {
   LW_LOCK;
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   return Finish(c->Append());
 }
 
 std::uint32_t PgEngine::AdsWriteRecord(ADSHANDLE table) {
   LW_LOCK;
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   return Finish(c->Write());
 }
 
 std::uint32_t PgEngine::AdsCancelUpdate(ADSHANDLE table) {
   LW_LOCK;
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   c->Cancel();
   return 0;

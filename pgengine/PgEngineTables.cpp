@@ -4,7 +4,8 @@
 #include <cctype>
 #include <cstring>
 
-#include "pgengine/EngineCall.h"
+#include "engine/EngineCall.h"
+#include "engine/TableCalls.h"
 #include "pgengine/PgEngine.h"
 
 namespace lw::pgengine {
@@ -15,7 +16,7 @@ std::uint32_t PgEngine::AdsOpenTable(ADSHANDLE connection, const char* name, con
   LW_LOCK;
   LW_OUT(table);
   *table = ace::kNoHandle;
-  Connection* c;
+  Connection* c = nullptr;
   LW_TRY(ConnectionOf(connection, c));
   if (name == nullptr || *name == '\0') return Finish(Status::Error(ace::kInvalidArgument, "(no table name)"));
   std::shared_ptr<const TableDef> def;
@@ -35,7 +36,7 @@ std::uint32_t PgEngine::AdsCloseTable(ADSHANDLE table) {
 std::uint32_t PgEngine::AdsGetTableType(ADSHANDLE table, std::uint16_t* tableType) {
   LW_LOCK;
   LW_OUT(tableType);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   *tableType = ace::kTableAdt;
   return 0;
@@ -44,7 +45,7 @@ std::uint32_t PgEngine::AdsGetTableType(ADSHANDLE table, std::uint16_t* tableTyp
 std::uint32_t PgEngine::AdsGetTableCharType(ADSHANDLE table, std::uint16_t* charType) {
   LW_LOCK;
   LW_OUT(charType);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   *charType = ace::kCharAnsi;
   return 0;
@@ -53,7 +54,7 @@ std::uint32_t PgEngine::AdsGetTableCharType(ADSHANDLE table, std::uint16_t* char
 std::uint32_t PgEngine::AdsIsTableEncrypted(ADSHANDLE table, std::uint16_t* encrypted) {
   LW_LOCK;
   LW_OUT(encrypted);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   *encrypted = 0;
   return 0;
@@ -62,7 +63,7 @@ std::uint32_t PgEngine::AdsIsTableEncrypted(ADSHANDLE table, std::uint16_t* encr
 std::uint32_t PgEngine::AdsIsEncryptionEnabled(ADSHANDLE table, std::uint16_t* enabled) {
   LW_LOCK;
   LW_OUT(enabled);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   *enabled = 0;
   return 0;
@@ -70,7 +71,7 @@ std::uint32_t PgEngine::AdsIsEncryptionEnabled(ADSHANDLE table, std::uint16_t* e
 
 std::uint32_t PgEngine::AdsEnableEncryption(ADSHANDLE table, const char* password) {
   LW_LOCK;
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   return Finish(Status::Error(ace::kNotEncrypted));
 }
@@ -79,12 +80,9 @@ std::uint32_t PgEngine::AdsOpenIndex(ADSHANDLE table, const char* indexFile, ADS
   LW_LOCK;
   LW_OUT(indexes);
   LW_OUT(count);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
-  std::string name = indexFile ? indexFile : "";
-  std::size_t slash = name.find_last_of("/\\");
-  if (slash != std::string::npos) name = name.substr(slash + 1);
-  int order = c->Table().FindIndex(name);
+  int order = IndexOfFile(c->Table(), indexFile);
   if (order < 0) return Finish(Status::Error(ace::kIndexNotFound, indexFile ? indexFile : ""));
   if (*count < 1) return Finish(Status::Error(ace::kInsufficientBuffer));
   indexes[0] = cursors_.at(table).indexes[order];
@@ -95,7 +93,7 @@ std::uint32_t PgEngine::AdsOpenIndex(ADSHANDLE table, const char* indexFile, ADS
 std::uint32_t PgEngine::AdsGetRecordLength(ADSHANDLE table, std::uint32_t* length) {
   LW_LOCK;
   LW_OUT(length);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   *length = c->Table().recordLength;
   return 0;
@@ -104,16 +102,15 @@ std::uint32_t PgEngine::AdsGetRecordLength(ADSHANDLE table, std::uint32_t* lengt
 std::uint32_t PgEngine::AdsGetTableOpenOptions(ADSHANDLE table, std::uint32_t* options) {
   LW_LOCK;
   LW_OUT(options);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
-  *options = c->Options();
-  if ((c->Options() & ace::kOptionReadOnly) == 0 && !c->IsResult()) *options |= ace::kOptionUpdateRight;
+  *options = OpenOptionsOf(c->Options(), c->IsResult());
   return 0;
 }
 
 std::uint32_t PgEngine::AdsCacheRecords(ADSHANDLE table, std::uint16_t records) {
   LW_LOCK;
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   return 0;
 }
@@ -121,7 +118,7 @@ std::uint32_t PgEngine::AdsCacheRecords(ADSHANDLE table, std::uint16_t records) 
 std::uint32_t PgEngine::AdsGetNumFields(ADSHANDLE table, std::uint16_t* count) {
   LW_LOCK;
   LW_OUT(count);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   *count = static_cast<std::uint16_t>(c->Table().columns.size());
   return 0;
@@ -130,10 +127,10 @@ std::uint32_t PgEngine::AdsGetNumFields(ADSHANDLE table, std::uint16_t* count) {
 std::uint32_t PgEngine::AdsGetFieldType(ADSHANDLE table, std::uint32_t field, std::uint16_t* type) {
   LW_LOCK;
   LW_OUT(type);
-  Cursor* c;
-  int column;
+  Cursor* c = nullptr;
+  int column = 0;
   LW_TRY(CursorOnly(table, c));
-  LW_TRY(ColumnOf(*c, field, column));
+  LW_TRY(ColumnOfField(c->Table(), field, column));
   *type = c->Table().columns[column].type;
   return 0;
 }
@@ -141,10 +138,10 @@ std::uint32_t PgEngine::AdsGetFieldType(ADSHANDLE table, std::uint32_t field, st
 std::uint32_t PgEngine::AdsGetFieldLength(ADSHANDLE table, std::uint32_t field, std::uint32_t* length) {
   LW_LOCK;
   LW_OUT(length);
-  Cursor* c;
-  int column;
+  Cursor* c = nullptr;
+  int column = 0;
   LW_TRY(CursorOnly(table, c));
-  LW_TRY(ColumnOf(*c, field, column));
+  LW_TRY(ColumnOfField(c->Table(), field, column));
   *length = c->Table().columns[column].length;
   return 0;
 }
@@ -152,30 +149,30 @@ std::uint32_t PgEngine::AdsGetFieldLength(ADSHANDLE table, std::uint32_t field, 
 std::uint32_t PgEngine::AdsGetFieldDecimals(ADSHANDLE table, std::uint32_t field, std::uint16_t* decimals) {
   LW_LOCK;
   LW_OUT(decimals);
-  Cursor* c;
-  int column;
+  Cursor* c = nullptr;
+  int column = 0;
   LW_TRY(CursorOnly(table, c));
-  LW_TRY(ColumnOf(*c, field, column));
+  LW_TRY(ColumnOfField(c->Table(), field, column));
   *decimals = c->Table().columns[column].decimals;
   return 0;
 }
 
 std::uint32_t PgEngine::AdsGetFieldName(ADSHANDLE table, std::uint16_t field, char* buffer, std::uint16_t* length) {
   LW_LOCK;
-  Cursor* c;
-  int column;
+  Cursor* c = nullptr;
+  int column = 0;
   LW_TRY(CursorOnly(table, c));
-  LW_TRY(ColumnOf(*c, field, column));
+  LW_TRY(ColumnOfField(c->Table(), field, column));
   return Finish(CopyText(c->Table().columns[column].name, buffer, length));
 }
 
 std::uint32_t PgEngine::AdsGetFieldOffset(ADSHANDLE table, std::uint32_t field, std::uint32_t* offset) {
   LW_LOCK;
   LW_OUT(offset);
-  Cursor* c;
-  int column;
+  Cursor* c = nullptr;
+  int column = 0;
   LW_TRY(CursorOnly(table, c));
-  LW_TRY(ColumnOf(*c, field, column));
+  LW_TRY(ColumnOfField(c->Table(), field, column));
   *offset = c->Table().columns[column].offset;
   return 0;
 }
@@ -183,32 +180,26 @@ std::uint32_t PgEngine::AdsGetFieldOffset(ADSHANDLE table, std::uint32_t field, 
 std::uint32_t PgEngine::AdsGetColumnPermissions(ADSHANDLE table, std::uint16_t field, std::uint32_t* permissions) {
   LW_LOCK;
   LW_OUT(permissions);
-  Cursor* c;
-  int column;
+  Cursor* c = nullptr;
+  int column = 0;
   LW_TRY(CursorOnly(table, c));
-  LW_TRY(ColumnOf(*c, field, column));
-  bool writable = !c->IsResult() && (c->Options() & ace::kOptionReadOnly) == 0;
-  *permissions = ace::kPermissionRead | (writable ? ace::kPermissionUpdate | ace::kPermissionInsert : 0);
+  LW_TRY(ColumnOfField(c->Table(), field, column));
+  *permissions = ColumnPermissionsOf(c->Options(), c->IsResult());
   return 0;
 }
 
 std::uint32_t PgEngine::AdsGetNullRecord(ADSHANDLE table, void* buffer, std::uint32_t length) {
   LW_LOCK;
   LW_OUT(buffer);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
-  const TableDef& def = c->Table();
-  if (length < def.recordLength) return Finish(Status::Error(ace::kInsufficientBuffer));
-  auto* image = static_cast<std::uint8_t*>(buffer);
-  std::memset(image, 0, def.recordLength);
-  for (const ColumnDef& column : def.columns) WriteNullImage(column, image);
-  return 0;
+  return Finish(CopyNullRecord(c->Table(), buffer, length));
 }
 
 std::uint32_t PgEngine::AdsGetNumIndexes(ADSHANDLE table, std::uint16_t* count) {
   LW_LOCK;
   LW_OUT(count);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   *count = static_cast<std::uint16_t>(c->Table().indexes.size());
   return 0;
@@ -217,7 +208,7 @@ std::uint32_t PgEngine::AdsGetNumIndexes(ADSHANDLE table, std::uint16_t* count) 
 std::uint32_t PgEngine::AdsGetAllIndexes(ADSHANDLE table, ADSHANDLE* indexes, std::uint16_t* count) {
   LW_LOCK;
   LW_OUT(count);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   const std::vector<ADSHANDLE>& all = cursors_.at(handles_.At(Slot(table)).cursorHandle).indexes;
   std::size_t room = *count;
@@ -230,8 +221,8 @@ std::uint32_t PgEngine::AdsGetAllIndexes(ADSHANDLE table, ADSHANDLE* indexes, st
 
 std::uint32_t PgEngine::AdsGetIndexName(ADSHANDLE index, char* buffer, std::uint16_t* length) {
   LW_LOCK;
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   return Finish(CopyText(c->Table().indexes[order].name, buffer, length));
 }
@@ -239,7 +230,7 @@ std::uint32_t PgEngine::AdsGetIndexName(ADSHANDLE index, char* buffer, std::uint
 std::uint32_t PgEngine::AdsGetIndexHandle(ADSHANDLE table, const char* indexName, ADSHANDLE* index) {
   LW_LOCK;
   LW_OUT(index);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
   ADSHANDLE owner = handles_.At(Slot(table)).cursorHandle;
   if (indexName == nullptr || *indexName == '\0') {
@@ -255,7 +246,7 @@ std::uint32_t PgEngine::AdsGetIndexHandle(ADSHANDLE table, const char* indexName
 std::uint32_t PgEngine::AdsGetIndexPageSize(ADSHANDLE index, std::uint32_t* pageSize) {
   LW_LOCK;
   LW_OUT(pageSize);
-  Cursor* c;
+  Cursor* c = nullptr;
   LW_TRY(CursorOnly(index, c));
   *pageSize = 4096;  // the dictionary's SQLite page size
   return 0;
@@ -264,8 +255,8 @@ std::uint32_t PgEngine::AdsGetIndexPageSize(ADSHANDLE index, std::uint32_t* page
 std::uint32_t PgEngine::AdsGetNumSegments(ADSHANDLE index, std::uint16_t* count) {
   LW_LOCK;
   LW_OUT(count);
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   *count = static_cast<std::uint16_t>(c->Table().indexes[order].segments.size());
   return 0;
@@ -274,8 +265,8 @@ std::uint32_t PgEngine::AdsGetNumSegments(ADSHANDLE index, std::uint16_t* count)
 std::uint32_t PgEngine::AdsGetSegmentFieldname(ADSHANDLE index, std::uint16_t segment, char* buffer,
                                                std::uint16_t* length) {
   LW_LOCK;
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   const IndexDef& def = c->Table().indexes[order];
   if (segment >= def.segments.size()) return Finish(Status::Error(ace::kInvalidSegment));
@@ -285,8 +276,8 @@ std::uint32_t PgEngine::AdsGetSegmentFieldname(ADSHANDLE index, std::uint16_t se
 std::uint32_t PgEngine::AdsIsIndexDescending(ADSHANDLE index, std::uint16_t* descending) {
   LW_LOCK;
   LW_OUT(descending);
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   *descending = c->Table().indexes[order].descending ? 1 : 0;
   return 0;
@@ -295,8 +286,8 @@ std::uint32_t PgEngine::AdsIsIndexDescending(ADSHANDLE index, std::uint16_t* des
 std::uint32_t PgEngine::AdsIsIndexUnique(ADSHANDLE index, std::uint16_t* unique) {
   LW_LOCK;
   LW_OUT(unique);
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   *unique = c->Table().indexes[order].unique ? 1 : 0;
   return 0;
@@ -305,8 +296,8 @@ std::uint32_t PgEngine::AdsIsIndexUnique(ADSHANDLE index, std::uint16_t* unique)
 std::uint32_t PgEngine::AdsIsIndexPrimaryKey(ADSHANDLE index, std::uint16_t* primary) {
   LW_LOCK;
   LW_OUT(primary);
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   *primary = c->Table().indexes[order].primary ? 1 : 0;
   return 0;
@@ -315,19 +306,17 @@ std::uint32_t PgEngine::AdsIsIndexPrimaryKey(ADSHANDLE index, std::uint16_t* pri
 std::uint32_t PgEngine::AdsGetIndexFlags(ADSHANDLE index, std::uint32_t* flags) {
   LW_LOCK;
   LW_OUT(flags);
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
-  const IndexDef& def = c->Table().indexes[order];
-  *flags = (def.unique ? ace::kIndexFlagUnique : 0) | (def.descending ? ace::kIndexFlagDescending : 0) |
-           (def.primary ? ace::kIndexFlagPrimary : 0);
+  *flags = IndexFlagsOf(c->Table().indexes[order]);
   return 0;
 }
 
 std::uint32_t PgEngine::AdsGetIndexCondition(ADSHANDLE index, char* buffer, std::uint16_t* length) {
   LW_LOCK;
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   return Finish(CopyText("", buffer, length));
 }
@@ -335,8 +324,8 @@ std::uint32_t PgEngine::AdsGetIndexCondition(ADSHANDLE index, char* buffer, std:
 std::uint32_t PgEngine::AdsGetKeyLength(ADSHANDLE index, std::uint16_t* length) {
   LW_LOCK;
   LW_OUT(length);
-  Cursor* c;
-  int order;
+  Cursor* c = nullptr;
+  int order = 0;
   LW_TRY(IndexOf(index, c, order));
   *length = static_cast<std::uint16_t>(c->Table().indexes[order].keyLength);
   return 0;
