@@ -54,20 +54,8 @@ class Cursor : public SnapshotClient {
   Status Count(int order, bool respectScopes, std::uint32_t& count);
   Status Checksum(std::uint32_t& crc);
 
-  // Scopes on an index order: prefixes of key values; a top and a bottom bound, inclusive.
-  // Takes the key's values by swapping, so the caller's vector gets the old bound's buffers.
-  Status SetScope(int order, bool top, std::vector<Value>& key);
-  void ClearScopes();
-
-  // Raw keys: per index, the segment images set since InitRawKey.
-  void InitRawKey(int order);
-  Status SetKeySegment(int order, int column, const std::uint8_t* bytes, std::uint32_t length);
-  Status SetKeySegmentNull(int order, int column);
-  // Concatenated images of the segments set, up to the first one not set.
-  Status BuildRawKey(int order, std::string& key);
-  // The values a raw key holds (whole segments only).
-  Status DecodeRawKey(int order, const std::uint8_t* key, std::uint32_t length, std::vector<Value>& values) const;
-  Status EncodeKey(int order, const std::vector<Value>& values, std::string& key) const;
+  // The scopes and raw keys of the table's indexes.
+  IndexKeys& Keys() { return indexKeys_; }
 
   // Editing: the first set starts an edit of the current row; Append starts a new row.
   Status SetColumn(int column, const std::uint8_t* bytes, std::uint32_t length);

@@ -3,6 +3,9 @@
 // look-ups every call starts with. Inline: every call of a row fetch passes through them. The
 // cursor and statement types are each provider's own.
 
+#include <memory>
+#include <vector>
+
 #include "data/ace/AceApi.h"
 #include "data/ace/AceErrors.h"
 #include "engine/IndexKeys.h"
@@ -21,6 +24,20 @@ struct HandleEntryOf {
   Statement* statement = nullptr;
   ace::ADSHANDLE cursorHandle = 0;  // cursors and indexes: the cursor's own handle
   ace::ADSHANDLE firstIndex = 0;    // cursors and indexes: index 0's handle, where all come in sequence
+};
+
+// What a provider keeps per open connection and cursor besides the handle table.
+template <class Connection>
+struct OpenConnectionOf {
+  std::unique_ptr<Connection> connection;
+  std::vector<ace::ADSHANDLE> cursors;
+  std::vector<ace::ADSHANDLE> statements;
+};
+template <class Cursor>
+struct OpenCursorOf {
+  std::unique_ptr<Cursor> cursor;
+  std::vector<ace::ADSHANDLE> indexes;
+  ace::ADSHANDLE statement = 0;  // the statement that produced a result cursor
 };
 
 // A cursor handle or one of its index handles; `order` is the handle's order.

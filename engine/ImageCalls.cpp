@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "data/ace/AceApi.h"
 #include "data/ace/AceErrors.h"
@@ -11,20 +12,31 @@
 
 namespace lw::engine {
 
-Status CopyText(const std::string& text, char* buffer, std::uint16_t* length) {
-  if (buffer == nullptr || length == nullptr) return Status::Error(ace::kInvalidArgument);
+namespace {
+
+// Text into a buffer of *length bytes, NUL-terminated, with the interface's protocol for a
+// short buffer; *length becomes the text's length (as much of it as Length holds).
+template <class Length>
+Status CopyTerminated(const std::string& text, char* buffer, Length* length) {
   if (*length == 0 || text.size() + 1 > *length) {
     if (*length > 0) {
       std::memcpy(buffer, text.data(), *length - 1);
       buffer[*length - 1] = '\0';
     }
-    *length = static_cast<std::uint16_t>(std::min<std::size_t>(text.size(), 65535));
+    *length = static_cast<Length>(std::min<std::size_t>(text.size(), std::numeric_limits<Length>::max()));
     return Status::Error(ace::kInsufficientBuffer);
   }
   std::memcpy(buffer, text.data(), text.size());
   buffer[text.size()] = '\0';
-  *length = static_cast<std::uint16_t>(text.size());
+  *length = static_cast<Length>(text.size());
   return {};
+}
+
+}  // namespace
+
+Status CopyText(const std::string& text, char* buffer, std::uint16_t* length) {
+  if (buffer == nullptr || length == nullptr) return Status::Error(ace::kInvalidArgument);
+  return CopyTerminated(text, buffer, length);
 }
 
 Status CopyRecord(const std::uint8_t* image, std::uint32_t size, void* buffer, std::uint32_t* length) {
@@ -53,18 +65,7 @@ Status CopyFieldText(const ColumnDef& column, const std::uint8_t* image, std::ui
     LW_RETURN_IF_ERROR(ValueFromImage(column, image + column.offset, value));
     text = TextFromValue(column, value);
   }
-  if (*length == 0 || text.size() + 1 > *length) {
-    if (*length > 0) {
-      std::memcpy(buffer, text.data(), *length - 1);
-      buffer[*length - 1] = '\0';
-    }
-    *length = static_cast<std::uint32_t>(text.size());
-    return Status::Error(ace::kInsufficientBuffer);
-  }
-  std::memcpy(buffer, text.data(), text.size());
-  buffer[text.size()] = '\0';
-  *length = static_cast<std::uint32_t>(text.size());
-  return {};
+  return CopyTerminated(text, buffer, length);
 }
 
 bool IsEmptyColumn(const ColumnDef& column, const std::uint8_t* image) {

@@ -40,16 +40,8 @@ class SqliteEngine final : public ace::AceApi {
   LW_ACE_OVERRIDES  // every call of ace::AceApi
 
       private : using HandleEntry = HandleEntryOf<Cursor, SqlStatement>;
-  struct OpenConnection {
-    std::unique_ptr<Connection> connection;
-    std::vector<ADSHANDLE> cursors;
-    std::vector<ADSHANDLE> statements;
-  };
-  struct OpenCursor {
-    std::unique_ptr<Cursor> cursor;
-    std::vector<ADSHANDLE> indexes;
-    ADSHANDLE statement = 0;  // the statement that produced a result cursor
-  };
+  using OpenConnection = OpenConnectionOf<Connection>;
+  using OpenCursor = OpenCursorOf<Cursor>;
 
   // Turns a status into the call's result, setting the thread's last error on failure. Every
   // call ends here and looks its handle up: these are inline, the calls are many and small.

@@ -183,7 +183,7 @@ std::uint32_t SqliteEngine::AdsInitRawKey(ADSHANDLE index) {
   Cursor* c = nullptr;
   int order = 0;
   LW_TRY(IndexOf(index, c, order));
-  c->InitRawKey(order);
+  c->Keys().InitRawKey(order);
   return 0;
 }
 
@@ -200,7 +200,7 @@ std::uint32_t SqliteEngine::AdsSetField(ADSHANDLE handle, std::uint32_t field, c
     const ColumnDef& def = c->Table().columns[column];
     std::vector<std::uint8_t> scratch;
     LW_TRY(KeySegmentFromText(def, c->Table().recordLength, value, length, scratch));
-    return Finish(c->SetKeySegment(order, column, scratch.data() + def.offset, def.length));
+    return Finish(c->Keys().SetKeySegment(order, column, scratch.data() + def.offset, def.length));
   }
   return Finish(c->SetColumnText(column, value, length));
 }
@@ -215,7 +215,8 @@ std::uint32_t SqliteEngine::AdsSetFieldRaw(ADSHANDLE handle, std::uint32_t field
   LW_TRY(CursorOf(handle, c, order));
   LW_TRY(ColumnOfField(c->Table(), field, column));
   const auto* bytes = static_cast<const std::uint8_t*>(value);
-  if (handles_.At(handle).kind == HandleKind::Index) return Finish(c->SetKeySegment(order, column, bytes, length));
+  if (handles_.At(handle).kind == HandleKind::Index)
+    return Finish(c->Keys().SetKeySegment(order, column, bytes, length));
   return Finish(c->SetColumn(column, bytes, length));
 }
 
@@ -229,7 +230,7 @@ std::uint32_t SqliteEngine::AdsSetEmpty(ADSHANDLE handle, std::uint32_t field) {
   int column = 0;
   LW_TRY(CursorOf(handle, c, order));
   LW_TRY(ColumnOfField(c->Table(), field, column));
-  if (entry->kind == HandleKind::Index) return Finish(c->SetKeySegmentNull(order, column));
+  if (entry->kind == HandleKind::Index) return Finish(c->Keys().SetKeySegmentNull(order, column));
   return Finish(c->SetColumnNull(column));
 }
 
@@ -241,7 +242,7 @@ std::uint32_t SqliteEngine::AdsBuildRawKey(ADSHANDLE index, void* key, std::uint
   int order = 0;
   LW_TRY(IndexOf(index, c, order));
   std::string built;
-  LW_TRY(c->BuildRawKey(order, built));
+  c->Keys().BuildRawKey(order, built);
   return Finish(CopyRawKey(built, key, length));
 }
 
@@ -252,10 +253,10 @@ std::uint32_t SqliteEngine::AdsStepIndexKey(ADSHANDLE index, void* key, std::uin
   int order = 0;
   LW_TRY(IndexOf(index, c, order));
   std::vector<Value> values;
-  LW_TRY(c->DecodeRawKey(order, static_cast<const std::uint8_t*>(key), length, values));
+  LW_TRY(DecodeRawKey(c->Table(), order, static_cast<const std::uint8_t*>(key), length, values));
   LW_TRY(StepLastKeyValue(values, direction));
   std::string stepped;
-  LW_TRY(c->EncodeKey(order, values, stepped));
+  LW_TRY(EncodeKey(c->Table(), order, values, stepped));
   std::memcpy(key, stepped.data(), std::min<std::size_t>(stepped.size(), length));
   return 0;
 }
@@ -277,18 +278,18 @@ std::uint32_t SqliteEngine::AdsSetScope(ADSHANDLE index, std::uint16_t scopeOpti
   const TableDef& table = c->Table();
   const ColumnDef& first = table.columns[table.indexes[order].segments[0]];
   if (dataType == ace::kRawKey) {
-    LW_TRY(c->DecodeRawKey(order, bytes, length, values));
+    LW_TRY(DecodeRawKey(c->Table(), order, bytes, length, values));
   } else {
     LW_TRY(ScopeValueFromCaller(first, dataType, bytes, length, values));
   }
-  return Finish(c->SetScope(order, scopeOption == ace::kScopeTop, values));
+  return Finish(c->Keys().SetScope(order, scopeOption == ace::kScopeTop, values));
 }
 
 std::uint32_t SqliteEngine::AdsClearAllScopes(ADSHANDLE table) {
   LW_LOCK;
   Cursor* c = nullptr;
   LW_TRY(CursorOnly(table, c));
-  c->ClearScopes();
+  c->Keys().ClearScopes();
   return 0;
 }
 

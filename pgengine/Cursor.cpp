@@ -391,32 +391,6 @@ Status Cursor::Checksum(std::uint32_t& crc) {
   return {};
 }
 
-Status Cursor::SetScope(int order, bool top, std::vector<Value> key) { return indexKeys_.SetScope(order, top, key); }
-
-void Cursor::ClearScopes() { indexKeys_.ClearScopes(); }
-
-void Cursor::InitRawKey(int order) { indexKeys_.InitRawKey(order); }
-
-Status Cursor::SetKeySegment(int order, int column, const std::uint8_t* bytes, std::uint32_t length) {
-  return indexKeys_.SetKeySegment(order, column, bytes, length);
-}
-
-Status Cursor::SetKeySegmentNull(int order, int column) { return indexKeys_.SetKeySegmentNull(order, column); }
-
-Status Cursor::BuildRawKey(int order, std::string& key) {
-  indexKeys_.BuildRawKey(order, key);
-  return {};
-}
-
-Status Cursor::DecodeRawKey(int order, const std::uint8_t* key, std::uint32_t length,
-                            std::vector<Value>& values) const {
-  return engine::DecodeRawKey(*table_, order, key, length, values);
-}
-
-Status Cursor::EncodeKey(int order, const std::vector<Value>& values, std::string& key) const {
-  return engine::EncodeKey(*table_, order, values, key);
-}
-
 Status Cursor::SetColumn(int column, const std::uint8_t* bytes, std::uint32_t length) {
   const ColumnDef& def = table_->columns[column];
   if (length != def.length && !ace::IsBlankPaddedText(def.type)) {

@@ -59,15 +59,8 @@ class Cursor {
   Status Count(int order, bool respectScopes, std::uint32_t& count);
   Status Checksum(std::uint32_t& crc);
 
-  Status SetScope(int order, bool top, std::vector<Value> key);
-  void ClearScopes();
-
-  void InitRawKey(int order);
-  Status SetKeySegment(int order, int column, const std::uint8_t* bytes, std::uint32_t length);
-  Status SetKeySegmentNull(int order, int column);
-  Status BuildRawKey(int order, std::string& key);
-  Status DecodeRawKey(int order, const std::uint8_t* key, std::uint32_t length, std::vector<Value>& values) const;
-  Status EncodeKey(int order, const std::vector<Value>& values, std::string& key) const;
+  // The scopes and raw keys of the table's indexes.
+  IndexKeys& Keys() { return indexKeys_; }
 
   Status SetColumn(int column, const std::uint8_t* bytes, std::uint32_t length);
   Status SetColumnText(int column, const char* text, std::uint32_t length);

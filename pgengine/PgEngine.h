@@ -63,16 +63,8 @@ class PgEngine final : public ace::AceApi {
   LW_ACE_OVERRIDES  // every call of ace::AceApi
 
       private : using HandleEntry = engine::HandleEntryOf<Cursor, SqlStatement>;
-  struct OpenConnection {
-    std::unique_ptr<Connection> connection;
-    std::vector<ADSHANDLE> cursors;
-    std::vector<ADSHANDLE> statements;
-  };
-  struct OpenCursor {
-    std::unique_ptr<Cursor> cursor;
-    std::vector<ADSHANDLE> indexes;
-    ADSHANDLE statement = 0;  // the statement that produced a result cursor
-  };
+  using OpenConnection = engine::OpenConnectionOf<Connection>;
+  using OpenCursor = engine::OpenCursorOf<Cursor>;
 
   // Turns a status into the call's result, setting the thread's last error on failure.
   static std::uint32_t Finish(const Status& status);
