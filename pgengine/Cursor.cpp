@@ -5,6 +5,7 @@
 #include "data/ace/AceApi.h"
 #include "engine/Checksum.h"
 #include "engine/IndexKeys.h"
+#include "engine/RowEdits.h"
 #include "pgengine/KeyOrder.h"
 #include "pgengine/RowWriter.h"
 #include "pgengine/StoredForm.h"
@@ -393,18 +394,8 @@ Status Cursor::Checksum(std::uint32_t& crc) {
 
 Status Cursor::SetColumn(int column, const std::uint8_t* bytes, std::uint32_t length) {
   const ColumnDef& def = table_->columns[column];
-  if (length != def.length && !ace::IsBlankPaddedText(def.type)) {
-    return ColumnError(ace::kValueDoesNotFit, def, "expected " + std::to_string(def.length) + " bytes");
-  }
-  if (ace::IsLargeColumn(def.type))
-    return ColumnError(ace::kColumnNotWritable, def, "large columns are not written here");
-  if (def.type == ace::ColumnType::kAutoInc && !appending_) return ColumnError(ace::kColumnNotWritable, def);
-  Value check;
-  std::vector<std::uint8_t> scratch(def.length, ace::IsBlankPaddedText(def.type) ? ' ' : 0);
-  std::memcpy(scratch.data(), bytes, std::min(length, def.length));
-  ColumnDef local = def;
-  local.offset = 0;
-  LW_RETURN_IF_ERROR(engine::ValueFromImage(local, scratch.data(), check));
+  std::vector<std::uint8_t> scratch;
+  LW_RETURN_IF_ERROR(engine::CheckedColumnBytes(def, bytes, length, appending_, scratch));
   if (!editing_) {
     if (position_ != Position::Row) return Status::Error(ace::kNoCurrentRecord);
     if ((options_ & ace::kOptionReadOnly) || temporary_) return Status::Error(ace::kTableReadOnly);
@@ -421,26 +412,15 @@ Status Cursor::SetColumn(int column, const std::uint8_t* bytes, std::uint32_t le
 }
 
 Status Cursor::SetColumnText(int column, const char* text, std::uint32_t length) {
-  const ColumnDef& def = table_->columns[column];
-  std::string value(text, strnlen(text, length));
-  if (ace::IsBlankPaddedText(def.type)) {
-    if (value.size() > def.length) return ColumnError(ace::kValueDoesNotFit, def, "longer than the column");
-    if (value.find_first_not_of('\0') == std::string::npos) return SetColumnNull(column);
-    return SetColumn(column, reinterpret_cast<const std::uint8_t*>(value.data()),
-                     static_cast<std::uint32_t>(value.size()));
-  }
-  Value parsed;
-  LW_RETURN_IF_ERROR(engine::ValueFromText(def, value, parsed));
-  std::vector<std::uint8_t> scratch(table_->recordLength);
-  LW_RETURN_IF_ERROR(engine::WriteImageFromValue(def, parsed, scratch.data()));
-  return SetColumn(column, scratch.data() + def.offset, def.length);
+  std::vector<std::uint8_t> bytes;
+  LW_RETURN_IF_ERROR(engine::ColumnBytesFromText(*table_, column, text, length, bytes));
+  return SetColumn(column, bytes.data(), static_cast<std::uint32_t>(bytes.size()));
 }
 
 Status Cursor::SetColumnNull(int column) {
-  const ColumnDef& def = table_->columns[column];
-  std::vector<std::uint8_t> null(table_->recordLength);
-  engine::WriteNullImage(def, null.data());
-  return SetColumn(column, null.data() + def.offset, def.length);
+  std::vector<std::uint8_t> bytes;
+  engine::ColumnNullBytes(*table_, column, bytes);
+  return SetColumn(column, bytes.data(), static_cast<std::uint32_t>(bytes.size()));
 }
 
 Status Cursor::Append() {
@@ -462,14 +442,7 @@ Status Cursor::Write() {
   if (!editing_) return {};
   std::vector<int> columns;
   std::vector<Value> values;
-  for (std::size_t i = 0; i < changed_.size(); ++i) {
-    if (!changed_[i]) continue;
-    Value value;
-    LW_RETURN_IF_ERROR(
-        engine::ValueFromImage(table_->columns[i], editImage_.data() + table_->columns[i].offset, value));
-    columns.push_back(static_cast<int>(i));
-    values.push_back(std::move(value));
-  }
+  LW_RETURN_IF_ERROR(engine::ChangedColumnValues(*table_, editImage_, changed_, columns, values));
   if (columns.empty() && !appending_) {
     editing_ = false;
     return {};
