@@ -19,6 +19,8 @@
 #include "app/TfrmMain.h"
 #include "common/SettingsStore.h"
 #include "tests/app/PrintTestSupport.h"
+#include "tests/app/WindowTestSupport.h"
+#include "tests/support/PrivateSettingsStore.h"
 #include "tests/support/TempDir.h"
 
 namespace lw {
@@ -74,11 +76,6 @@ std::string Line(const std::string& chart, int caseNumber, const std::string& di
 class AccentedPracticeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    hadConfig_ = old != nullptr;
-    if (old != nullptr) oldConfig_ = old;
-    setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1);
-
     ASSERT_EQ(RunTool("tools/practice/ledgerwick-practice", {"create", folder_}, Config()).status, 0);
     // Three charts that differ only past ASCII: ÉCOLE, ECOLE and ÉÉÉÉ (the column's 8 bytes).
     const Finished imported =
@@ -90,12 +87,6 @@ class AccentedPracticeTest : public ::testing::Test {
     WriteCurrentPractice(folder_);
     window_.cxShellBrowserDialog1->SetRunner([](TcxShellBrowserDlg&) { return 1; });
   }
-  void TearDown() override {
-    if (hadConfig_)
-      setenv("XDG_CONFIG_HOME", oldConfig_.c_str(), 1);
-    else
-      unsetenv("XDG_CONFIG_HOME");
-  }
 
   std::string Config() const { return config_.Path().string(); }
   Finished Import(const std::string& csv) {
@@ -103,43 +94,20 @@ class AccentedPracticeTest : public ::testing::Test {
     std::ofstream(file, std::ios::binary) << csv;
     return RunTool("tools/practice/ledgerwick-practice", {"import", folder_, "MWTRN", file}, Config());
   }
-  std::vector<std::string> ReportLines() const {
-    const ReportModel& model = window_.RichEdit1->Model();
-    std::vector<std::string> lines;
-    for (std::size_t i = 0; i < model.LineCount(); ++i) lines.push_back(model.Line(i));
-    return lines;
-  }
-  // Clicks Search; returns the text of an error box it opens ("" when none).
-  std::string ClickSearch() {
-    std::string shown;
-    QObject watcher;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &watcher, [&] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        shown = ToSystemText(box->text());
-        box->done(QMessageBox::Ok);
-      }
-    });
-    poll.start(5);
-    QTest::mouseClick(window_.Button1.get(), Qt::LeftButton);
-    return shown;
-  }
 
-  test::TempDir config_;
+  test::PrivateSettingsStore config_;  // the settings store of this test alone
   test::TempDir work_;
   std::string folder_ = work_.File(kFolderName);
   std::string header_ = folder_ + "/MWDDF.ADD";
   TfrmMain window_;
-  std::string oldConfig_;
-  bool hadConfig_ = false;
 };
 
 TEST_F(AccentedPracticeTest, WindowFindsTheChartTypedInLowerCaseAndShowsAndPrintsIt) {
   Type(window_.edtChart.get(), kTyped);
   ASSERT_EQ(ToSystemText(window_.edtChart->text()), kEcole);
-  ASSERT_EQ(ClickSearch(), "");
+  ASSERT_EQ(test::ClickReadingMessageBox(window_.Button1.get()), "");
   const std::vector<std::string> expected{header_, "", Line(kEcole, 4, "12.5")};
-  EXPECT_EQ(ReportLines(), expected);
+  EXPECT_EQ(test::ReportLines(window_), expected);
   EXPECT_EQ(window_.RichEdit1->toPlainText(), FromSystemText(header_ + "\n\n" + Line(kEcole, 4, "12.5") + "\n"));
 
   const test::TempDir out;
@@ -169,8 +137,8 @@ TEST_F(AccentedPracticeTest, EightByteLimitWithTwoByteLetters) {
   const std::string fiveTyped = "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9";  // ééééé
   Type(window_.edtChart.get(), fiveTyped);
   EXPECT_EQ(ToSystemText(window_.edtChart->text()), kFourAcute);
-  ASSERT_EQ(ClickSearch(), "");
-  EXPECT_EQ(ReportLines(), (std::vector<std::string>{header_, "", Line(kFourAcute, 6, "1.25")}));
+  ASSERT_EQ(test::ClickReadingMessageBox(window_.Button1.get()), "");
+  EXPECT_EQ(test::ReportLines(window_), (std::vector<std::string>{header_, "", Line(kFourAcute, 6, "1.25")}));
 
   const Finished check = RunTool("tools/check/ledgerwick-check", {"--folder", folder_, "--chart", fiveTyped}, Config());
   EXPECT_EQ(check.status, 1) << check.err;

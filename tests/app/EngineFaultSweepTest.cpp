@@ -20,7 +20,9 @@
 #include "data/ace/AceErrors.h"
 #include "data/ace/AceProvider.h"
 #include "engine/Engine.h"
+#include "tests/app/WindowTestSupport.h"
 #include "tests/support/PracticeFixture.h"
+#include "tests/support/PrivateSettingsStore.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ace/TracingAce.h"
 
@@ -106,49 +108,12 @@ std::vector<std::uint32_t> LockedRows(const test::PracticeFixture& practice) {
 
 class EngineFaultSweep : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    hadConfig_ = old != nullptr;
-    if (hadConfig_) oldConfig_ = old;
-    setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1);
-  }
-  void TearDown() override {
-    if (hadConfig_)
-      setenv("XDG_CONFIG_HOME", oldConfig_.c_str(), 1);
-    else
-      unsetenv("XDG_CONFIG_HOME");
-  }
-
-  // Clicks Search with "Fix Balances" ticked; an error box the command opens is read and closed.
-  static std::string ClickSearch(TfrmMain& window) {
-    std::string shown;
-    QObject watcher;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &watcher, [&] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        shown = box->text().toStdString();
-        box->done(QMessageBox::Ok);
-      }
-    });
-    poll.start(2);
-    QTest::mouseClick(window.Button1.get(), Qt::LeftButton);
-    return shown;
-  }
-  // The report after its first line (the practice's path, which differs from run to run).
-  static std::vector<std::string> Report(const TfrmMain& window) {
-    std::vector<std::string> lines;
-    const ReportModel& model = window.RichEdit1->Model();
-    for (std::size_t i = 1; i < model.LineCount(); ++i) lines.push_back(model.Line(i));
-    return lines;
-  }
   static void Prepare(TfrmMain& window) {
     window.cxShellBrowserDialog1->SetRunner([](TcxShellBrowserDlg&) { return 1; });
     window.cbFixData->setChecked(true);
   }
 
-  test::TempDir config_;
-  std::string oldConfig_;
-  bool hadConfig_ = false;
+  test::PrivateSettingsStore config_;  // the settings store of this test alone
 };
 
 // Over two thousand runs of the window: left to its own CI step (.ci/steps/50-engine-sweep).
@@ -169,10 +134,10 @@ TEST_F(EngineFaultSweep, EveryFailingCallOfAFixRunLeavesThePracticeWholeAndTheNe
     TfrmMain window;
     Prepare(window);
     tracing.Clear();
-    ASSERT_EQ(ClickSearch(window), "");
+    ASSERT_EQ(test::ClickReadingMessageBox(window.Button1.get()), "");
     std::map<std::string, int> seen;
     for (const ace::TracedCall& call : tracing.Calls()) calls.emplace_back(call.function, ++seen[call.function]);
-    cleanReport = Report(window);
+    cleanReport = test::ReportLines(window, 1);  // after the practice's path, which differs from run to run
     fixed = Amounts(practice);
   }
   ASSERT_GT(calls.size(), 50u);
@@ -189,12 +154,12 @@ TEST_F(EngineFaultSweep, EveryFailingCallOfAFixRunLeavesThePracticeWholeAndTheNe
     tracing.ClearFailures();
     tracing.Clear();
     tracing.FailNth(function, occurrence, ace::kStorageError, "Injected storage failure.");
-    const std::string shown = ClickSearch(window);
+    const std::string shown = test::ClickReadingMessageBox(window.Button1.get());
     EXPECT_TRUE(window.Button1->isEnabled());
     const auto after = Amounts(practice);
     if (shown.empty()) {
       // A failure the program tolerates by design: the run must then be exactly a clean one.
-      EXPECT_EQ(Report(window), cleanReport);
+      EXPECT_EQ(test::ReportLines(window, 1), cleanReport);
       EXPECT_EQ(after, fixed);
     } else {
       ++failedRuns;
@@ -205,7 +170,7 @@ TEST_F(EngineFaultSweep, EveryFailingCallOfAFixRunLeavesThePracticeWholeAndTheNe
     EXPECT_EQ(LockedRows(practice), std::vector<std::uint32_t>{});
 
     tracing.ClearFailures();
-    EXPECT_EQ(ClickSearch(window), "");
+    EXPECT_EQ(test::ClickReadingMessageBox(window.Button1.get()), "");
     EXPECT_EQ(Amounts(practice), fixed);
     EXPECT_TRUE(window.Button1->isEnabled());
   }

@@ -10,26 +10,11 @@
 
 #include "app/TfrmMain.h"
 #include "tests/app/PrintTestSupport.h"
+#include "tests/app/WindowTestSupport.h"
 #include "tests/support/TempDir.h"
 
 namespace lw {
 namespace {
-
-// Clicks Print and returns the text of the error box it shows, closing it ("" when none shows).
-std::string ClickPrintForError(TfrmMain& form) {
-  std::string shown;
-  QTimer closer;  // goes with this call, so it cannot fire into a later test
-  closer.setSingleShot(true);
-  QObject::connect(&closer, &QTimer::timeout, [&] {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      shown = box->text().toStdString();
-      box->accept();
-    }
-  });
-  closer.start(0);
-  QTest::mouseClick(form.Button2.get(), Qt::LeftButton);
-  return shown;
-}
 
 TEST(PrintCommand, ConfirmedDialogPrintsTheReportAsOneJobNamedAfterTheCaption) {
   test::TempDir dir;
@@ -56,7 +41,7 @@ TEST(PrintCommand, CancelledDialogPrintsNothingAndShowsNothing) {
   test::ScopedPrinter printer(test::OnePdfPrinter(pdf));
   TfrmMain form;
   form.PrintDialog1->SetRunner([](QPrintDialog&) { return int(QDialog::Rejected); });
-  EXPECT_EQ(ClickPrintForError(form), "");
+  EXPECT_EQ(test::ClickReadingMessageBox(form.Button2.get()), "");
   EXPECT_FALSE(std::filesystem::exists(pdf));
 }
 
@@ -70,7 +55,7 @@ TEST(PrintCommand, WithoutAnyPrinterTheErrorDisplayShowsNoDefaultPrinter) {
     dialogShown = true;
     return int(QDialog::Accepted);
   });
-  EXPECT_EQ(ClickPrintForError(form), "There is no default printer currently selected.");
+  EXPECT_EQ(test::ClickReadingMessageBox(form.Button2.get()), "There is no default printer currently selected.");
   EXPECT_FALSE(dialogShown);
   SetPrinter(std::move(previous));
 }

@@ -12,6 +12,7 @@
 
 #include "data/ace/AceProvider.h"
 #include "tests/support/PracticeFixture.h"
+#include "tests/support/PrivateSettingsStore.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestEngine.h"
 #include "tools/check/CheckCommand.h"
@@ -32,18 +33,7 @@ inline std::string ReadAll(std::FILE* file) {
 
 class CheckCommandTest : public ::testing::Test {
  protected:
-  CheckCommandTest() : engine_(test::NewEngine()), installed_(*engine_) {
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    hadConfig_ = old != nullptr;
-    if (old != nullptr) oldConfig_ = old;
-    setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1);
-  }
-  ~CheckCommandTest() override {
-    if (hadConfig_)
-      setenv("XDG_CONFIG_HOME", oldConfig_.c_str(), 1);
-    else
-      unsetenv("XDG_CONFIG_HOME");
-  }
+  CheckCommandTest() : engine_(test::NewEngine()), installed_(*engine_) {}
 
   int Check(std::vector<std::string> arguments) {
     std::FILE* out = std::tmpfile();
@@ -84,12 +74,11 @@ class CheckCommandTest : public ::testing::Test {
   }
   std::string Header() const { return practice_.Folder() + "/MWDDF.ADD\n\n"; }
 
-  test::TempDir config_;
+  test::PrivateSettingsStore config_;  // the settings store of this test alone
   test::PracticeFixture practice_;
   std::unique_ptr<ace::AceApi> engine_;
   ace::ScopedAce installed_;
-  std::string stdout_, stderr_, oldConfig_;
-  bool hadConfig_ = false;
+  std::string stdout_, stderr_;
 };
 
 }  // namespace lw::check

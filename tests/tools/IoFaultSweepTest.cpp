@@ -16,6 +16,7 @@
 #include "engine/Engine.h"
 #include "tests/support/DictionaryContents.h"
 #include "tests/support/PracticeFixture.h"
+#include "tests/support/PrivateSettingsStore.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestServer.h"
 #include "tests/support/TestVfs.h"
@@ -65,18 +66,7 @@ int LockedRows(const test::PracticeFixture& practice) {
 
 class IoFaultSweep : public ::testing::Test {
  protected:
-  IoFaultSweep() : engine_(engine::CreateSqliteEngine()), installed_(*engine_) {
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    hadConfig_ = old != nullptr;
-    if (old != nullptr) oldConfig_ = old;
-    setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1);
-  }
-  ~IoFaultSweep() override {
-    if (hadConfig_)
-      setenv("XDG_CONFIG_HOME", oldConfig_.c_str(), 1);
-    else
-      unsetenv("XDG_CONFIG_HOME");
-  }
+  IoFaultSweep() : engine_(engine::CreateSqliteEngine()), installed_(*engine_) {}
 
   static int Fix(const test::PracticeFixture& practice, std::string* errors = nullptr) {
     std::FILE* out = std::tmpfile();
@@ -94,11 +84,9 @@ class IoFaultSweep : public ::testing::Test {
     return status;
   }
 
-  test::TempDir config_;
+  test::PrivateSettingsStore config_;  // the settings store of this test alone
   std::unique_ptr<ace::AceApi> engine_;
   ace::ScopedAce installed_;
-  std::string oldConfig_;
-  bool hadConfig_ = false;
 };
 
 TEST_F(IoFaultSweep, EveryFailingIoOfAFixRunEndsCleanlyAndARerunFinishes) {
