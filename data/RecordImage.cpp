@@ -30,37 +30,29 @@ std::string Digits(std::int64_t value, int width) {
   return text;
 }
 
+// Images are packed without alignment: every number is copied out of or into its bytes.
+template <typename T>
+T Load(const std::uint8_t* p) {
+  T v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+template <typename T>
+void Store(std::uint8_t* p, T v) {
+  std::memcpy(p, &v, sizeof v);
+}
+
 }  // namespace
 
-std::int16_t LoadInt16(const std::uint8_t* p) {
-  std::int16_t v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-std::int32_t LoadInt32(const std::uint8_t* p) {
-  std::int32_t v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-std::uint32_t LoadUInt32(const std::uint8_t* p) {
-  std::uint32_t v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-std::int64_t LoadInt64(const std::uint8_t* p) {
-  std::int64_t v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-double LoadDouble(const std::uint8_t* p) {
-  double v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-void StoreInt16(std::uint8_t* p, std::int16_t v) { std::memcpy(p, &v, sizeof v); }
-void StoreInt32(std::uint8_t* p, std::int32_t v) { std::memcpy(p, &v, sizeof v); }
-void StoreInt64(std::uint8_t* p, std::int64_t v) { std::memcpy(p, &v, sizeof v); }
-void StoreDouble(std::uint8_t* p, double v) { std::memcpy(p, &v, sizeof v); }
+std::int16_t LoadInt16(const std::uint8_t* p) { return Load<std::int16_t>(p); }
+std::int32_t LoadInt32(const std::uint8_t* p) { return Load<std::int32_t>(p); }
+std::uint32_t LoadUInt32(const std::uint8_t* p) { return Load<std::uint32_t>(p); }
+std::int64_t LoadInt64(const std::uint8_t* p) { return Load<std::int64_t>(p); }
+double LoadDouble(const std::uint8_t* p) { return Load<double>(p); }
+void StoreInt16(std::uint8_t* p, std::int16_t v) { Store(p, v); }
+void StoreInt32(std::uint8_t* p, std::int32_t v) { Store(p, v); }
+void StoreInt64(std::uint8_t* p, std::int64_t v) { Store(p, v); }
+void StoreDouble(std::uint8_t* p, double v) { Store(p, v); }
 
 bool IsNull(const ColumnDesc& column, const std::uint8_t* record, bool adt) {
   namespace C = ace::ColumnType;
