@@ -20,20 +20,13 @@ class Connecting : public EngineTest {
     ADSHANDLE handle = 0;
     return engine->AdsConnect60(path.c_str(), types, engine::kPracticeUser, password, 0, &handle);
   }
-  std::string Text() {
-    char text[600];
-    std::uint16_t length = sizeof text;
-    std::uint32_t code;
-    engine->AdsGetLastError(&code, text, &length);
-    return text;
-  }
 };
 
 TEST_F(Connecting, RefusesBadInputWithDistinctCodesAndClearTexts) {
   EXPECT_EQ(ace::kLoginRefused, TryConnect(practice.ConnectPath(), "wrong"));
-  EXPECT_EQ("The user name or password is not valid for this data dictionary.", Text());
+  EXPECT_EQ("The user name or password is not valid for this data dictionary.", LastErrorText());
   EXPECT_EQ(ace::kDictionaryNotFound, TryConnect(practice.Folder() + "/missing/MWDDF.ADD"));
-  EXPECT_NE(std::string::npos, Text().find("does not exist"));
+  EXPECT_NE(std::string::npos, LastErrorText().find("does not exist"));
   if (practice.OnServer()) {
     // A practice on a server is reached with the remote or the local server type.
     EXPECT_EQ(ace::kServerUnreachable, TryConnect(practice.ConnectPath(), engine::kPracticePassword, 4));
@@ -44,7 +37,7 @@ TEST_F(Connecting, RefusesBadInputWithDistinctCodesAndClearTexts) {
   TempDir other;
   std::ofstream(other.File("MWDDF.ADD")) << "Not a dictionary at all, just some text.\n";
   EXPECT_EQ(ace::kNotADictionary, TryConnect(other.File("MWDDF.ADD")));
-  EXPECT_NE(std::string::npos, Text().find("not a data dictionary"));
+  EXPECT_NE(std::string::npos, LastErrorText().find("not a data dictionary"));
 
   if (practice.OnServer()) return;
   // A dictionary cut short after its first pages.
@@ -83,7 +76,7 @@ TEST_F(Connecting, ABusyDatabaseIsWaitedOnFromTheFirstStatementThenReportedAsBus
     ExclusiveHolder holder(copy);
     ASSERT_TRUE(holder.Held());
     EXPECT_EQ(ace::kDatabaseBusy, TryConnect(copy));
-    EXPECT_EQ("The database stayed busy with another user's work; try again later.", Text());
+    EXPECT_EQ("The database stayed busy with another user's work; try again later.", LastErrorText());
   }
   ExclusiveHolder holder(copy);
   ASSERT_TRUE(holder.Held());
@@ -93,7 +86,7 @@ TEST_F(Connecting, ABusyDatabaseIsWaitedOnFromTheFirstStatementThenReportedAsBus
   });
   std::uint32_t result = TryConnect(copy);
   release.join();
-  EXPECT_EQ(0u, result) << Text();  // a start beside a busy moment is no error
+  EXPECT_EQ(0u, result) << LastErrorText();  // a start beside a busy moment is no error
 }
 
 TEST_F(Connecting, RefusesAPracticeOnANetworkFileSystemAndNamesIt) {
@@ -107,13 +100,13 @@ TEST_F(Connecting, RefusesAPracticeOnANetworkFileSystemAndNamesIt) {
   for (const char* type : {"nfs", "nfs4", "cifs", "smb3", "fuse.sshfs", "fuse.rclone"}) {
     presented = type;
     EXPECT_EQ(ace::kNetworkFileSystem, TryConnect(practice.ConnectPath())) << type;
-    EXPECT_NE(std::string::npos, Text().find(std::string("(") + type + ")")) << Text();
-    EXPECT_NE(std::string::npos, Text().find("belongs on a database server")) << Text();
+    EXPECT_NE(std::string::npos, LastErrorText().find(std::string("(") + type + ")")) << LastErrorText();
+    EXPECT_NE(std::string::npos, LastErrorText().find("belongs on a database server")) << LastErrorText();
   }
   EXPECT_EQ(practice.DictionaryPath(), asked);
   for (const char* type : {"ext4", "xfs", "btrfs", "tmpfs", "overlay", "fuse", "fuse.portal", ""}) {
     presented = type;
-    EXPECT_EQ(0u, TryConnect(practice.ConnectPath())) << type << ": " << Text();
+    EXPECT_EQ(0u, TryConnect(practice.ConnectPath())) << type << ": " << LastErrorText();
   }
   engine::SetFileSystemTypeProbe(std::move(previous));
   // The machine's own mount table names the temporary folder's file system, a local one.

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data/ace/AceApi.h"
@@ -130,20 +131,19 @@ class EngineTest : public ::testing::Test {
     return values;
   }
 
+  // The engine's last error as "code text", its code alone, or its text alone.
   std::string LastError() {
-    std::uint32_t code = 0;
-    char text[600];
-    std::uint16_t length = sizeof text;
-    engine->AdsGetLastError(&code, text, &length);
+    const auto [code, text] = LastErrorOfEngine();
     return std::to_string(code) + " " + text;
   }
-
-  std::uint32_t LastCode() {
+  std::uint32_t LastCode() { return LastErrorOfEngine().first; }
+  std::string LastErrorText() { return LastErrorOfEngine().second; }
+  std::pair<std::uint32_t, std::string> LastErrorOfEngine() {
     std::uint32_t code = 0;
     char text[600];
     std::uint16_t length = sizeof text;
     engine->AdsGetLastError(&code, text, &length);
-    return code;
+    return {code, text};
   }
 
   PracticeFixture practice;

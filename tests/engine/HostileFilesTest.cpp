@@ -25,13 +25,6 @@ class HostileFiles : public EngineTest {
     ADSHANDLE handle = 0;
     return engine->AdsConnect60(path.c_str(), 3, engine::kPracticeUser, engine::kPracticePassword, 0, &handle);
   }
-  std::string Text() {
-    char text[600];
-    std::uint16_t length = sizeof text;
-    std::uint32_t code;
-    engine->AdsGetLastError(&code, text, &length);
-    return text;
-  }
   static std::string Bytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -63,7 +56,7 @@ TEST_F(HostileFiles, ACatalogWithImpossibleColumnLengthsIsDamagedNotACrash) {
       ASSERT_EQ(SQLITE_OK, sqlite3_exec(db.get(), sql, nullptr, nullptr, nullptr)) << sql;
     }
     EXPECT_EQ(ace::kDictionaryDamaged, TryConnect(copy.File("MWDDF.ADD"))) << sql;
-    EXPECT_NE(std::string::npos, Text().find("MWDDF.ADD")) << sql;
+    EXPECT_NE(std::string::npos, LastErrorText().find("MWDDF.ADD")) << sql;
     // The practice tool's loader refuses the same catalog.
     EXPECT_THROW(engine::DictionaryLoader loader(copy.File("MWDDF.ADD")), lw::EDatabaseError) << sql;
   }
@@ -114,7 +107,7 @@ TEST_F(HostileFiles, AUserWithoutAPasswordHashIsADamagedDictionary) {
   practice.Execute("CREATE TABLE lw_users (user_name TEXT, password_hash TEXT)");
   practice.Execute("INSERT INTO lw_users VALUES ('user', NULL)");
   EXPECT_EQ(ace::kDictionaryDamaged, TryConnect(practice.ConnectPath()));
-  EXPECT_NE(std::string::npos, Text().find("password hash")) << Text();
+  EXPECT_NE(std::string::npos, LastErrorText().find("password hash")) << LastErrorText();
 }
 
 TEST_F(HostileFiles, TheLockFileIsNeverFollowedThroughALinkNorTakenWhenNoRegularFile) {
@@ -125,13 +118,13 @@ TEST_F(HostileFiles, TheLockFileIsNeverFollowedThroughALinkNorTakenWhenNoRegular
   std::filesystem::remove(LockFile());
   std::filesystem::create_symlink(victim, LockFile());
   EXPECT_EQ(ace::kStorageError, TryConnect(practice.ConnectPath()));
-  EXPECT_NE(std::string::npos, Text().find("symbolic link")) << Text();
+  EXPECT_NE(std::string::npos, LastErrorText().find("symbolic link")) << LastErrorText();
   EXPECT_EQ("precious", Bytes(victim));
 
   std::filesystem::remove(LockFile());
   std::filesystem::create_directory(LockFile());
   EXPECT_EQ(ace::kStorageError, TryConnect(practice.ConnectPath()));
-  EXPECT_NE(std::string::npos, Text().find(".locks")) << Text();
+  EXPECT_NE(std::string::npos, LastErrorText().find(".locks")) << LastErrorText();
 }
 
 TEST_F(HostileFiles, AMissingLockFileIsRecreatedWithTheDictionarysModeAndItsSpaceWritten) {
@@ -143,7 +136,7 @@ TEST_F(HostileFiles, AMissingLockFileIsRecreatedWithTheDictionarysModeAndItsSpac
   ADSHANDLE handle = 0;
   ASSERT_EQ(0u, engine->AdsConnect60(practice.ConnectPath().c_str(), 3, engine::kPracticeUser,
                                      engine::kPracticePassword, 0, &handle))
-      << Text();
+      << LastErrorText();
   ::umask(old);
   struct stat info {};
   ASSERT_EQ(0, ::lstat(LockFile().c_str(), &info));
