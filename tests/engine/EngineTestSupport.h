@@ -21,6 +21,28 @@ namespace lw::test {
 
 using ace::ADSHANDLE;
 
+// The number of `table`'s column `name` (matched without regard to case), or 0 when it has none.
+inline std::uint32_t FieldNumber(ace::AceApi& api, ADSHANDLE table, const std::string& name) {
+  std::uint16_t count = 0;
+  api.AdsGetNumFields(table, &count);
+  for (std::uint16_t i = 1; i <= count; ++i) {
+    char buffer[129];
+    std::uint16_t length = sizeof buffer;
+    api.AdsGetFieldName(table, i, buffer, &length);
+    if (strcasecmp(buffer, name.c_str()) == 0) return i;
+  }
+  return 0;
+}
+
+// Connects `api` to the practice as the practice's user and opens `tableName`; false on any
+// failure. For processes of their own, which have no test to report to.
+inline bool ConnectAndOpen(ace::AceApi& api, const PracticeFixture& practice, const char* tableName, ADSHANDLE& table) {
+  ADSHANDLE connection = 0;
+  return api.AdsConnect60(practice.ConnectPath().c_str(), 3, engine::kPracticeUser, engine::kPracticePassword, 0,
+                          &connection) == 0 &&
+         api.AdsOpenTable(connection, tableName, nullptr, 0, 1, 1, 1, 0, &table) == 0;
+}
+
 class EngineTest : public ::testing::Test {
  protected:
   explicit EngineTest(const PracticeOptions& options = {}) : practice(options), engine(NewEngine()) {}
@@ -53,16 +75,9 @@ class EngineTest : public ::testing::Test {
   }
 
   std::uint32_t Field(ADSHANDLE table, const std::string& name) {
-    std::uint16_t count = 0;
-    engine->AdsGetNumFields(table, &count);
-    for (std::uint16_t i = 1; i <= count; ++i) {
-      char buffer[129];
-      std::uint16_t length = sizeof buffer;
-      engine->AdsGetFieldName(table, i, buffer, &length);
-      if (strcasecmp(buffer, name.c_str()) == 0) return i;
-    }
-    ADD_FAILURE() << "no column " << name;
-    return 0;
+    const std::uint32_t field = FieldNumber(*engine, table, name);
+    if (field == 0) ADD_FAILURE() << "no column " << name;
+    return field;
   }
 
   std::vector<std::uint8_t> Record(ADSHANDLE table) {

@@ -69,13 +69,8 @@ TEST_F(Locks, AnotherProcessHoldsTheLockUntilItIsKilled) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     auto own = NewEngine();
-    ADSHANDLE connection = 0, table = -1;
-    char result = 'F';
-    if (own->AdsConnect60(practice.ConnectPath().c_str(), 3, "user", "vortelin", 0, &connection) == 0 &&
-        own->AdsOpenTable(connection, "MWTRN", nullptr, 0, 1, 1, 1, 0, &table) == 0 &&
-        own->AdsLockRecord(table, 1) == 0) {
-      result = 'L';
-    }
+    ADSHANDLE table = -1;
+    const char result = ConnectAndOpen(*own, practice, "MWTRN", table) && own->AdsLockRecord(table, 1) == 0 ? 'L' : 'F';
     (void)!write(ready[1], &result, 1);
     for (;;) pause();
   }

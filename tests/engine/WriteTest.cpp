@@ -115,22 +115,10 @@ TEST(WriterKilled, EveryRowHoldsAllItsOldOrAllItsNewValues) {
     ASSERT_GE(child, 0);
     if (child == 0) {
       auto own = NewEngine();
-      ADSHANDLE connection = 0, table = -1;
-      if (own->AdsConnect60(practice.ConnectPath().c_str(), 3, "user", "vortelin", 0, &connection) != 0 ||
-          own->AdsOpenTable(connection, "MWTRN", nullptr, 0, 1, 1, 1, 0, &table) != 0) {
-        _exit(1);
-      }
+      ADSHANDLE table = -1;
+      if (!ConnectAndOpen(*own, practice, "MWTRN", table)) _exit(1);
       std::uint32_t fields[6];
-      for (int c = 0; c < 6; ++c) {
-        std::uint16_t count = 0;
-        own->AdsGetNumFields(table, &count);
-        for (std::uint16_t f = 1; f <= count; ++f) {
-          char name[129];
-          std::uint16_t length = sizeof name;
-          own->AdsGetFieldName(table, f, name, &length);
-          if (std::string(name) == columns[c]) fields[c] = f;
-        }
-      }
+      for (int c = 0; c < 6; ++c) fields[c] = FieldNumber(*own, table, columns[c]);
       char go = 'G';
       (void)!write(ready[1], &go, 1);
       for (double value = round * 100000;; value += 1) {
