@@ -39,7 +39,8 @@ class SqliteEngine final : public ace::AceApi {
 
   LW_ACE_OVERRIDES  // every call of ace::AceApi
 
-      private : using HandleEntry = HandleEntryOf<Cursor, SqlStatement>;
+ private:
+  using HandleEntry = HandleEntryOf<Cursor, SqlStatement>;
   using OpenConnection = OpenConnectionOf<Connection>;
   using OpenCursor = OpenCursorOf<Cursor>;
 

@@ -62,7 +62,8 @@ class PgEngine final : public ace::AceApi {
 
   LW_ACE_OVERRIDES  // every call of ace::AceApi
 
-      private : using HandleEntry = engine::HandleEntryOf<Cursor, SqlStatement>;
+ private:
+  using HandleEntry = engine::HandleEntryOf<Cursor, SqlStatement>;
   using OpenConnection = engine::OpenConnectionOf<Connection>;
   using OpenCursor = engine::OpenCursorOf<Cursor>;
 

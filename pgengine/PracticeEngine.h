@@ -19,8 +19,8 @@ class PracticeEngine final : public ace::AceApi {
 
   LW_ACE_OVERRIDES  // every call of ace::AceApi
 
-      private : ace::AceApi&
-                For(ADSHANDLE handle);
+ private:
+  ace::AceApi& For(ADSHANDLE handle);
   // Remembers which provider answered a failing call.
   std::uint32_t Note(ace::AceApi& provider, std::uint32_t result);
 

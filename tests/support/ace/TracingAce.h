@@ -47,7 +47,8 @@ class TracingAce : public AceApi {
 
   LW_ACE_OVERRIDES  // every call of ace::AceApi
 
-      private : struct Plan {
+ private:
+  struct Plan {
     int remaining;  // calls left before the failing one
     std::uint32_t code;
     std::string text;
