@@ -1,11 +1,15 @@
 #include "engine/SqliteEngine.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "engine/Engine.h"
+#include "engine/EngineCall.h"
+#include "engine/ImageCalls.h"
 #include "engine/LastError.h"
 #include "engine/SqlTranslator.h"
+#include "engine/TableCalls.h"
 
 namespace lw::engine {
 
@@ -124,15 +128,6 @@ std::uint32_t SqliteEngine::AdsConnect60(const char* connectPath, std::uint16_t 
   return 0;
 }
 
-std::uint32_t SqliteEngine::LwGetRunNumber(ADSHANDLE connection, std::uint32_t* run) {
-  std::lock_guard lock(callLock_);
-  Connection* c = nullptr;
-  if (Status s = ConnectionOf(connection, c); !s.ok()) return Finish(s);
-  if (run == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
-  *run = static_cast<std::uint32_t>(c->Run());
-  return 0;
-}
-
 std::uint32_t SqliteEngine::AdsDisconnect(ADSHANDLE connection) {
   std::lock_guard lock(callLock_);
   Connection* c = nullptr;
@@ -146,47 +141,7 @@ std::uint32_t SqliteEngine::AdsDisconnect(ADSHANDLE connection) {
   return 0;
 }
 
-std::uint32_t SqliteEngine::AdsDDGetTableProperty(ADSHANDLE connection, const char* tableName, std::uint16_t property,
-                                                  void* buffer, std::uint16_t* length) {
-  std::lock_guard lock(callLock_);
-  Connection* c = nullptr;
-  if (Status s = ConnectionOf(connection, c); !s.ok()) return Finish(s);
-  if (property != ace::kDDDefaultIndex) return Finish(Status::Error(ace::kInvalidArgument, "(unknown table property)"));
-  std::shared_ptr<const TableDef> table;
-  if (Status s = c->ResolveTable(tableName ? tableName : "", table); !s.ok()) return Finish(s);
-  if (table->defaultIndex.empty()) return Finish(Status::Error(ace::kNoDefaultIndex));
-  return Finish(CopyText(table->defaultIndex, static_cast<char*>(buffer), length));
-}
-
-std::uint32_t SqliteEngine::AdsGetLastError(std::uint32_t* errorCode, char* buffer, std::uint16_t* length) {
-  CopyLastError(lastError, errorCode, buffer, length);
-  return 0;
-}
-
-std::uint32_t SqliteEngine::AdsSetLastError(std::uint32_t errorCode, const char* text) {
-  SetLastError(lastError, errorCode, text);
-  return 0;
-}
-
-std::uint32_t SqliteEngine::AdsShowError(const char* title) {
-  ShowLastError(lastError, title);
-  return 0;
-}
-
 // ---- statements ----
-
-std::uint32_t SqliteEngine::AdsCreateSQLStatement(ADSHANDLE connection, ADSHANDLE* statement) {
-  std::lock_guard lock(callLock_);
-  Connection* c = nullptr;
-  if (Status s = ConnectionOf(connection, c); !s.ok()) return Finish(s);
-  if (statement == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
-  auto created = std::make_unique<SqlStatement>(*c);
-  ADSHANDLE handle = NewHandle({HandleKind::Statement, connection, nullptr, kNaturalOrder, created.get()});
-  statements_.emplace(handle, std::move(created));
-  connections_[connection].statements.push_back(handle);
-  *statement = handle;
-  return 0;
-}
 
 std::uint32_t SqliteEngine::AdsGetHandleType(ADSHANDLE handle, std::uint16_t* type) {
   const HandleEntry* entry = Find(handle);
@@ -198,35 +153,6 @@ std::uint32_t SqliteEngine::AdsGetHandleType(ADSHANDLE handle, std::uint16_t* ty
     case HandleKind::Statement: *type = ace::kHandleStatement; break;
   }
   return 0;
-}
-
-std::uint32_t SqliteEngine::AdsGetSQLStmtParams(const char* statement, std::uint16_t* paramCount) {
-  return Finish(CountStatementParameters(statement, paramCount));
-}
-
-#define LW_STATEMENT_OPTION(Name, Field)                                       \
-  std::uint32_t SqliteEngine::Name(ADSHANDLE statement, std::uint16_t value) { \
-    std::lock_guard lock(callLock_);                                           \
-    SqlStatement* s = nullptr;                                                 \
-    if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st);    \
-    Field;                                                                     \
-    return 0;                                                                  \
-  }
-LW_STATEMENT_OPTION(AdsStmtSetTableLockType, (void)value)
-LW_STATEMENT_OPTION(AdsStmtSetTableCharType, (void)value)
-LW_STATEMENT_OPTION(AdsStmtSetTableRights, (void)value)
-LW_STATEMENT_OPTION(AdsStmtSetTableReadOnly, s->readOnly = value)
-LW_STATEMENT_OPTION(AdsStmtSetTableType, s->tableType = value)
-LW_STATEMENT_OPTION(AdsStmtConstrainUpdates, (void)value)
-LW_STATEMENT_OPTION(AdsStmtReadAllColumns, (void)value)
-#undef LW_STATEMENT_OPTION
-
-std::uint32_t SqliteEngine::AdsPrepareSQL(ADSHANDLE statement, const char* sql) {
-  std::lock_guard lock(callLock_);
-  SqlStatement* s = nullptr;
-  if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st);
-  if (sql == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
-  return Finish(s->Prepare(sql));
 }
 
 std::uint32_t SqliteEngine::AdsExecuteSQL(ADSHANDLE statement, ADSHANDLE* cursor) {
@@ -241,21 +167,9 @@ std::uint32_t SqliteEngine::AdsExecuteSQL(ADSHANDLE statement, ADSHANDLE* cursor
   return 0;
 }
 
-std::uint32_t SqliteEngine::AdsSqlPeekStatement(ADSHANDLE cursor, std::uint16_t* isLive) {
-  std::lock_guard lock(callLock_);
-  Cursor* c = nullptr;
-  if (Status st = CursorOnly(cursor, c); !st.ok()) return Finish(st);
-  if (isLive == nullptr) return Finish(Status::Error(ace::kInvalidArgument));
-  *isLive = c->IsResult() ? 0 : 1;
-  return 0;
-}
-
-std::uint32_t SqliteEngine::AdsCloseSQLStatement(ADSHANDLE statement) {
-  std::lock_guard lock(callLock_);
-  SqlStatement* s = nullptr;
-  if (Status st = StatementOf(statement, s); !st.ok()) return Finish(st);
-  CloseStatement(statement);
-  return 0;
-}
+// The calls both providers answer alike.
+#define LW_PROVIDER SqliteEngine
+#include "engine/SharedCalls.inc"
+#undef LW_PROVIDER
 
 }  // namespace lw::engine

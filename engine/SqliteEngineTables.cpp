@@ -11,29 +11,6 @@
 
 namespace lw::engine {
 
-std::uint32_t SqliteEngine::AdsOpenTable(ADSHANDLE connection, const char* name, const char* alias,
-                                         std::uint16_t tableType, std::uint16_t charType, std::uint16_t lockType,
-                                         std::uint16_t checkRights, std::uint32_t options, ADSHANDLE* table) {
-  LW_LOCK;
-  LW_OUT(table);
-  *table = ace::kNoHandle;
-  Connection* c = nullptr;
-  LW_TRY(ConnectionOf(connection, c));
-  if (name == nullptr || *name == '\0') return Finish(Status::Error(ace::kInvalidArgument, "(no table name)"));
-  std::shared_ptr<const TableDef> def;
-  LW_TRY(c->ResolveTable(name, def));
-  *table = AddCursor(connection, std::make_unique<Cursor>(*c, def, options, false), 0);
-  return 0;
-}
-
-std::uint32_t SqliteEngine::AdsCloseTable(ADSHANDLE table) {
-  LW_LOCK;
-  const HandleEntry* entry = Find(table);
-  if (entry == nullptr || entry->kind != HandleKind::Cursor) return Finish(Status::Error(ace::kInvalidHandle));
-  CloseCursor(table);
-  return 0;
-}
-
 std::uint32_t SqliteEngine::AdsGetTableType(ADSHANDLE table, std::uint16_t* tableType) {
   LW_OUT(tableType);
   Cursor* c = nullptr;
