@@ -18,8 +18,6 @@ std::uint32_t SqliteEngine::AdsGetBookmarkLength(ADSHANDLE handle, std::uint32_t
   return 0;
 }
 
-// ---- dates ----
-
 // ---- raw keys and scopes ----
 
 std::uint32_t SqliteEngine::AdsSetField(ADSHANDLE handle, std::uint32_t field, const char* value,
@@ -78,7 +76,5 @@ std::uint32_t SqliteEngine::AdsSetScope(ADSHANDLE index, std::uint16_t scopeOpti
   }
   return Finish(c->Keys().SetScope(order, scopeOption == ace::kScopeTop, values));
 }
-
-// ---- locks and writes ----
 
 }  // namespace lw::engine

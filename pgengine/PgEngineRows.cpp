@@ -19,8 +19,6 @@ std::uint32_t PgEngine::AdsGetBookmarkLength(ADSHANDLE handle, std::uint32_t* le
   return 0;
 }
 
-// ---- dates ----
-
 // ---- raw keys and scopes ----
 
 std::uint32_t PgEngine::AdsSetField(ADSHANDLE handle, std::uint32_t field, const char* value, std::uint32_t length) {
@@ -75,7 +73,5 @@ std::uint32_t PgEngine::AdsSetScope(ADSHANDLE index, std::uint16_t scopeOption, 
   }
   return Finish(c->Keys().SetScope(order, scopeOption == ace::kScopeTop, values));
 }
-
-// ---- locks and writes ----
 
 }  // namespace lw::pgengine
