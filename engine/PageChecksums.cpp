@@ -116,25 +116,12 @@ int Fetch(sqlite3_file*, sqlite3_int64, int, void** out) {
 }
 int Unfetch(sqlite3_file*, sqlite3_int64, void*) { return SQLITE_OK; }
 
-const sqlite3_io_methods kMethods = {3,
-                                     Close,
-                                     Read,
-                                     Write,
-                                     Truncate,
-                                     Sync,
-                                     FileSize,
-                                     Lock,
-                                     Unlock,
-                                     CheckReservedLock,
-                                     FileControl,
-                                     SectorSize,
-                                     DeviceCharacteristics,
-                                     ShmMap,
-                                     ShmLock,
-                                     ShmBarrier,
-                                     ShmUnmap,
-                                     Fetch,
-                                     Unfetch};
+// The io-methods table (version 3), in SQLite's order, kept packed.
+// clang-format off
+const sqlite3_io_methods kMethods = {
+    3, Close, Read, Write, Truncate, Sync, FileSize, Lock, Unlock, CheckReservedLock, FileControl,
+    SectorSize, DeviceCharacteristics, ShmMap, ShmLock, ShmBarrier, ShmUnmap, Fetch, Unfetch};
+// clang-format on
 
 int Open(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags) {
   File* file = Of(f);

@@ -74,25 +74,12 @@ int Unfetch(sqlite3_file* f, sqlite3_int64 offset, void* page) {
   return Real(f)->pMethods->xUnfetch(Real(f), offset, page);
 }
 
-const sqlite3_io_methods kMethods = {3,
-                                     Close,
-                                     Read,
-                                     Write,
-                                     Truncate,
-                                     Sync,
-                                     FileSize,
-                                     Lock,
-                                     Unlock,
-                                     CheckReservedLock,
-                                     FileControl,
-                                     SectorSize,
-                                     DeviceCharacteristics,
-                                     ShmMap,
-                                     ShmLock,
-                                     ShmBarrier,
-                                     ShmUnmap,
-                                     Fetch,
-                                     Unfetch};
+// The io-methods table (version 3), in SQLite's order, kept packed.
+// clang-format off
+const sqlite3_io_methods kMethods = {
+    3, Close, Read, Write, Truncate, Sync, FileSize, Lock, Unlock, CheckReservedLock, FileControl,
+    SectorSize, DeviceCharacteristics, ShmMap, ShmLock, ShmBarrier, ShmUnmap, Fetch, Unfetch};
+// clang-format on
 
 int Open(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags) {
   ShimFile* s = reinterpret_cast<ShimFile*>(f);
