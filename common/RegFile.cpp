@@ -112,17 +112,23 @@ class KeyTable {
   void Ensure(const std::string& path) {
     const std::string upper = UpperCaseUtf8(path);
     if (keys_.count(upper) != 0) return;
-    // Parents end at each separator after the root's; the path itself ends the list.
-    std::size_t sep = upper.find('\\');
+    // Parents end at each separator after the root's; the path itself ends the list. The
+    // separators are found in the path itself, as upper case can differ in length, and each
+    // parent's upper case grows by its last name (the separator is ASCII: no character spans it).
+    std::size_t sep = path.find('\\');
+    std::size_t done = 0;
+    std::string upperSoFar;
     while (true) {
-      sep = sep == std::string::npos ? sep : upper.find('\\', sep + 1);
-      const std::size_t end = sep == std::string::npos ? upper.size() : sep;
-      auto [it, added] = keys_.try_emplace(upper.substr(0, end));
+      sep = sep == std::string::npos ? sep : path.find('\\', sep + 1);
+      const std::size_t end = sep == std::string::npos ? path.size() : sep;
+      upperSoFar += UpperCaseUtf8(std::string_view(path).substr(done, end - done));
+      done = end;
+      auto [it, added] = keys_.try_emplace(upperSoFar);
       if (added) {
         it->second.order = next_++;
         it->second.path = path.substr(0, end);
       }
-      if (end == upper.size()) return;
+      if (end == path.size()) return;
     }
   }
 

@@ -86,6 +86,23 @@ TEST(RegFile, NamesBeyondAsciiMatchWithoutRegardToCase) {
   EXPECT_EQ(file.FindKey("HKCU\\Software\\Clinica"), nullptr);
 }
 
+// A name whose upper case is shorter in bytes (dotless i, 2 bytes, becomes I) still makes its
+// parents end at the separators of the path as written, and the keys survive a round trip.
+TEST(RegFile, ParentsOfANameWhoseUpperCaseChangesLengthEndAtTheirSeparators) {
+  const std::string dotless = "\xC4\xB1";
+  const RegFile file = RegFile::Parse(
+      "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\" + dotless + dotless + "\\Sub]\n\"A\"=\"1\"\n",
+      "f.reg");
+  std::vector<std::string> paths;
+  for (const RegKey& key : file.Keys()) paths.push_back(key.path);
+  EXPECT_EQ(paths, (std::vector<std::string>{"HKEY_CURRENT_USER\\" + dotless + dotless,
+                                             "HKEY_CURRENT_USER\\" + dotless + dotless + "\\Sub"}));
+  const RegFile back = RegFile::Parse(file.Serialize(), "back.reg");
+  ASSERT_EQ(back.Keys().size(), 2u);
+  EXPECT_EQ(back.Keys()[1].path, paths[1]);
+  ASSERT_NE(back.FindKey("HKCU\\II\\SUB"), nullptr);
+}
+
 TEST(RegFile, ReadsUtf16AndRegedit4Files) {
   // What regedit writes: UTF-16LE with a byte-order mark.
   const std::string utf16 = "\xff\xfe" + Utf16Le(
