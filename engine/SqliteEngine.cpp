@@ -143,18 +143,6 @@ std::uint32_t SqliteEngine::AdsDisconnect(ADSHANDLE connection) {
 
 // ---- statements ----
 
-std::uint32_t SqliteEngine::AdsGetHandleType(ADSHANDLE handle, std::uint16_t* type) {
-  const HandleEntry* entry = Find(handle);
-  if (entry == nullptr || type == nullptr) return Finish(Status::Error(ace::kInvalidHandle));
-  switch (entry->kind) {
-    case HandleKind::Connection: *type = ace::kHandleConnection; break;
-    case HandleKind::Cursor: *type = entry->cursor->IsResult() ? ace::kHandleCursor : ace::kHandleTable; break;
-    case HandleKind::Index: *type = ace::kHandleIndex; break;
-    case HandleKind::Statement: *type = ace::kHandleStatement; break;
-  }
-  return 0;
-}
-
 std::uint32_t SqliteEngine::AdsExecuteSQL(ADSHANDLE statement, ADSHANDLE* cursor) {
   std::lock_guard lock(callLock_);
   SqlStatement* s = nullptr;
@@ -167,9 +155,13 @@ std::uint32_t SqliteEngine::AdsExecuteSQL(ADSHANDLE statement, ADSHANDLE* cursor
   return 0;
 }
 
+// Descriptions of open handles need no call lock here: the handle table answers them while other
+// threads add and remove handles.
+#define LW_DESCRIBE_LOCK (void)0
 // The calls both providers answer alike.
 #define LW_PROVIDER SqliteEngine
 #include "engine/SharedCalls.inc"
 #undef LW_PROVIDER
+#undef LW_DESCRIBE_LOCK
 
 }  // namespace lw::engine

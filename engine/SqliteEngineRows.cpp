@@ -10,14 +10,6 @@
 
 namespace lw::engine {
 
-std::uint32_t SqliteEngine::AdsGetBookmarkLength(ADSHANDLE handle, std::uint32_t* length) {
-  LW_OUT(length);
-  Cursor* c = nullptr;
-  LW_TRY(CursorOnly(handle, c));
-  *length = sizeof(std::int32_t);
-  return 0;
-}
-
 // ---- raw keys and scopes ----
 
 std::uint32_t SqliteEngine::AdsSetField(ADSHANDLE handle, std::uint32_t field, const char* value,

@@ -150,19 +150,6 @@ std::uint32_t PgEngine::AdsDisconnect(ADSHANDLE connection) {
 
 // ---- statements ----
 
-std::uint32_t PgEngine::AdsGetHandleType(ADSHANDLE handle, std::uint16_t* type) {
-  std::lock_guard lock(callLock_);
-  const HandleEntry* entry = Find(handle);
-  if (entry == nullptr || type == nullptr) return Finish(Status::Error(ace::kInvalidHandle));
-  switch (entry->kind) {
-    case HandleKind::Connection: *type = ace::kHandleConnection; break;
-    case HandleKind::Cursor: *type = entry->cursor->IsResult() ? ace::kHandleCursor : ace::kHandleTable; break;
-    case HandleKind::Index: *type = ace::kHandleIndex; break;
-    case HandleKind::Statement: *type = ace::kHandleStatement; break;
-  }
-  return 0;
-}
-
 std::uint32_t PgEngine::AdsExecuteSQL(ADSHANDLE statement, ADSHANDLE* cursor) {
   std::lock_guard lock(callLock_);
   SqlStatement* s = nullptr;
@@ -175,9 +162,12 @@ std::uint32_t PgEngine::AdsExecuteSQL(ADSHANDLE statement, ADSHANDLE* cursor) {
   return 0;
 }
 
+// Descriptions of open handles take the call lock, as every other call does here.
+#define LW_DESCRIBE_LOCK LW_LOCK
 // The calls both providers answer alike.
 #define LW_PROVIDER PgEngine
 #include "engine/SharedCalls.inc"
 #undef LW_PROVIDER
+#undef LW_DESCRIBE_LOCK
 
 }  // namespace lw::pgengine

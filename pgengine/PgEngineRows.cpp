@@ -10,15 +10,6 @@
 
 namespace lw::pgengine {
 
-std::uint32_t PgEngine::AdsGetBookmarkLength(ADSHANDLE handle, std::uint32_t* length) {
-  LW_LOCK;
-  LW_OUT(length);
-  Cursor* c = nullptr;
-  LW_TRY(CursorOnly(handle, c));
-  *length = sizeof(std::int32_t);
-  return 0;
-}
-
 // ---- raw keys and scopes ----
 
 std::uint32_t PgEngine::AdsSetField(ADSHANDLE handle, std::uint32_t field, const char* value, std::uint32_t length) {
