@@ -7,10 +7,10 @@
 #include <random>
 #include <thread>
 
+#include "engine/DeclaredTables.h"
 #include "engine/RecordCodec.h"
 #include "engine/Sqlite.h"
 #include "engine/StoredImages.h"
-#include "engine/TableSpecs.h"
 #include "engine/TextFunctions.h"
 
 namespace lw::engine {
@@ -58,9 +58,9 @@ TableDef DefFromSpec(const TableSpec& tableSpec, int number, Status& status) {
       status = Status::Error(ace::kInvalidArgument, "table " + tableSpec.name + " has records too long to keep");
       return table;
     }
-    table.columns.push_back(ColumnFromSpec(c));
+    table.columns.push_back(ColumnDefFrom(c));
   }
-  AddIndexesFromSpec(tableSpec, table, status);
+  AddIndexDefsFrom(tableSpec, table, status);
   FinishLayout(table);
   return table;
 }

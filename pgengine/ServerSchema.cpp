@@ -3,8 +3,8 @@
 #include <cctype>
 
 #include "common/Utf8.h"
+#include "engine/DeclaredTables.h"
 #include "engine/Schema.h"
-#include "engine/TableSpecs.h"
 #include "pgengine/Pq.h"
 #include "pgengine/StoredForm.h"
 
@@ -58,9 +58,9 @@ TableDef DefFromLayout(const engine::TableSpec& layout, int number, Status& stat
       status =
           Status::Error(ace::kInvalidArgument, "column " + c.name + " has the unknown type " + std::to_string(c.type));
     }
-    table.columns.push_back(engine::ColumnFromSpec(c));
+    table.columns.push_back(engine::ColumnDefFrom(c));
   }
-  engine::AddIndexesFromSpec(layout, table, status);
+  engine::AddIndexDefsFrom(layout, table, status);
   engine::FinishLayout(table);
   // Server tables go by the lower-case name, so unquoted names in a server's SQL find them too.
   table.sqlName = Quote(Lower(table.name));

@@ -1,20 +1,20 @@
-#include "engine/TableSpecs.h"
+#include "engine/DeclaredTables.h"
 
 #include "data/ace/AceErrors.h"
 
 namespace lw::engine {
 
-ColumnDef ColumnFromSpec(const ColumnSpec& spec) {
+ColumnDef ColumnDefFrom(const ColumnSpec& declared) {
   ColumnDef column;
-  column.name = spec.name;
-  column.type = spec.type;
-  column.length = spec.length;
-  column.decimals = spec.decimals;
+  column.name = declared.name;
+  column.type = declared.type;
+  column.length = declared.length;
+  column.decimals = declared.decimals;
   return column;
 }
 
-void AddIndexesFromSpec(const TableSpec& spec, TableDef& table, Status& status) {
-  for (const IndexSpec& i : spec.indexes) {
+void AddIndexDefsFrom(const TableSpec& declared, TableDef& table, Status& status) {
+  for (const IndexSpec& i : declared.indexes) {
     IndexDef index;
     index.name = i.name;
     index.unique = i.unique;
